@@ -1,0 +1,118 @@
+// The common utility library shared by kevo and the tools built on it.
+//
+// Everything here works on NUL-terminated byte strings that hold Shift-JIS
+// (code page 932) text. The library lives in namespace `common` so that its
+// routine names (index, rindex, clear, ...) never meet the C library's.
+#pragma once
+
+#include <array>
+#include <concepts>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+
+namespace common {
+
+// ---------------------------------------------------------------------------
+// Globals that the tool (the command linking this library) defines.
+// ---------------------------------------------------------------------------
+
+// Printed in front of every line that reports on a file or a pair.
+extern const char* cmd_name;
+// The help text, one line an entry, ended by a null entry.
+extern const char* const usage[];
+// Clean-up run by the memory helpers before they end the process; may be null.
+extern void (*endfun)();
+// Where diagnostics go: null for standard error, errfp_stdout() for standard
+// output, any other stream for errmsg1 only.
+extern std::FILE* errfp;
+
+// ---------------------------------------------------------------------------
+// Globals that the library defines.
+// ---------------------------------------------------------------------------
+
+// 0 at start; set to 1 by every errmsg call and never set back.
+extern std::int32_t errmsg_output_flg;
+
+// ---------------------------------------------------------------------------
+// Diagnostic output.
+//
+// The formatter knows five conversions: %c (an int's low byte), %d (signed
+// decimal), %x (lowercase hex of the value as unsigned 32-bit), %s (a string's
+// bytes) and %f (a double, six decimals). There are no flags, widths or
+// escapes: any other character after '%' writes "?" and that character, and
+// like every conversion it uses up one value. A '%' as the template's last
+// byte writes "?" and ends the text.
+//
+// Values are passed as typed ErrArg objects instead of C varargs, so the
+// formatter always knows how many values it was given: a conversion with no
+// value left writes nothing (an unknown one still writes its "?c"). A number
+// given to %s, or a string given to a numeric conversion, is used up and
+// writes nothing; an integer given to %f is taken as a double, and a double
+// given to %c/%d/%x is truncated toward zero into 32 bits.
+// ---------------------------------------------------------------------------
+
+// One value for the formatter.
+class ErrArg {
+ public:
+  enum class Kind { integer, real, text };
+
+  template <std::integral T>
+  ErrArg(T value) : kind_(Kind::integer), integer_(static_cast<std::int32_t>(value)) {}
+  template <std::floating_point T>
+  ErrArg(T value) : kind_(Kind::real), real_(static_cast<double>(value)) {}
+  ErrArg(const char* text) : kind_(Kind::text), text_(text) {}
+  ErrArg(const unsigned char* text)
+      : kind_(Kind::text), text_(reinterpret_cast<const char*>(text)) {}
+
+  Kind kind() const { return kind_; }
+  std::int32_t integer() const { return integer_; }
+  double real() const { return real_; }
+  const char* text() const { return text_; }
+
+ private:
+  Kind kind_;
+  std::int32_t integer_ = 0;
+  double real_ = 0.0;
+  const char* text_ = nullptr;
+};
+
+// Size of the static composition area, terminator included.
+inline constexpr std::size_t err_edit_area_size = 1024;
+
+// The errfp value that sends diagnostics to standard output.
+inline std::FILE* errfp_stdout() { return reinterpret_cast<std::FILE*>(~std::uintptr_t{0}); }
+
+// Composes the template into the static area and returns it. The area holds at
+// most 1023 bytes of text; anything beyond is dropped (errmsg and errmsg1
+// write longer texts whole). The result is overwritten by the next call.
+const char* verr_edit(const char* format, std::span<const ErrArg> values);
+
+// Composes and writes to standard error (standard output when errfp is
+// errfp_stdout()), then sets errmsg_output_flg. Texts of any length come out
+// whole; a NUL byte in the composed text ends what is written.
+void verrmsg(const char* format, std::span<const ErrArg> values);
+
+// Like verrmsg, but writes to errfp itself when errfp is another stream, and
+// leaves errmsg_output_flg alone.
+void verrmsg1(const char* format, std::span<const ErrArg> values);
+
+template <class... Values>
+const char* err_edit(const char* format, const Values&... values) {
+  const std::array<ErrArg, sizeof...(Values)> list{ErrArg(values)...};
+  return verr_edit(format, list);
+}
+
+template <class... Values>
+void errmsg(const char* format, const Values&... values) {
+  const std::array<ErrArg, sizeof...(Values)> list{ErrArg(values)...};
+  verrmsg(format, list);
+}
+
+template <class... Values>
+void errmsg1(const char* format, const Values&... values) {
+  const std::array<ErrArg, sizeof...(Values)> list{ErrArg(values)...};
+  verrmsg1(format, list);
+}
+
+}  // namespace common

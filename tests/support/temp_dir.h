@@ -1,0 +1,28 @@
+// A scratch folder for one test, removed with everything in it afterwards,
+// and small helpers to write and read whole files as bytes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace test_support {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& root() const { return root_; }
+  std::string path(const std::string& name) const { return (root_ / name).string(); }
+
+ private:
+  std::filesystem::path root_;
+};
+
+void write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);
+bool file_exists(const std::string& path);
+
+}  // namespace test_support
