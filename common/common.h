@@ -34,6 +34,10 @@ extern std::FILE* errfp;
 // 0 at start; set to 1 by every errmsg call and never set back.
 extern std::int32_t errmsg_output_flg;
 
+// 2147483647 at start. A failed getmem of this many bytes or more returns null
+// instead of ending the process; a tool may lower it at any time.
+extern std::int32_t terminate_size;
+
 // ---------------------------------------------------------------------------
 // Diagnostic output.
 //
@@ -114,5 +118,43 @@ void errmsg1(const char* format, const Values&... values) {
   const std::array<ErrArg, sizeof...(Values)> list{ErrArg(values)...};
   verrmsg1(format, list);
 }
+
+// ---------------------------------------------------------------------------
+// Memory helpers.
+//
+// Blocks come from the standard heap; the caller owns them and releases them
+// with std::free. When the heap refuses, a helper writes its message through
+// errmsg, calls endfun when it is set and ends the process with status 1, so a
+// caller gets a usable result or no return at all. The only exception is
+// getmem's null result for requests of at least terminate_size bytes.
+//
+// The size messages are "cannot get the memory of %d bytes\n" for up to 1000
+// bytes and "cannot get the memory of %d K bytes\n" with size / 1000 above.
+// A negative size is never passed on to the heap: it is a request that fails
+// at once, with the message and outcome of any other failed request.
+// ---------------------------------------------------------------------------
+
+// A new block whose first size bytes are zero. Asks for size bytes, then once
+// more for size + 4000. If both fail: the message, then null when size is at
+// or above terminate_size, else endfun and exit status 1. A size of 0 gives a
+// non-null block of which no byte may be relied on.
+void* getmem(std::int32_t size);
+
+// Resizes block (null: a new block) to size bytes, retrying once with
+// size + 1000; the content up to the smaller size survives, added bytes are
+// not cleared. Never returns null; if both attempts fail: the message, endfun,
+// exit status 1. A size of 0 is taken as a request for the smallest block: the
+// result is non-null and still the caller's to free, no byte of it may be
+// relied on, and the block passed in is never released behind the caller's
+// back (a zero-byte resize would free it and look like a failure).
+void* moremem(void* block, std::int32_t size);
+
+// A new heap copy of s. On failure "cannot get memory\n", endfun, status 1.
+char* setstr(const char* s);
+
+// Resizes the heap string buf to exactly strlen(buf) + strlen(s) + 1 bytes and
+// appends s, which must not lie inside buf. The old value of buf is invalid
+// afterwards. On failure "can't get memory\n", endfun, status 1.
+char* addstr(char* buf, const char* s);
 
 }  // namespace common
