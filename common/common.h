@@ -157,4 +157,33 @@ char* setstr(const char* s);
 // afterwards. On failure "can't get memory\n", endfun, status 1.
 char* addstr(char* buf, const char* s);
 
+// ---------------------------------------------------------------------------
+// Parameter tokenizer.
+//
+// SetParam skips blanks and tabs, then copies one token into destination and
+// NUL-terminates it:
+//   "..."  a quoted string: the bytes between the quotes, quotes not copied;
+//          stops at the closing quote (returned, not passed) or the end.
+//   [...]  a bracketed group: both brackets copied; stops at the first ']'
+//          (returned, not passed) or the end. No nesting.
+//   other  a bare word; stops at '=', a blank, a tab or the end.
+// limit counts characters, a double-byte Shift-JIS character as one (lead
+// bytes 0x80..0x9F and 0xE0..0xFC; a lead byte right before the end stands
+// alone). Quoted strings and bare words take at most limit - 1 characters and
+// never split a double-byte character. A bracketed group takes at most
+// limit - 2 characters, '[' included, and then one more byte: the ']', the
+// terminator, or the first byte of the character where the limit ran out
+// (which is then where the result points). Only the first byte of a character
+// can end a token. The destination needs limit bytes for single-byte text,
+// 2 * limit - 1 where double-byte characters occur, and never fewer than 2.
+//
+// Returns where the scan stopped, within source; the caller steps over the
+// delimiter there itself. Nothing is reported; malformed input just gives a
+// shorter or empty token.
+// ---------------------------------------------------------------------------
+
+const unsigned char* SetParam(const unsigned char* source, unsigned char* destination,
+                              std::int32_t limit);
+const char* SetParam(const char* source, char* destination, std::int32_t limit);
+
 }  // namespace common
