@@ -186,4 +186,29 @@ const unsigned char* SetParam(const unsigned char* source, unsigned char* destin
                               std::int32_t limit);
 const char* SetParam(const char* source, char* destination, std::int32_t limit);
 
+// ---------------------------------------------------------------------------
+// Tab expansion.
+//
+// Every tab (0x09) becomes blanks up to the next multiple of width, counting
+// columns from 0 at the first byte; every other byte, CR and LF included,
+// takes one column. The result lives in one static area of exp_tab_columns
+// bytes plus a terminator, overwritten by each call; callers never free it.
+// A plain byte fits while the column is below 2048; a tab whose stop is at
+// 2048 or beyond makes the text too long, even as the last byte. A width below
+// 1 is taken as 1, so every tab becomes one blank and the result never holds a
+// tab.
+// ---------------------------------------------------------------------------
+
+inline constexpr std::int32_t exp_tab_columns = 2048;
+
+// Expands text into the result area. When the text is too long, writes
+// "<text> ... too long\n" (the text as given, tabs unexpanded) to standard
+// output and ends the process with status 1; endfun is not called.
+const char* exp_tab(std::int32_t width, const char* text);
+
+// The same expansion without the exit: returns null when the text is too long,
+// the area then holding the part that fit. For callers that recover and for
+// tests that feed arbitrary text.
+const char* try_exp_tab(std::int32_t width, const char* text);
+
 }  // namespace common

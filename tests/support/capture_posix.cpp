@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <stdexcept>
@@ -29,6 +30,17 @@ std::string CaptureStream::finish() {
   std::fclose(file_);
   file_ = nullptr;
   return text_;
+}
+
+void show_only_stdout_on_stderr() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const int null_device = ::open("/dev/null", O_WRONLY);
+  if (null_device < 0 || ::dup2(::fileno(stderr), ::fileno(stdout)) < 0 ||
+      ::dup2(null_device, ::fileno(stderr)) < 0) {
+    throw std::runtime_error("cannot redirect standard output");
+  }
+  ::close(null_device);
 }
 
 }  // namespace test_support
