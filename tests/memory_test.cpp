@@ -11,6 +11,8 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/common.h"
 #include "tests/support/capture.h"
@@ -210,51 +212,60 @@ class RefusingHeap : public Memory {
   }
 };
 
-struct SizeCase {
-  std::int32_t size;
+// One refused call each. prepare runs while the heap still gives (a block it
+// makes goes into kept_block), call runs once the heap refuses.
+struct RefusedCase {
+  std::string name;
+  std::function<void()> call;
   std::string message;
+  std::function<void()> prepare = [] {};
 };
 
-const SizeCase size_cases[] = {
-    {1, "cannot get the memory of 1 bytes\n"},      {1000, "cannot get the memory of 1000 bytes\n"},
-    {1001, "cannot get the memory of 1 K bytes\n"}, {2999, "cannot get the memory of 2 K bytes\n"},
-    {3000, "cannot get the memory of 3 K bytes\n"},
-};
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
-TEST_F(RefusingHeap, GetmemWritesTheSizeMessageThenRunsEndfunThenExits1) {
-  for (const SizeCase& c : size_cases) {
-    EXPECT_EXIT(
-        {
-          test_support::exhaust_heap();
-          common::getmem(c.size);
-        },
-        ExitedWithCode(1), testing::Eq(c.message + endfun_marker))
-        << "size " << c.size;
+const std::string long_tail(5000, 't');
+
+std::vector<RefusedCase> refused_cases() {
+  std::vector<RefusedCase> cases;
+  // The size message in bytes up to 1000, in thousands (truncated) above.
+  const std::pair<std::int32_t, const char*> sizes[] = {{1, "1 bytes"},
+                                                        {1000, "1000 bytes"},
+                                                        {1001, "1 K bytes"},
+                                                        {2999, "2 K bytes"},
+                                                        {3000, "3 K bytes"}};
+  for (const auto& [size, shown] : sizes) {
+    const std::string message = std::string("cannot get the memory of ") + shown + "\n";
+    cases.push_back({"getmem_" + std::to_string(size), [size] { common::getmem(size); }, message});
+    cases.push_back(
+        {"moremem_" + std::to_string(size), [size] { common::moremem(nullptr, size); }, message});
   }
+  cases.push_back({"moremem_of_a_held_block", [] { common::moremem(kept_block, 5000); },
+                   "cannot get the memory of 5 K bytes\n", [] { kept_block = std::malloc(1); }});
+  cases.push_back({"moremem_ignores_terminate_size", [] { common::moremem(nullptr, 5000); },
+                   "cannot get the memory of 5 K bytes\n", [] { common::terminate_size = 0; }});
+  cases.push_back({"setstr", [] { common::setstr("text"); }, "cannot get memory\n"});
+  cases.push_back({"addstr",
+                   [] { common::addstr(static_cast<char*>(kept_block), long_tail.c_str()); },
+                   "can't get memory\n", [] { kept_block = common::setstr("head"); }});
+  return cases;
 }
 
-TEST_F(RefusingHeap, MorememWritesTheSizeMessageThenRunsEndfunThenExits1) {
-  for (const SizeCase& c : size_cases) {
-    EXPECT_EXIT(
-        {
-          test_support::exhaust_heap();
-          common::moremem(nullptr, c.size);
-        },
-        ExitedWithCode(1), testing::Eq(c.message + endfun_marker))
-        << "size " << c.size;
-  }
-}
+class RefusedCall : public RefusingHeap, public testing::WithParamInterface<RefusedCase> {};
 
-TEST_F(RefusingHeap, MorememOfAHeldBlockFailsTheSameWay) {
+TEST_P(RefusedCall, WritesTheMessageThenRunsEndfunThenExits1) {
   EXPECT_EXIT(
       {
-        kept_block = std::malloc(1);
+        GetParam().prepare();
         test_support::exhaust_heap();
-        common::moremem(kept_block, 5000);
+        GetParam().call();
       },
-      ExitedWithCode(1),
-      testing::Eq(std::string("cannot get the memory of 5 K bytes\n") + endfun_marker));
+      ExitedWithCode(1), testing::Eq(GetParam().message + endfun_marker));
 }
+
+INSTANTIATE_TEST_SUITE_P(MemoryDeathTest, RefusedCall, testing::ValuesIn(refused_cases()),
+                         [](const testing::TestParamInfo<RefusedCase>& param_info) {
+                           return param_info.param.name;
+                         });
 
 TEST_F(RefusingHeap, WithoutEndfunTheMessageIsFollowedByExit1) {
   EXPECT_EXIT(
@@ -298,37 +309,6 @@ TEST_F(RefusingHeap, GetmemReturnsNullAtOrAboveTerminateSize) {
         testing::Eq(c.message + (c.returns_null ? "null, flag set\n" : endfun_marker)))
         << "terminate_size " << c.terminate_size << ", size " << c.size;
   }
-}
-
-TEST_F(RefusingHeap, MorememIgnoresTerminateSize) {
-  EXPECT_EXIT(
-      {
-        common::terminate_size = 0;
-        test_support::exhaust_heap();
-        common::moremem(nullptr, 5000);
-      },
-      ExitedWithCode(1),
-      testing::Eq(std::string("cannot get the memory of 5 K bytes\n") + endfun_marker));
-}
-
-TEST_F(RefusingHeap, SetstrWritesItsMessageThenRunsEndfunThenExits1) {
-  EXPECT_EXIT(
-      {
-        test_support::exhaust_heap();
-        common::setstr("text");
-      },
-      ExitedWithCode(1), testing::Eq(std::string("cannot get memory\n") + endfun_marker));
-}
-
-TEST_F(RefusingHeap, AddstrWritesItsMessageThenRunsEndfunThenExits1) {
-  const std::string tail(5000, 't');
-  EXPECT_EXIT(
-      {
-        kept_block = common::setstr("head");
-        test_support::exhaust_heap();
-        common::addstr(static_cast<char*>(kept_block), tail.c_str());
-      },
-      ExitedWithCode(1), testing::Eq(std::string("can't get memory\n") + endfun_marker));
 }
 
 // The retries: with the heap's arena growth padded to 1 MiB and blocks from
