@@ -2,6 +2,7 @@
 // relate: the same name twice, equal contents, different contents with both
 // sizes, a missing file or a directory. Every path ends in a process exit.
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
@@ -33,7 +34,15 @@ struct Options {
   const char* output_dir = "";
 };
 
-[[noreturn]] void finish(int status) { std::exit(status); }
+// Ends the process. A result that could not be written is not a success: when
+// standard output fails, say so and end with status 1.
+[[noreturn]] void finish(int status) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    errmsg("kevo: cannot write standard output (%s)\n", std::strerror(errno));
+    status = exit_trouble;
+  }
+  std::exit(status);
+}
 
 [[noreturn]] void print_help() {
   for (const char* const* line = common::usage; *line != nullptr; ++line) {
