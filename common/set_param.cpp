@@ -1,14 +1,11 @@
 // SetParam: takes the next quoted string, bracketed group or bare word from a
 // parameter string, counting its limit in characters.
 #include "common/common.h"
+#include "common/shift_jis.h"
 
 namespace common {
 
 namespace {
-
-bool is_lead_byte(unsigned char byte) {
-  return (byte >= 0x80 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 bool ends_bare_word(unsigned char byte) {
   return byte == '=' || byte == ' ' || byte == '\t' || byte == '\0';
@@ -16,7 +13,7 @@ bool ends_bare_word(unsigned char byte) {
 
 // Copies one character, both bytes of a double-byte one, and moves past it.
 void take_character(const unsigned char*& position, unsigned char*& out) {
-  if (is_lead_byte(position[0]) && position[1] != '\0') *out++ = *position++;
+  if (shift_jis::is_scanning_lead(position[0]) && position[1] != '\0') *out++ = *position++;
   *out++ = *position++;
 }
 

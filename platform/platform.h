@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -26,5 +27,43 @@ std::FILE* open_for_reading(const char* name);
 
 // The status of a file by name, or nothing when it cannot be read.
 std::optional<FileStatus> file_status(const char* name);
+
+}  // namespace platform
+
+namespace platform {
+
+// True when the file opens for reading in text mode ("r"); it is closed again
+// at once. Used to learn whether a report already exists.
+bool opens_for_reading(const char* name);
+
+// A program found on this system, ready to start.
+struct Program {
+  std::string path;  // empty when it was not found
+};
+
+// Looks for a program by its bare name: first in the folder that holds the
+// running executable, so that a build tree or an installed pair works without
+// touching PATH, then along PATH.
+Program find_program(const char* name);
+
+// How starting a program with its output redirected went.
+struct RunResult {
+  enum class Outcome {
+    exited,             // the program ran; status holds its exit status
+    output_not_opened,  // the output file could not be created or replaced
+    not_started,        // the program could not be started
+    abnormal_end,       // the program was killed or crashed
+  };
+  Outcome outcome;
+  int status = -1;
+  std::string reason;  // the system's words for what went wrong, if anything
+};
+
+// Starts the program directly, without a command interpreter, with exactly
+// the given arguments, its standard output going into output_name (created or
+// replaced; a name translated like any other), and waits for it to end.
+// Standard input and standard error are shared with this process.
+RunResult run_with_output_to(const Program& program, const std::vector<std::string>& arguments,
+                             const char* output_name);
 
 }  // namespace platform

@@ -95,8 +95,8 @@ TEST_F(KevoCompare, WorkedExampleFromTheHelp) {
 
 TEST_F(KevoCompare, ControlBytesOnlyMatterUnderTextFlag) {
   // Control bytes never change the result line, with or without -t, and say
-  // nothing about the text test.
-  for (char control : {'\0', '\x1a', '\x1b', '\x01', '\x7f', '\t', '\f', '\r'}) {
+  // nothing about the text test: a differing pair is not handed on.
+  for (char control : {'\0', '\x1a', '\x1b', '\x01', '\x08', '\x0b', '\x0e', '\x1f'}) {
     const std::string first = "line one\n" + std::string(1, control) + "line two\n";
     for (const auto& options : {std::vector<std::string>{}, {"-t"}}) {
       const ProcessResult equal = compare(first, first, options);
@@ -132,7 +132,8 @@ TEST_F(KevoCompare, ShiftJisTextIsText) {
 }
 
 TEST_F(KevoCompare, LargeSizesPrintInFull) {
-  // Sparse files: 5 GiB each, no disk blocks beyond the last byte.
+  // Sparse files of 5 GiB and one byte more: their sizes differ, so without
+  // -t nothing is read, and both sizes pass 32 bits.
   const std::string first = dir.path("big1");
   const std::string second = dir.path("big2");
   const off_t size = off_t{5} << 30;
@@ -140,8 +141,6 @@ TEST_F(KevoCompare, LargeSizesPrintInFull) {
     write_file(name, "");
     ASSERT_EQ(::truncate(name.c_str(), size), 0);
   }
-  const ProcessResult differ_in_size = run_kevo(dir, {"big1", "empty-missing"});
-  EXPECT_EQ(differ_in_size.status, 1);
   ASSERT_EQ(::truncate(second.c_str(), size + 1), 0);
   EXPECT_EQ(run_kevo(dir, {"big1", "big2"}).out, "unmatch: big1(5368709120) ... big2(5368709121)\n");
 }

@@ -233,8 +233,9 @@ std::vector<RefusedCase> refused_cases() {
                                                         {1001, "1 K bytes"},
                                                         {2999, "2 K bytes"},
                                                         {3000, "3 K bytes"}};
-  for (const auto& [size, shown] : sizes) {
-    const std::string message = std::string("cannot get the memory of ") + shown + "\n";
+  for (const auto& entry : sizes) {
+    const std::int32_t size = entry.first;
+    const std::string message = std::string("cannot get the memory of ") + entry.second + "\n";
     cases.push_back({"getmem_" + std::to_string(size), [size] { common::getmem(size); }, message});
     cases.push_back(
         {"moremem_" + std::to_string(size), [size] { common::moremem(nullptr, size); }, message});

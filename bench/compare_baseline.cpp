@@ -1,0 +1,52 @@
+// The fastest honest compare we know: read both files in 256 KiB chunks with
+// read(2) and memcmp them, nothing else. kevo's benchmark measures against it.
+// Prints "equal" or "differ"; exit status 0 or 1.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t chunk_size = 256 * 1024;
+
+// Fills the buffer unless the file ends first; returns how many bytes came.
+std::size_t read_chunk(int fd, char* buffer) {
+  std::size_t filled = 0;
+  while (filled < chunk_size) {
+    const ssize_t got = ::read(fd, buffer + filled, chunk_size - filled);
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  return filled;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: compare_baseline FILE1 FILE2\n");
+    return 2;
+  }
+  const int first = ::open(argv[1], O_RDONLY);
+  const int second = ::open(argv[2], O_RDONLY);
+  if (first < 0 || second < 0) {
+    std::perror("open");
+    return 2;
+  }
+  std::vector<char> first_buffer(chunk_size), second_buffer(chunk_size);
+  for (;;) {
+    const std::size_t first_count = read_chunk(first, first_buffer.data());
+    const std::size_t second_count = read_chunk(second, second_buffer.data());
+    if (first_count != second_count ||
+        std::memcmp(first_buffer.data(), second_buffer.data(), first_count) != 0) {
+      std::puts("differ");
+      return 1;
+    }
+    if (first_count == 0) break;
+  }
+  std::puts("equal");
+  return 0;
+}
