@@ -1,0 +1,148 @@
+#include "ralu/classes.h"
+
+#include <bit>
+#include <cstring>
+#include <string_view>
+
+namespace ralu {
+
+namespace {
+
+// The slot table is kept at most half full, so that probe runs stay short.
+constexpr std::size_t initial_slots = 1024;
+// Hashes this many lines ahead and asks for their slots early: on large
+// inputs nearly every slot lookup is a cache miss, and this hides most of it.
+constexpr std::size_t prefetch_distance = 8;
+
+constexpr std::uint64_t mix_multiplier = 0x9E3779B97F4A7C15ULL;
+constexpr std::uint64_t final_multiplier = 0xFF51AFD7ED558CCDULL;
+
+// A fast hash of a line's bytes, eight at a time.
+std::uint32_t hash_line(std::string_view line) {
+  const char* at = line.data();
+  std::size_t left = line.size();
+  std::uint64_t hash = line.size() * mix_multiplier;
+  while (left >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, at, 8);
+    hash = std::rotl((hash ^ word) * mix_multiplier, 29);
+    at += 8;
+    left -= 8;
+  }
+  if (left > 0) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, left);
+    hash = std::rotl((hash ^ word) * mix_multiplier, 29);
+  }
+  hash ^= hash >> 32;
+  hash *= final_multiplier;
+  hash ^= hash >> 29;
+  return static_cast<std::uint32_t>(hash);
+}
+
+// A line by which a class is recognised: the top bit tells the input (set for
+// the new one), the rest is the line's number in it.
+constexpr std::uint32_t new_side_bit = std::uint32_t{1} << 31;
+
+class ClassTable {
+ public:
+  ClassTable(const LineTable& old_lines, const LineTable& new_lines)
+      : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots, 0) {}
+
+  // The class of the line with the given hash, found by its representative
+  // reference (see new_side_bit); a new class when no equal line came before.
+  std::uint32_t class_of(std::string_view line, std::uint32_t hash, std::uint32_t reference,
+                         Presence side) {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const std::uint32_t taken = slots_[slot];
+      if (taken == 0) return add_class(slot, hash, reference, side);
+      const Entry& entry = entries_[taken - 1];
+      if (entry.hash == hash && representative(entry.reference) == line) {
+        presence_[taken - 1] |= side;
+        return taken - 1;
+      }
+    }
+  }
+
+  void prefetch(std::uint32_t hash) const {
+    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+  }
+
+  std::vector<std::uint8_t> take_presence() { return std::move(presence_); }
+
+ private:
+  struct Entry {
+    std::uint32_t hash;
+    std::uint32_t reference;
+  };
+
+  std::string_view representative(std::uint32_t reference) const {
+    return (reference & new_side_bit) != 0 ? new_lines_.line(reference & ~new_side_bit)
+                                           : old_lines_.line(reference);
+  }
+
+  std::uint32_t add_class(std::size_t slot, std::uint32_t hash, std::uint32_t reference,
+                          Presence side) {
+    const auto id = static_cast<std::uint32_t>(entries_.size());
+    entries_.push_back({hash, reference});
+    presence_.push_back(side);
+    slots_[slot] = id + 1;
+    if (entries_.size() * 2 > slots_.size()) grow();
+    return id;
+  }
+
+  void grow() {
+    std::vector<std::uint32_t> larger(slots_.size() * 2, 0);
+    const std::size_t mask = larger.size() - 1;
+    for (std::uint32_t id = 0; id < entries_.size(); ++id) {
+      std::size_t slot = entries_[id].hash & mask;
+      while (larger[slot] != 0) slot = (slot + 1) & mask;
+      larger[slot] = id + 1;
+    }
+    slots_ = std::move(larger);
+  }
+
+  const LineTable& old_lines_;
+  const LineTable& new_lines_;
+  std::vector<std::uint32_t> slots_;  // class number + 1, or 0 for a free slot
+  std::vector<Entry> entries_;        // per class
+  std::vector<std::uint8_t> presence_;
+};
+
+std::vector<std::uint32_t> classify_range(ClassTable& table, const LineRange& range,
+                                          Presence side) {
+  const std::uint32_t side_bit = side == in_new ? new_side_bit : 0;
+  const std::size_t count = range.end - range.begin;
+  std::vector<std::uint32_t> ids(count);
+  // Hashes travel through ids ahead of the line they belong to, which then
+  // overwrites its own entry with its class.
+  const std::size_t warm = std::min(count, prefetch_distance);
+  for (std::size_t i = 0; i < warm; ++i) {
+    ids[i] = hash_line(range.table.line(range.begin + i));
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + prefetch_distance < count) {
+      const std::uint32_t ahead = hash_line(range.table.line(range.begin + i + prefetch_distance));
+      ids[i + prefetch_distance] = ahead;
+      table.prefetch(ahead);
+    }
+    const std::size_t number = range.begin + i;
+    ids[i] = table.class_of(range.table.line(number), ids[i],
+                            static_cast<std::uint32_t>(number) | side_bit, side);
+  }
+  return ids;
+}
+
+}  // namespace
+
+LineClasses classify_lines(const LineRange& old_range, const LineRange& new_range) {
+  ClassTable table(old_range.table, new_range.table);
+  LineClasses classes;
+  classes.old_ids = classify_range(table, old_range, in_old);
+  classes.new_ids = classify_range(table, new_range, in_new);
+  classes.presence = table.take_presence();
+  return classes;
+}
+
+}  // namespace ralu
