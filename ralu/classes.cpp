@@ -17,23 +17,34 @@ constexpr std::size_t prefetch_distance = 8;
 constexpr std::uint64_t mix_multiplier = 0x9E3779B97F4A7C15ULL;
 constexpr std::uint64_t final_multiplier = 0xFF51AFD7ED558CCDULL;
 
+template <class Word>
+Word load(const char* at) {
+  Word word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// The last `left` bytes of a line, 0 < left < 8, as one word. Loads may
+// overlap: any fixed function of the bytes will do, as the length is hashed
+// too, and whole loads are much faster than a loop over single bytes.
+std::uint64_t tail_word(const char* line_start, const char* at, std::size_t left) {
+  if (at - line_start >= 8) return load<std::uint64_t>(at + left - 8);  // bytes before at, too
+  if (left >= 4) {
+    return load<std::uint32_t>(at) | std::uint64_t{load<std::uint32_t>(at + left - 4)} << 32;
+  }
+  return static_cast<unsigned char>(at[0]) | static_cast<unsigned char>(at[left / 2]) << 8 |
+         static_cast<unsigned char>(at[left - 1]) << 16;
+}
+
 // A fast hash of a line's bytes, eight at a time.
 std::uint32_t hash_line(std::string_view line) {
   const char* at = line.data();
   std::size_t left = line.size();
   std::uint64_t hash = line.size() * mix_multiplier;
-  while (left >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, at, 8);
-    hash = std::rotl((hash ^ word) * mix_multiplier, 29);
-    at += 8;
-    left -= 8;
+  for (; left >= 8; at += 8, left -= 8) {
+    hash = std::rotl((hash ^ load<std::uint64_t>(at)) * mix_multiplier, 29);
   }
-  if (left > 0) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, at, left);
-    hash = std::rotl((hash ^ word) * mix_multiplier, 29);
-  }
+  if (left > 0) hash = std::rotl((hash ^ tail_word(line.data(), at, left)) * mix_multiplier, 29);
   hash ^= hash >> 32;
   hash *= final_multiplier;
   hash ^= hash >> 29;
@@ -49,18 +60,19 @@ class ClassTable {
   ClassTable(const LineTable& old_lines, const LineTable& new_lines)
       : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots, 0) {}
 
-  // The class of the line with the given hash, found by its representative
-  // reference (see new_side_bit); a new class when no equal line came before.
+  // The class of a line with the given hash; a new one, represented by the
+  // line `reference` (see new_side_bit), when no equal line came before.
   std::uint32_t class_of(std::string_view line, std::uint32_t hash, std::uint32_t reference,
                          Presence side) {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-      const std::uint32_t taken = slots_[slot];
+      const std::uint64_t taken = slots_[slot];
       if (taken == 0) return add_class(slot, hash, reference, side);
-      const Entry& entry = entries_[taken - 1];
-      if (entry.hash == hash && representative(entry.reference) == line) {
-        presence_[taken - 1] |= side;
-        return taken - 1;
+      if (static_cast<std::uint32_t>(taken >> 32) != hash) continue;
+      const auto id = static_cast<std::uint32_t>(taken) - 1;
+      if (representative(references_[id]) == line) {
+        presence_[id] |= side;
+        return id;
       }
     }
   }
@@ -72,11 +84,6 @@ class ClassTable {
   std::vector<std::uint8_t> take_presence() { return std::move(presence_); }
 
  private:
-  struct Entry {
-    std::uint32_t hash;
-    std::uint32_t reference;
-  };
-
   std::string_view representative(std::uint32_t reference) const {
     return (reference & new_side_bit) != 0 ? new_lines_.line(reference & ~new_side_bit)
                                            : old_lines_.line(reference);
@@ -84,30 +91,33 @@ class ClassTable {
 
   std::uint32_t add_class(std::size_t slot, std::uint32_t hash, std::uint32_t reference,
                           Presence side) {
-    const auto id = static_cast<std::uint32_t>(entries_.size());
-    entries_.push_back({hash, reference});
+    const auto id = static_cast<std::uint32_t>(references_.size());
+    references_.push_back(reference);
     presence_.push_back(side);
-    slots_[slot] = id + 1;
-    if (entries_.size() * 2 > slots_.size()) grow();
+    slots_[slot] = std::uint64_t{hash} << 32 | (id + 1);
+    if (references_.size() * 2 > slots_.size()) grow();
     return id;
   }
 
   void grow() {
-    std::vector<std::uint32_t> larger(slots_.size() * 2, 0);
+    std::vector<std::uint64_t> larger(slots_.size() * 2, 0);
     const std::size_t mask = larger.size() - 1;
-    for (std::uint32_t id = 0; id < entries_.size(); ++id) {
-      std::size_t slot = entries_[id].hash & mask;
+    for (const std::uint64_t taken : slots_) {
+      if (taken == 0) continue;
+      std::size_t slot = (taken >> 32) & mask;
       while (larger[slot] != 0) slot = (slot + 1) & mask;
-      larger[slot] = id + 1;
+      larger[slot] = taken;
     }
     slots_ = std::move(larger);
   }
 
   const LineTable& old_lines_;
   const LineTable& new_lines_;
-  std::vector<std::uint32_t> slots_;  // class number + 1, or 0 for a free slot
-  std::vector<Entry> entries_;        // per class
-  std::vector<std::uint8_t> presence_;
+  // A slot holds a class's hash in its upper half, so that probing past other
+  // classes touches nothing else, and its number + 1 in the lower; 0 is free.
+  std::vector<std::uint64_t> slots_;
+  std::vector<std::uint32_t> references_;  // per class, its first line
+  std::vector<std::uint8_t> presence_;     // per class
 };
 
 std::vector<std::uint32_t> classify_range(ClassTable& table, const LineRange& range,
