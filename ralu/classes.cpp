@@ -8,8 +8,11 @@ namespace ralu {
 
 namespace {
 
-// The slot table is kept at most half full, so that probe runs stay short.
 constexpr std::size_t initial_slots = 1024;
+// The slot table grows when it is this full. Probing is cheap, as it reads
+// consecutive slots that hold their class's hash, so the table can be fuller
+// than usual for linear probing and take less memory.
+constexpr std::size_t max_load_percent = 80;
 // Hashes this many lines ahead and asks for their slots early: on large
 // inputs nearly every slot lookup is a cache miss, and this hides most of it.
 constexpr std::size_t prefetch_distance = 8;
@@ -95,7 +98,7 @@ class ClassTable {
     references_.push_back(reference);
     presence_.push_back(side);
     slots_[slot] = std::uint64_t{hash} << 32 | (id + 1);
-    if (references_.size() * 2 > slots_.size()) grow();
+    if (references_.size() * 100 > slots_.size() * max_load_percent) grow();
     return id;
   }
 

@@ -3,8 +3,14 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace ralu {
+
+platform::ReadOutcome read_input(const char* name) {
+  if (std::strcmp(name, "-") == 0) return platform::read_standard_input();
+  return platform::read_whole_file(name);
+}
 
 namespace {
 
@@ -39,20 +45,27 @@ void for_each_line_feed(std::string_view bytes, Visit visit) {
   }
 }
 
-}  // namespace
-
-platform::ReadOutcome read_input(const char* name) {
-  if (std::strcmp(name, "-") == 0) return platform::read_standard_input();
-  return platform::read_whole_file(name);
+// Fills starts with where each line of bytes starts, and the end.
+template <class Offset>
+void find_line_starts(const std::string& bytes, std::vector<Offset>& starts) {
+  // One pass over the bytes, which on large inputs costs more than growing
+  // the table would.
+  starts.push_back(0);
+  for_each_line_feed(bytes, [&](std::size_t at) { starts.push_back(static_cast<Offset>(at + 1)); });
+  if (!bytes.empty() && bytes.back() != '\n') starts.push_back(static_cast<Offset>(bytes.size()));
+  if (starts.capacity() - starts.size() > starts.size() / 8) starts.shrink_to_fit();
 }
 
+}  // namespace
+
 LineTable::LineTable(std::string bytes) : bytes_(std::move(bytes)) {
-  // One pass over the bytes, which on large inputs costs more than growing
-  // the table; the table's spare room is given back at the end.
-  starts_.push_back(0);
-  for_each_line_feed(bytes_, [&](std::size_t offset) { starts_.push_back(offset + 1); });
-  if (!bytes_.empty() && bytes_.back() != '\n') starts_.push_back(bytes_.size());
-  starts_.shrink_to_fit();
+  if (bytes_.size() <= std::numeric_limits<std::uint32_t>::max()) {
+    find_line_starts(bytes_, starts_);
+    line_count_ = starts_.size() - 1;
+  } else {
+    find_line_starts(bytes_, wide_starts_);
+    line_count_ = wide_starts_.size() - 1;
+  }
 }
 
 }  // namespace ralu

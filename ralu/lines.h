@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,19 +27,28 @@ class LineTable {
  public:
   explicit LineTable(std::string bytes);
 
-  std::size_t size() const { return starts_.size() - 1; }
+  std::size_t size() const { return line_count_; }
   // Line i with its line feed, if it has one, so that a last line without a
   // line feed never equals the same text with one.
   std::string_view line(std::size_t i) const {
-    return std::string_view(bytes_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+    const std::size_t begin = start(i);
+    return std::string_view(bytes_).substr(begin, start(i + 1) - begin);
   }
   // Whether line i ends in a line feed; only the last line may not.
-  bool has_line_end(std::size_t i) const { return bytes_[starts_[i + 1] - 1] == '\n'; }
-  const std::string& bytes() const { return bytes_; }
+  bool has_line_end(std::size_t i) const { return bytes_[start(i + 1) - 1] == '\n'; }
 
  private:
+  std::size_t start(std::size_t i) const {
+    return wide_starts_.empty() ? starts_[i] : wide_starts_[i];
+  }
+
   std::string bytes_;
-  std::vector<std::size_t> starts_;  // one entry a line and one past the end
+  // Where each line starts, and one entry past the end. Offsets take 32 bits
+  // unless the input is 4 GiB or more, as this table is the largest thing
+  // kept per line; only one of the two is filled.
+  std::vector<std::uint32_t> starts_;
+  std::vector<std::size_t> wide_starts_;
+  std::size_t line_count_;
 };
 
 }  // namespace ralu
