@@ -11,7 +11,7 @@ namespace ralu {
 namespace {
 
 // The lines of one input that take part in the search: their classes, and
-// where each stands among the lines the search was given.
+// where each one stands in its range.
 struct Kept {
   std::vector<std::uint32_t> ids;
   std::vector<std::uint32_t> positions;
@@ -36,18 +36,20 @@ Kept set_aside_unpaired(std::vector<std::uint32_t> ids, const std::vector<std::u
     }
   }
   ids.resize(next);
+  if (next < ids.capacity() / 2) ids.shrink_to_fit();
   kept.ids = std::move(ids);
   return kept;
 }
 
+// Carries the search's marks over to the lines they stand for.
 void copy_marks(const std::vector<std::uint8_t>& marks, const Kept& kept, std::uint8_t* changed) {
   for (std::size_t i = 0; i < marks.size(); ++i) {
     if (marks[i] != 0) changed[kept.positions[i]] = 1;
   }
 }
 
-// Marks lines old [0, old_count) and new [0, new_count) of the given ranges,
-// which have neither a common first nor a common last line.
+// Marks the changed lines of two non-empty ranges; old_changed and
+// new_changed point at the marks of each range's first line.
 void mark_middle(const LineRange& old_range, const LineRange& new_range, bool minimal,
                  std::uint8_t* old_changed, std::uint8_t* new_changed) {
   LineClasses classes = classify_lines(old_range, new_range);

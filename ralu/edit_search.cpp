@@ -39,6 +39,29 @@ struct Split {
   bool lower_minimal, upper_minimal;
 };
 
+// Values that mark a diagonal as not reached yet, chosen so that the other
+// neighbour always wins when a diagonal is extended from its two neighbours.
+constexpr std::int32_t forward_unreached = -1;
+constexpr std::int32_t backward_unreached = std::numeric_limits<std::int32_t>::max();
+
+// Widens a search's range of diagonals [low, high] for its next unit of cost:
+// by one on each side while it stays inside [dmin, dmax], and one step back
+// inwards past the edge, so that it keeps the cost's parity. The neighbour
+// outside a new end diagonal is marked unreached in `reached`, which is
+// indexed by diagonal.
+void widen(Pos& low, Pos& high, Pos dmin, Pos dmax, std::int32_t* reached, std::int32_t unreached) {
+  if (low > dmin) {
+    reached[--low - 1] = unreached;
+  } else {
+    ++low;
+  }
+  if (high < dmax) {
+    reached[++high + 1] = unreached;
+  } else {
+    --high;
+  }
+}
+
 class EditSearch {
  public:
   EditSearch(std::span<const std::uint32_t> old_ids, std::span<const std::uint32_t> new_ids,
@@ -51,25 +74,24 @@ class EditSearch {
         new_size_(static_cast<Pos>(new_ids.size())),
         minimal_(minimal),
         cost_cap_(cost_cap(old_ids.size() + new_ids.size())),
-        // Diagonals k = x - y run from -new_size to old_size; one more on each
-        // side holds the sentinel the search reads at the edge of its range.
-        diagonal_offset_(new_size_ + 1),
         // Left uninitialised: the search writes a diagonal before reading it,
         // and pages of diagonals it never reaches are never touched.
-        forward_(std::make_unique_for_overwrite<std::int32_t[]>(
-            static_cast<std::size_t>(old_size_ + new_size_ + 3))),
-        backward_(std::make_unique_for_overwrite<std::int32_t[]>(
-            static_cast<std::size_t>(old_size_ + new_size_ + 3))) {}
+        forward_(std::make_unique_for_overwrite<std::int32_t[]>(diagonal_count())),
+        backward_(std::make_unique_for_overwrite<std::int32_t[]>(diagonal_count())),
+        forward_diagonals_(forward_.get() + new_size_ + 1),
+        backward_diagonals_(backward_.get() + new_size_ + 1) {}
 
   void run();
 
  private:
+  // Diagonals k = x - y run from -new_size to old_size; one more on each side
+  // holds the sentinel that the search reads at the edge of its range.
+  std::size_t diagonal_count() const { return static_cast<std::size_t>(old_size_ + new_size_ + 3); }
+
   // The furthest x reached on diagonal k by the search from the top-left
   // corner and by the one from the bottom-right corner.
-  std::int32_t& forward(Pos k) { return forward_[static_cast<std::size_t>(k + diagonal_offset_)]; }
-  std::int32_t& backward(Pos k) {
-    return backward_[static_cast<std::size_t>(k + diagonal_offset_)];
-  }
+  std::int32_t& forward(Pos k) { return forward_diagonals_[k]; }
+  std::int32_t& backward(Pos k) { return backward_diagonals_[k]; }
 
   Split find_split(const Box& box);
   Split furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax);
@@ -82,15 +104,11 @@ class EditSearch {
   Pos new_size_;
   bool minimal_;
   Pos cost_cap_;
-  Pos diagonal_offset_;
   std::unique_ptr<std::int32_t[]> forward_;
   std::unique_ptr<std::int32_t[]> backward_;
+  std::int32_t* forward_diagonals_;  // forward_ indexed by diagonal
+  std::int32_t* backward_diagonals_;
 };
-
-// Values that mark a diagonal as not reached yet, chosen so that the other
-// neighbour always wins when a diagonal is extended from its two neighbours.
-constexpr std::int32_t forward_unreached = -1;
-constexpr std::int32_t backward_unreached = std::numeric_limits<std::int32_t>::max();
 
 void EditSearch::run() {
   // An explicit stack instead of recursion: divisions past the cost cap peel
@@ -138,19 +156,7 @@ Split EditSearch::find_split(const Box& box) {
   backward(bmid) = static_cast<std::int32_t>(box.x1);
 
   for (Pos cost = 1;; ++cost) {
-    // Each step widens the range of diagonals by one on each side, as long as
-    // it stays inside the box; past the edge the range steps back inwards so
-    // that it keeps the parity of the cost.
-    if (fmin > dmin) {
-      forward(--fmin - 1) = forward_unreached;
-    } else {
-      ++fmin;
-    }
-    if (fmax < dmax) {
-      forward(++fmax + 1) = forward_unreached;
-    } else {
-      --fmax;
-    }
+    widen(fmin, fmax, dmin, dmax, forward_diagonals_, forward_unreached);
     for (Pos k = fmax; k >= fmin; k -= 2) {
       const Pos from_left = forward(k - 1);   // then delete old[x]
       const Pos from_above = forward(k + 1);  // then insert new[y]
@@ -164,16 +170,7 @@ Split EditSearch::find_split(const Box& box) {
       if (odd && bmin <= k && k <= bmax && backward(k) <= x) return {x, y, true, true};
     }
 
-    if (bmin > dmin) {
-      backward(--bmin - 1) = backward_unreached;
-    } else {
-      ++bmin;
-    }
-    if (bmax < dmax) {
-      backward(++bmax + 1) = backward_unreached;
-    } else {
-      --bmax;
-    }
+    widen(bmin, bmax, dmin, dmax, backward_diagonals_, backward_unreached);
     for (Pos k = bmax; k >= bmin; k -= 2) {
       const Pos from_below = backward(k - 1);  // then un-insert new[y - 1]
       const Pos from_right = backward(k + 1);  // then un-delete old[x - 1]
