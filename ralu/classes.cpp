@@ -8,6 +8,7 @@ namespace ralu {
 
 namespace {
 
+// A power of two, like every size of the table: a slot is a hash masked to it.
 constexpr std::size_t initial_slots = 1024;
 // The slot table grows when it is this full. Probing is cheap, as it reads
 // consecutive slots that hold their class's hash, so the table can be fuller
@@ -80,8 +81,10 @@ class ClassTable {
     }
   }
 
-  void prefetch(std::uint32_t hash) const {
+  void prefetch([[maybe_unused]] std::uint32_t hash) const {
+#if defined(__GNUC__)
     __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+#endif
   }
 
   std::vector<std::uint8_t> take_presence() { return std::move(presence_); }

@@ -165,16 +165,21 @@ Options parse_command_line(int argc, char** argv) {
   return options;
 }
 
+[[noreturn]] void exit_after_output(int status) {
+  if (std::fflush(stdout) != 0) fail("standard output", std::strerror(errno));
+  std::exit(status);
+}
+
 [[noreturn]] void print_help() {
   for (const char* const* line = common::usage; *line != nullptr; ++line) {
     std::printf("%s\n", *line);
   }
-  std::exit(std::fflush(stdout) == 0 ? exit_same : exit_trouble);
+  exit_after_output(exit_same);
 }
 
 [[noreturn]] void print_version() {
   std::printf("ralu (kevo) %s\n", RALU_VERSION);
-  std::exit(std::fflush(stdout) == 0 ? exit_same : exit_trouble);
+  exit_after_output(exit_same);
 }
 
 platform::FileContents load(const char* name) {

@@ -128,6 +128,9 @@ TEST_F(RaluCli, StandardInputIsTheDashAndNamesPrintAsGiven) {
   options.input = "x\n";
   ProcessResult r = run_ralu(dir, {"-", "a"}, options);
   EXPECT_EQ(r.status, 0) << r.err;
+  // Named twice, standard input is one input, read once.
+  r = run_ralu(dir, {"-", "-"}, options);
+  EXPECT_EQ(r.status, 0) << r.err;
   r = run_ralu(dir, {"--minimal", "-", "sub\\b"}, options);
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.out.substr(0, 4), "--- ");
