@@ -1,5 +1,8 @@
 #include "tests/support/temp_dir.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -31,6 +34,14 @@ std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void set_modification_time(const std::string& path, long long seconds, long nanoseconds) {
+  const timespec times[2] = {{static_cast<time_t>(seconds), nanoseconds},
+                             {static_cast<time_t>(seconds), nanoseconds}};
+  if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
+    throw std::runtime_error("cannot set the time of " + path);
+  }
 }
 
 bool file_exists(const std::string& path) {

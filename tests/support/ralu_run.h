@@ -1,0 +1,21 @@
+// Running the built ralu in a scratch folder, for the end-to-end tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+namespace test_support {
+
+inline ProcessResult run_ralu(const TempDir& dir, const std::vector<std::string>& args,
+                              ProcessOptions options = {}) {
+  if (options.working_dir.empty()) options.working_dir = dir.root().string();
+  // A fixed zone, so that header times read the same wherever the tests run.
+  // Entries given by the caller come later and win.
+  options.extra_env.insert(options.extra_env.begin(), "TZ=UTC0");
+  return run_process(RALU_PATH, args, options);
+}
+
+}  // namespace test_support
