@@ -241,6 +241,13 @@ TEST_F(KevoHandOffStandIn, ReportFolderThatDoesNotExist) {
   EXPECT_EQ(r.err, "... ralu a.txt b.txt > nowhere\\a.txt.dif\n"
                    "nowhere\\a.txt.dif: cannot write the report (No such file or directory)\n");
   EXPECT_FALSE(file_exists(work("nowhere")));
+
+  // A file where the folder should be.
+  const ProcessResult through_file = kevo_run({"-t", "-o", "b.txt", "a.txt", "b.txt"});
+  EXPECT_EQ(through_file.status, 0);
+  EXPECT_EQ(through_file.err, "... ralu a.txt b.txt > b.txt\\a.txt.dif\n"
+                              "b.txt\\a.txt.dif: cannot write the report (Not a directory)\n");
+  EXPECT_EQ(read_file(work("b.txt")), second_text);
 }
 
 }  // namespace
