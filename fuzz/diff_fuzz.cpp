@@ -14,9 +14,7 @@
 
 namespace {
 
-void check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::check;
 
 std::vector<std::string_view> kept_lines(const ralu::LineTable& lines,
                                          const std::vector<std::uint8_t>& changed) {

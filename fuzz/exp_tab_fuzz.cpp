@@ -10,9 +10,7 @@
 
 namespace {
 
-void check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::check;
 
 // The expansion, or nothing when some byte or tab stop passes column 2048.
 bool model(std::int32_t width, const std::string& text, std::string& out) {

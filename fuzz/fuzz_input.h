@@ -4,10 +4,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace fuzz {
+
+// A broken property ends the run, so that libFuzzer keeps the input.
+inline void check(bool condition) {
+  if (!condition) std::abort();
+}
 
 class Input {
  public:

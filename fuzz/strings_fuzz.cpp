@@ -13,9 +13,7 @@
 
 namespace {
 
-void check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::check;
 
 std::unique_ptr<char[]> exact_copy(const std::string& text) {
   auto copy = std::make_unique<char[]>(text.size() + 1);
