@@ -1,8 +1,12 @@
+// Captures through the C runtime's descriptors, which both POSIX systems and
+// Windows have.
+#include "tests/support/capture.h"
+
 #include <unistd.h>
 
 #include <stdexcept>
 
-#include "tests/support/capture.h"
+#include "tests/support/system.h"
 
 namespace test_support {
 
@@ -28,6 +32,7 @@ std::string CaptureStream::finish() {
   while ((count = std::fread(buffer, 1, sizeof buffer, file_)) > 0) text_.append(buffer, count);
   std::fclose(file_);
   file_ = nullptr;
+  text_ = fold_line_ends(text_);
   return text_;
 }
 

@@ -1,18 +1,34 @@
 #include "tests/support/temp_dir.h"
 
-#include <cstdlib>
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 
 namespace test_support {
 
+// A new folder with a random name; create_directory says false when the name
+// is taken, so two tests never share one.
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kevo-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern;
+  static std::mt19937_64 random_names{std::random_device{}()};
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate = base / ("kevo-test-" + std::to_string(random_names()));
+    if (std::filesystem::create_directory(candidate)) {
+      root_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a scratch folder in " + base.string());
 }
+
+// Names are joined as bytes: std::filesystem would read them in another
+// encoding than the C runtime does on Windows, and Shift-JIS names must stay
+// as they are.
+std::string TempDir::path(const std::string& name) const { return root_.string() + "/" + name; }
 
 TempDir::~TempDir() {
   std::error_code ignored;
@@ -34,8 +50,8 @@ std::string read_file(const std::string& path) {
 }
 
 bool file_exists(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::exists(path, ignored);
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0;
 }
 
 }  // namespace test_support

@@ -1,0 +1,44 @@
+// The system facts of test_support on POSIX systems.
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/system.h"
+
+namespace test_support {
+
+bool directories_open_for_reading() { return true; }
+
+std::string fold_line_ends(std::string text) { return text; }
+
+std::string why_shift_jis_names_cannot_work() { return {}; }
+
+bool file_names_may_hold(const std::string& name) {
+  return name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+std::string make_unreadable(const std::string& path) {
+  if (::geteuid() == 0) return "permissions do not stop root from reading";
+  if (::chmod(path.c_str(), 0) != 0) return "cannot change the permissions of " + path;
+  return {};
+}
+
+std::string null_device_name() { return "/dev/null"; }
+
+std::string cp932_to_utf8(const std::string& bytes) {
+  iconv_t converter = iconv_open("UTF-8", "CP932");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return "<no CP932 converter>";
+  std::string in = bytes;
+  std::string out(in.size() * 4, '\0');
+  char* in_at = in.data();
+  char* out_at = out.data();
+  std::size_t in_left = in.size();
+  std::size_t out_left = out.size();
+  const std::size_t done = iconv(converter, &in_at, &in_left, &out_at, &out_left);
+  iconv_close(converter);
+  if (done == static_cast<std::size_t>(-1)) return "<invalid CP932>";
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+}  // namespace test_support

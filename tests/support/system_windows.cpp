@@ -1,0 +1,73 @@
+// The system facts of test_support on Windows.
+#include <windows.h>
+
+#include "tests/support/system.h"
+
+namespace test_support {
+
+namespace {
+
+constexpr UINT shift_jis_code_page = 932;
+
+// Converts between a code page and UTF-16; empty on failure.
+std::wstring to_utf16(UINT code_page, const std::string& bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length =
+      ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string to_utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
+}  // namespace
+
+bool directories_open_for_reading() { return false; }
+
+std::string fold_line_ends(std::string text) {
+  std::string folded;
+  folded.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    folded += text[i];
+  }
+  return folded;
+}
+
+std::string why_shift_jis_names_cannot_work() {
+  const UINT code_page = ::GetACP();
+  if (code_page == shift_jis_code_page) return {};
+  return "the ANSI code page is " + std::to_string(code_page) +
+         ", not 932; under Wine run with a Japanese locale (LANG=ja_JP.UTF-8)";
+}
+
+bool file_names_may_hold(const std::string& name) {
+  for (const char byte : name) {
+    if (static_cast<unsigned char>(byte) < 0x20) return false;
+  }
+  return name.find_first_of("<>:\"/\\|?*") == std::string::npos;
+}
+
+std::string make_unreadable(const std::string&) {
+  return "Windows files carry no permission bits that a test can take away from their owner";
+}
+
+std::string null_device_name() { return {}; }
+
+std::string cp932_to_utf8(const std::string& bytes) {
+  const std::wstring wide = to_utf16(shift_jis_code_page, bytes);
+  if (wide.empty() && !bytes.empty()) return "<invalid CP932>";
+  return to_utf8(wide);
+}
+
+}  // namespace test_support
