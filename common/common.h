@@ -115,4 +115,123 @@ void errmsg1(const char* format, const Values&... values) {
   verrmsg1(format, list);
 }
 
+// ---------------------------------------------------------------------------
+// Double-byte-aware strings.
+//
+// Strings are NUL-terminated Shift-JIS byte strings; bytes compare as unsigned
+// values. The trail byte of a double-byte character can equal an ASCII byte
+// (the backslash, letters), so the routines that look for a separator or a
+// given byte, replace bytes, order paths or change case read a string as
+// units: a single byte, or a lead byte with the trail byte after it. Two fixed
+// rules say which bytes lead:
+//   scanning rule  0x80..0x9F, 0xE0..0xFC        Strchr Strrchr index2 ChgChr comp_file
+//   katakana rule  0x80..0xFF but 0xA1..0xDF     StrCmp to_upper to_lower
+// Under both, a lead byte right before the terminator is a single byte.
+// The other routines look at plain bytes: blanks, tabs, wildcards and the dot
+// never occur as trail bytes.
+//
+// A character argument counts by its low 8 bits only, and no search finds the
+// terminator (unlike std::strchr). A search returns a pointer into the string
+// it was given, or null. Each search has a const char* form and a char* form,
+// so a caller that owns an editable string can edit through the result.
+//
+// index and rindex share their names with the POSIX <strings.h> functions;
+// being in namespace common keeps them apart. Call them as common::index.
+// ---------------------------------------------------------------------------
+
+// The first unit whose first byte is ch (scanning rule); a trail byte is never found.
+const char* Strchr(const char* text, int ch);
+// The last unit whose first byte is ch (scanning rule).
+const char* Strrchr(const char* text, int ch);
+// The first byte equal to ch, trail bytes included.
+const char* index(const char* text, int ch);
+// The last byte equal to ch, trail bytes included.
+const char* rindex(const char* text, int ch);
+// The first place where pattern's bytes occur. An empty pattern is found at the
+// start of a non-empty text; in an empty text nothing is found.
+const char* index1(const char* text, const char* pattern);
+// The first single-byte unit (scanning rule) whose byte is one of set's bytes.
+// Double-byte units never match; an empty set matches nothing.
+const char* index2(const char* text, const char* set);
+// The first '*' or '?'.
+const char* srch_wild(const char* text);
+// The first byte that is neither a blank nor a tab; the terminator if none.
+const char* sp_skip(const char* text);
+// The first blank, tab or terminator.
+const char* chr_skip(const char* text);
+// The last dot of the path's name part (what follows its last backslash found
+// by Strrchr), or null; a dot in a directory name is never returned.
+const char* findExt(const char* path);
+
+inline char* Strchr(char* text, int ch) {
+  return const_cast<char*>(Strchr(static_cast<const char*>(text), ch));
+}
+inline char* Strrchr(char* text, int ch) {
+  return const_cast<char*>(Strrchr(static_cast<const char*>(text), ch));
+}
+inline char* index(char* text, int ch) {
+  return const_cast<char*>(index(static_cast<const char*>(text), ch));
+}
+inline char* rindex(char* text, int ch) {
+  return const_cast<char*>(rindex(static_cast<const char*>(text), ch));
+}
+inline char* index1(char* text, const char* pattern) {
+  return const_cast<char*>(index1(static_cast<const char*>(text), pattern));
+}
+inline char* index2(char* text, const char* set) {
+  return const_cast<char*>(index2(static_cast<const char*>(text), set));
+}
+inline char* srch_wild(char* text) {
+  return const_cast<char*>(srch_wild(static_cast<const char*>(text)));
+}
+inline char* sp_skip(char* text) {
+  return const_cast<char*>(sp_skip(static_cast<const char*>(text)));
+}
+inline char* chr_skip(char* text) {
+  return const_cast<char*>(chr_skip(static_cast<const char*>(text)));
+}
+inline char* findExt(char* path) {
+  return const_cast<char*>(findExt(static_cast<const char*>(path)));
+}
+
+// Splits a wildcard path after the first component that holds '*' or '?': the
+// backslash that ends that component (found by Strchr) becomes a terminator in
+// path, head receives path up to it and tail the rest. Without such a
+// backslash head receives the whole path, tail is empty and path is unchanged.
+// head and tail are separate buffers of strlen(path) + 1 bytes each. Returns 0.
+int sepname(char* path, char* head, char* tail);
+
+// Orders file entries for std::qsort: each argument points to an array element
+// that is a pointer to an entry whose first member is a pointer to its path.
+// Paths with fewer backslashes (scanning rule) come first; equal counts go by
+// StrCmp. Returns -1, 0 or 1.
+int comp_file(const void* a, const void* b);
+
+// Replaces every unit-starting byte (scanning rule) equal to search by
+// replacement, walking the string as each replacement leaves it. A replacement
+// of 0 cuts the string at every occurrence up to its original terminator; a
+// search of 0 changes nothing. Returns text.
+char* ChgChr(char* text, int search, int replacement);
+
+// Puts ch in front of the string, moving it one byte up. The buffer holds
+// strlen(text) + 2 bytes. Returns 0.
+int insChar(char* text, int ch);
+
+// Writes ch into the first count bytes of buffer; nothing when count <= 0. No
+// terminator is written.
+void clear(char* buffer, int ch, int count);
+
+// Orders two strings (katakana rule), returning -1, 0 or 1. From lowest: the
+// end of the string; bytes below 0x80, case-blind, the backslash before all
+// others (so a directory's entries sort right after its name); half-width
+// katakana by value; double-byte characters by lead byte, then by trail byte
+// without case folding.
+int StrCmp(const char* a, const char* b);
+
+// Maps 'a'..'z' to upper case (katakana rule: double-byte characters are left
+// alone, trail bytes included). Returns 0.
+int to_upper(char* text);
+// Maps 'A'..'Z' to lower case, as to_upper does the other way. Returns 0.
+int to_lower(char* text);
+
 }  // namespace common

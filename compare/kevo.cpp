@@ -2,9 +2,11 @@
 // relate: the same name twice, equal contents, different contents with both
 // sizes, a missing file or a directory. Every path ends in a process exit.
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "common/common.h"
 #include "platform/platform.h"
@@ -32,7 +34,15 @@ struct Options {
   const char* output_dir = "";
 };
 
-[[noreturn]] void finish(int status) { std::exit(status); }
+// Ends the process. A result that could not be written is not a success: when
+// standard output fails, say so and end with status 1.
+[[noreturn]] void finish(int status) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    errmsg("kevo: cannot write standard output (%s)\n", std::strerror(errno));
+    status = exit_trouble;
+  }
+  std::exit(status);
+}
 
 [[noreturn]] void print_help() {
   for (const char* const* line = common::usage; *line != nullptr; ++line) {
@@ -196,6 +206,85 @@ Verdict compare_contents(std::FILE* first_stream, const char* first_name, std::i
   return verdict;
 }
 
+// ---------------------------------------------------------------------------
+// The hand-off of a differing text pair to ralu, which writes the report.
+// ---------------------------------------------------------------------------
+
+// The first name, the second name and the output folder may hold at most this
+// many bytes together.
+constexpr std::size_t name_length_limit = 2048;
+
+// Reads one answer line from standard input. Only its first byte counts; end
+// of input before any answer is no answer, so not a yes.
+bool answer_is_yes() {
+  const int first = std::getchar();
+  for (int next = first; next != '\n' && next != EOF;) next = std::getchar();
+  return first == 'y' || first == 'Y';
+}
+
+// The report is named after the name part of the first file (what follows its
+// last backslash that is a separator) and lies in the output folder, or in the
+// current folder when none was given: "%s%c%s.dif".
+std::string report_path_for(const char* first_name, const char* output_dir) {
+  const char* separator = common::Strrchr(first_name, '\\');
+  const char* name_part = separator != nullptr ? separator + 1 : first_name;
+  const char* folder = *output_dir != '\0' ? output_dir : ".";
+  return std::string(folder) + '\\' + name_part + ".dif";
+}
+
+// Runs ralu on the pair, its output going into the report, and waits for it.
+// Returns ralu's exit status, or -1 when it could not run, after saying why.
+int run_ralu(const char* first_name, const char* second_name, const std::string& report) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const platform::Program ralu = platform::find_program("ralu");
+  if (ralu.path.empty()) {
+    errmsg("ralu: not found beside kevo or along PATH; no report written\n");
+    return -1;
+  }
+  const platform::RunResult run =
+      platform::run_with_output_to(ralu, {first_name, second_name}, report.c_str());
+  using Outcome = platform::RunResult::Outcome;
+  switch (run.outcome) {
+    case Outcome::exited:
+      return run.status;
+    case Outcome::output_not_opened:
+      errmsg("%s: cannot write the report (%s)\n", report.c_str(), run.reason.c_str());
+      return -1;
+    case Outcome::not_started:
+      errmsg("ralu: cannot be started (%s)\n", run.reason.c_str());
+      return -1;
+    case Outcome::abnormal_end:
+      errmsg("ralu: ended abnormally (%s)\n", run.reason.c_str());
+      return -1;
+  }
+  return -1;
+}
+
+// Hands a differing text pair to ralu. The command line is shown as a user
+// would type it, but ralu is started directly with the two names as its two
+// arguments, so no name is ever split or read by a shell. Returns 1 when the
+// names are too long, 0 when an existing report is kept, else what run_ralu
+// returns.
+int dif_out(const char* first_name, const char* second_name, const char* output_dir) {
+  if (std::strlen(first_name) + std::strlen(second_name) + std::strlen(output_dir) >
+      name_length_limit) {
+    errmsg("too long pass or filename found!\n");
+    return 1;
+  }
+  const std::string report = report_path_for(first_name, output_dir);
+  const std::string command_line =
+      std::string("ralu ") + first_name + " " + second_name + " > " + report;
+  std::fflush(stdout);  // the unmatch line comes before the echo
+  errmsg("... %s\n", command_line.c_str());
+
+  if (platform::opens_for_reading(report.c_str())) {
+    errmsg("%s: overwrite? (y/n) ", report.c_str());
+    if (!answer_is_yes()) return 0;
+  }
+  return run_ralu(first_name, second_name, report);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -220,8 +309,12 @@ int main(int argc, char** argv) {
     finish(exit_ok);
   }
 
-  compare_contents(first_stream, first_name, first_size, second_stream, second_name, second_size,
-                   options);
+  const Verdict verdict = compare_contents(first_stream, first_name, first_size, second_stream,
+                                          second_name, second_size, options);
+  // A pair read to the end under -t without a control byte, that differs.
+  if (options.text && verdict.different && verdict.still_text) {
+    dif_out(first_name, second_name, options.output_dir);
+  }
 
   std::fclose(first_stream);
   std::fclose(second_stream);

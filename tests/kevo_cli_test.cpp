@@ -197,3 +197,28 @@ TEST_F(KevoCli, VeryLongMissingNameIsPrintedWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// A result that cannot be written is a failure, not a success.
+TEST(KevoOutput, FullStandardOutputIsAFailure) {
+  TempDir dir;
+  write_file(dir.path("a"), "alpha\n");
+  write_file(dir.path("b"), "beta\n");
+  test_support::ProcessOptions options;
+  options.working_dir = dir.root().string();
+  options.output_path = "/dev/full";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"a", "b"}, {"a", "a"}, {"-usage"}, {"a", "missing"}}) {
+    const ProcessResult r = test_support::run_process(KEVO_PATH, args, options);
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_EQ(r.err, "kevo: cannot write standard output (No space left on device)\n") << args[0];
+  }
+  // With nothing to write, nothing is lost: a quiet match still succeeds.
+  write_file(dir.path("a2"), "alpha\n");
+  const ProcessResult silent = test_support::run_process(KEVO_PATH, {"-i", "a", "a2"}, options);
+  EXPECT_EQ(silent.status, 0);
+  EXPECT_EQ(silent.err, "");
+}
+
+}  // namespace

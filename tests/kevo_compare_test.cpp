@@ -95,8 +95,8 @@ TEST_F(KevoCompare, WorkedExampleFromTheHelp) {
 
 TEST_F(KevoCompare, ControlBytesOnlyMatterUnderTextFlag) {
   // Control bytes never change the result line, with or without -t, and say
-  // nothing about the text test.
-  for (char control : {'\0', '\x1a', '\x1b', '\x01', '\x7f', '\t', '\f', '\r'}) {
+  // nothing about the text test: a differing pair is not handed on.
+  for (char control : {'\0', '\x1a', '\x1b', '\x01', '\x08', '\x0b', '\x0e', '\x1f'}) {
     const std::string first = "line one\n" + std::string(1, control) + "line two\n";
     for (const auto& options : {std::vector<std::string>{}, {"-t"}}) {
       const ProcessResult equal = compare(first, first, options);

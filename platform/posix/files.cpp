@@ -1,29 +1,15 @@
 // Files on POSIX systems.
 #include <sys/stat.h>
 
+#include "common/common.h"
 #include "platform/platform.h"
 
 namespace platform {
 
-namespace {
-
-// Lead bytes of Shift-JIS double-byte characters, as every name scan counts them.
-bool is_lead_byte(unsigned char byte) {
-  return (byte >= 0x80 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-}  // namespace
-
 std::string native_name(const char* name) {
   std::string native(name);
-  for (std::size_t i = 0; i < native.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(native[i]);
-    if (byte == '\\') {
-      native[i] = '/';
-    } else if (is_lead_byte(byte) && i + 1 < native.size()) {
-      ++i;  // the trail byte may be 0x5C, which is not a separator
-    }
-  }
+  // Double-byte aware: a trail byte 0x5C inside a Shift-JIS character stays.
+  common::ChgChr(native.data(), '\\', '/');
   return native;
 }
 

@@ -19,6 +19,7 @@ struct ProcessOptions {
   std::string working_dir;                 // empty: the test's own
   std::optional<std::string> input;        // nothing: standard input is empty
   std::vector<std::string> extra_env;      // NAME=value entries added to the environment
+  std::string output_path;                 // non-empty: standard output goes here, not captured
 };
 
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,

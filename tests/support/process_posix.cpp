@@ -20,7 +20,9 @@ namespace {
 [[noreturn]] void child(const std::string& program, const std::vector<std::string>& args,
                         const ProcessOptions& options, const TempDir& scratch) {
   const int in = ::open(scratch.path("stdin").c_str(), O_RDONLY);
-  const int out = ::open(scratch.path("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const std::string out_path =
+      options.output_path.empty() ? scratch.path("stdout") : options.output_path;
+  const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   const int err = ::open(scratch.path("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (in < 0 || out < 0 || err < 0) _exit(126);
   ::dup2(in, 0);
@@ -54,7 +56,7 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
   }
   ProcessResult result;
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  result.out = read_file(scratch.path("stdout"));
+  if (options.output_path.empty()) result.out = read_file(scratch.path("stdout"));
   result.err = read_file(scratch.path("stderr"));
   return result;
 }

@@ -1,0 +1,246 @@
+// kevo -t hands a differing text pair to ralu, whose output becomes the report
+// named after the first file. These tests run the real binaries end to end.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/kevo_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::file_exists;
+using test_support::ProcessOptions;
+using test_support::ProcessResult;
+using test_support::read_file;
+using test_support::run_kevo;
+using test_support::run_process;
+using test_support::TempDir;
+using test_support::write_file;
+
+const std::string first_text = "one\ntwo\nthree\nfour\nfive\n";
+const std::string second_text = "one\ntwo\n3\nfour\nfive\nsix\n";
+
+std::string unmatch_line(const std::string& first, const std::string& second) {
+  return "unmatch: " + first + "(" + std::to_string(first_text.size()) + ") ... " + second + "(" +
+         std::to_string(second_text.size()) + ")\n";
+}
+
+// Applies a report to a copy of the first file with the real patch.
+std::string patched(const TempDir& dir, const std::string& original, const std::string& report) {
+  const std::string result = dir.path("patched");
+  ProcessOptions options;
+  options.working_dir = dir.root().string();
+  const ProcessResult r = run_process("/usr/bin/patch", {"-s", "-o", result, original, report}, options);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  return file_exists(result) ? read_file(result) : std::string();
+}
+
+class KevoHandOffWithRalu : public testing::Test {
+ protected:
+  void SetUp() override {
+    write_file(dir.path("a.txt"), first_text);
+    fs::create_directory(dir.root() / "b");
+    write_file(dir.path("b/a.txt"), second_text);
+  }
+  TempDir dir;
+};
+
+TEST_F(KevoHandOffWithRalu, ReportInCurrentFolderRebuildsTheSecondFile) {
+  const ProcessResult r = run_kevo(dir, {"-t", "a.txt", "b\\a.txt"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, unmatch_line("a.txt", "b\\a.txt"));
+  EXPECT_EQ(r.err, "... ralu a.txt b\\a.txt > .\\a.txt.dif\n");
+  ASSERT_TRUE(file_exists(dir.path("a.txt.dif")));
+  EXPECT_EQ(patched(dir, dir.path("a.txt"), dir.path("a.txt.dif")), second_text);
+}
+
+TEST_F(KevoHandOffWithRalu, ReportInOutputFolder) {
+  fs::create_directory(dir.root() / "out");
+  for (const std::string folder : {"out", "out\\"}) {
+    const ProcessResult r = run_kevo(dir, {"-t", "-o", folder, "b\\a.txt", "a.txt"});
+    EXPECT_EQ(r.status, 0);
+    const std::string report = folder + "\\a.txt.dif";
+    EXPECT_EQ(r.err, "... ralu b\\a.txt a.txt > " + report + "\n");
+    ASSERT_TRUE(file_exists(dir.path("out/a.txt.dif")));
+    EXPECT_EQ(patched(dir, dir.path("b/a.txt"), dir.path("out/a.txt.dif")), first_text);
+    fs::remove(dir.root() / "out/a.txt.dif");
+  }
+}
+
+TEST_F(KevoHandOffWithRalu, PairsThatAreNotHandedOn) {
+  write_file(dir.path("same.txt"), first_text);
+  write_file(dir.path("nul.txt"), first_text + std::string(1, '\0'));
+  write_file(dir.path("esc.txt"), "\x1b" + second_text);
+  const std::vector<std::vector<std::string>> runs = {
+      {"-t", "a.txt", "same.txt"},  // equal
+      {"-t", "a.txt", "nul.txt"},   // a control byte in the second file
+      {"-t", "esc.txt", "a.txt"},   // a control byte in the first file
+      {"a.txt", "b\\a.txt"},        // no -t
+  };
+  for (const auto& args : runs) {
+    const ProcessResult r = run_kevo(dir, args);
+    EXPECT_EQ(r.status, 0) << args[1];
+    EXPECT_EQ(r.err, "") << args[1];
+  }
+  EXPECT_FALSE(file_exists(dir.path("a.txt.dif")));
+  EXPECT_FALSE(file_exists(dir.path("esc.txt.dif")));
+}
+
+// A kevo with no ralu beside it, and a stand-in ralu on PATH that writes what
+// it receives, so the tests see exactly how ralu is started.
+class KevoHandOffStandIn : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directory(dir.root() / "tools");
+    fs::create_directory(dir.root() / "work");
+    kevo = dir.path("tools/kevo");
+    fs::copy_file(KEVO_PATH, kevo);
+    fs::create_directory(dir.root() / "standin");
+    write_file(dir.path("standin/ralu"),
+               "#!/bin/sh\n"
+               "printf 'argc=%s\\n' \"$#\"\n"
+               "for argument in \"$@\"; do printf '[%s]\\n' \"$argument\"; done\n");
+    fs::permissions(dir.path("standin/ralu"), fs::perms::owner_all);
+    write_file(work("a.txt"), first_text);
+    write_file(work("b.txt"), second_text);
+  }
+
+  std::string work(const std::string& name) const { return dir.path("work/" + name); }
+
+  ProcessResult kevo_run(const std::vector<std::string>& args, std::optional<std::string> input = {},
+                         bool with_standin = true) {
+    ProcessOptions options;
+    options.working_dir = dir.path("work");
+    options.input = std::move(input);
+    options.extra_env = {"PATH=" + (with_standin ? dir.path("standin") + ":" : std::string()) +
+                         "/usr/bin:/bin"};
+    return run_process(kevo, args, options);
+  }
+
+  TempDir dir;
+  std::string kevo;
+};
+
+TEST_F(KevoHandOffStandIn, NamesReachRaluAsExactlyTwoArgumentsAndNothingElseRuns) {
+  const std::vector<std::string> hostile = {
+      "with blank.txt", "x;touch pwned1;.txt", "$(touch pwned2).txt", "`touch pwned3`.txt",
+      "a&&touch pwned4|b>c<d.txt", "quote'\"q.txt", "100%s%d%n.txt", "*?[x].txt", "tab\tand\nnewline.txt"};
+  for (const std::string& name : hostile) {
+    write_file(work(name), first_text);
+    const ProcessResult r = kevo_run({"-t", name, "b.txt"});
+    EXPECT_EQ(r.status, 0) << name;
+    EXPECT_EQ(r.err, "... ralu " + name + " b.txt > .\\" + name + ".dif\n");
+    ASSERT_TRUE(file_exists(work(name + ".dif"))) << name;
+    EXPECT_EQ(read_file(work(name + ".dif")), "argc=2\n[" + name + "]\n[b.txt]\n");
+  }
+  // A second name may begin with a dash; it is still a name.
+  write_file(work("-dash.txt"), second_text);
+  const ProcessResult dash = kevo_run({"-t", "a.txt", "-dash.txt"});
+  EXPECT_EQ(dash.err, "... ralu a.txt -dash.txt > .\\a.txt.dif\n");
+  EXPECT_EQ(read_file(work("a.txt.dif")), "argc=2\n[a.txt]\n[-dash.txt]\n");
+
+  for (const char* marker : {"pwned1", "pwned2", "pwned3", "pwned4"}) {
+    EXPECT_FALSE(file_exists(work(marker))) << marker;
+  }
+}
+
+TEST_F(KevoHandOffStandIn, TabsLineEndsFormFeedsDeleteAndShiftJisStayText) {
+  const std::string text = "a\tb\r\n\f\x7f\x83\x65\x83\x4c\xb1\x95\x5c\n";
+  write_file(work("c.txt"), text);
+  write_file(work("d.txt"), text + "more\n");
+  const ProcessResult r = kevo_run({"-t", "c.txt", "d.txt"});
+  EXPECT_EQ(r.err, "... ralu c.txt d.txt > .\\c.txt.dif\n");
+  EXPECT_TRUE(file_exists(work("c.txt.dif")));
+}
+
+TEST_F(KevoHandOffStandIn, NamePartFollowsTheLastSeparatingBackslash) {
+  fs::create_directory(dir.path("work/sub"));
+  write_file(work("sub/a.txt"), first_text);
+  // A trail byte 0x5C belongs to its character and does not split the name.
+  const std::string sjis = "\x95\x5c.txt";
+  write_file(work(sjis), first_text);
+  struct Case {
+    std::string first;
+    std::string report_shown;
+    std::string report_file;
+  };
+  const std::vector<Case> cases = {
+      {"a.txt", ".\\a.txt.dif", "a.txt.dif"},
+      {"sub\\a.txt", ".\\a.txt.dif", "a.txt.dif"},
+      {"sub/a.txt", ".\\sub/a.txt.dif", "sub/a.txt.dif"},  // a slash stays in the name part
+      {sjis, ".\\" + sjis + ".dif", sjis + ".dif"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = kevo_run({"-t", c.first, "b.txt"});
+    EXPECT_EQ(r.err, "... ralu " + c.first + " b.txt > " + c.report_shown + "\n") << c.first;
+    EXPECT_TRUE(file_exists(work(c.report_file))) << c.first;
+    fs::remove(work(c.report_file));
+  }
+}
+
+TEST_F(KevoHandOffStandIn, OverwriteQuestion) {
+  const std::string echo = "... ralu a.txt b.txt > .\\a.txt.dif\n";
+  const std::string question = ".\\a.txt.dif: overwrite? (y/n) ";
+  const std::string fresh = "argc=2\n[a.txt]\n[b.txt]\n";
+  struct Case {
+    std::optional<std::string> answer;
+    bool replaced;
+  };
+  const std::vector<Case> cases = {
+      {"y\n", true},  {"Y\n", true},  {"yes\n", true}, {"y", true},
+      {"n\n", false}, {"\n", false},  {" y\n", false}, {"N\n", false},
+      {std::nullopt, false},  // standard input at its end: no answer is not a yes
+  };
+  for (const Case& c : cases) {
+    write_file(work("a.txt.dif"), "old report\n");
+    const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, c.answer);
+    const std::string shown = c.answer.value_or("<end of input>");
+    EXPECT_EQ(r.status, 0) << shown;
+    EXPECT_EQ(r.out, unmatch_line("a.txt", "b.txt")) << shown;
+    EXPECT_EQ(r.err, echo + question) << shown;
+    EXPECT_EQ(read_file(work("a.txt.dif")), c.replaced ? fresh : "old report\n") << shown;
+  }
+}
+
+TEST_F(KevoHandOffStandIn, NameLengthLimit) {
+  // first + second + output folder: 5 + 5 + 2038 = 2048 bytes pass, one more is refused.
+  std::string folder;
+  while (folder.size() < 2038) folder += "./";
+  const ProcessResult at_limit = kevo_run({"-t", "-o", folder, "a.txt", "b.txt"});
+  EXPECT_EQ(at_limit.status, 0);
+  EXPECT_EQ(at_limit.err, "... ralu a.txt b.txt > " + folder + "\\a.txt.dif\n");
+  EXPECT_TRUE(file_exists(work("a.txt.dif")));
+  fs::remove(work("a.txt.dif"));
+
+  const ProcessResult over = kevo_run({"-t", "-o", folder + ".", "a.txt", "b.txt"});
+  EXPECT_EQ(over.status, 0);
+  EXPECT_EQ(over.out, unmatch_line("a.txt", "b.txt"));
+  EXPECT_EQ(over.err, "too long pass or filename found!\n");
+  EXPECT_FALSE(file_exists(work("a.txt.dif")));
+}
+
+TEST_F(KevoHandOffStandIn, RaluMissingLeavesNoReport) {
+  const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, {}, false);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "... ralu a.txt b.txt > .\\a.txt.dif\n"
+                   "ralu: not found beside kevo or along PATH; no report written\n");
+  EXPECT_FALSE(file_exists(work("a.txt.dif")));
+
+  write_file(work("a.txt.dif"), "old report\n");
+  const ProcessResult kept = kevo_run({"-t", "a.txt", "b.txt"}, "y\n", false);
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(read_file(work("a.txt.dif")), "old report\n");
+}
+
+TEST_F(KevoHandOffStandIn, ReportFolderThatDoesNotExist) {
+  const ProcessResult r = kevo_run({"-t", "-o", "nowhere", "a.txt", "b.txt"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "... ralu a.txt b.txt > nowhere\\a.txt.dif\n"
+                   "nowhere\\a.txt.dif: cannot write the report (No such file or directory)\n");
+  EXPECT_FALSE(file_exists(work("nowhere")));
+}
+
+}  // namespace
