@@ -19,15 +19,8 @@ using test_support::write_file;
 
 // What show_args writes for these arguments.
 std::string shown(const std::vector<std::string>& args) {
-  std::string lines;
-  for (const std::string& arg : args) {
-    for (const char byte : arg) {
-      char hex[3];
-      std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(byte));
-      lines += hex;
-    }
-    lines += '\n';
-  }
+  std::string lines = "argc=" + std::to_string(args.size()) + "\n";
+  for (const std::string& arg : args) lines += "[" + arg + "]\n";
   return lines;
 }
 
@@ -61,7 +54,8 @@ TEST_F(PlatformLaunch, ArgumentsArriveByteForByte) {
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"plain", "two"},
-      {"with blank", " leading", "trailing ", "two  blanks", "tab\there", "new\nline"},
+      {"with blank", " leading", "trailing ", "two  blanks", "tab\there", "vertical\vtab",
+       "new\nline"},
       {"", "", "x", ""},
       {"quote\"inside", "\"", "\"\"", "\"quoted\"", "ends in quote\""},
       {"\\", "\\\\", "trailing\\", "trailing blank then backslash \\", "out\\"},

@@ -17,6 +17,24 @@ inline const std::string& kevo_path() {
   return path;
 }
 
+// Copies a built program into a folder under its own file name (with .exe on
+// Windows, where a program must have it) or under another base name, keeping
+// the extension; returns the copy's full name.
+inline std::string copy_program_into(const std::string& program, const std::string& folder,
+                                     const std::string& base_name = {}) {
+  const std::filesystem::path source = std::filesystem::absolute(program);
+  const std::string file_name =
+      base_name.empty() ? source.filename().string() : base_name + source.extension().string();
+  const std::string copy = folder + "/" + file_name;
+  std::filesystem::copy_file(source, copy);
+  return copy;
+}
+
+// A kevo of its own in a folder, without the built ralu beside it.
+inline std::string copy_kevo_into(const std::string& folder) {
+  return copy_program_into(KEVO_PATH, folder);
+}
+
 inline ProcessResult run_kevo(const TempDir& dir, const std::vector<std::string>& args,
                               ProcessOptions options = {}) {
   if (options.working_dir.empty()) options.working_dir = dir.root().string();

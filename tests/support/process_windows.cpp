@@ -64,8 +64,9 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
   {
     using platform::win32::open_inheritable;
     const Handle in = open_inheritable(scratch.path("stdin").c_str(), GENERIC_READ, OPEN_EXISTING);
-    const Handle out =
-        open_inheritable(scratch.path("stdout").c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+    const std::string out_path =
+        options.output_path.empty() ? scratch.path("stdout") : options.output_path;
+    const Handle out = open_inheritable(out_path.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
     const Handle err =
         open_inheritable(scratch.path("stderr").c_str(), GENERIC_WRITE, CREATE_ALWAYS);
     if (!in.valid() || !out.valid() || !err.valid()) {
@@ -98,7 +99,7 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     // Exception statuses (0xC0000000 and up) mean the program did not exit normally.
     if (code && *code < 0xC0000000) result.status = static_cast<int>(*code);
   }
-  result.out = fold_line_ends(read_file(scratch.path("stdout")));
+  if (options.output_path.empty()) result.out = fold_line_ends(read_file(scratch.path("stdout")));
   result.err = fold_line_ends(read_file(scratch.path("stderr")));
   return result;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -32,6 +33,21 @@ std::string make_unreadable(const std::string& path);
 // size 0 (/dev/null), or empty where there is none: Windows has NUL, but it
 // has no file status there.
 std::string null_device_name();
+
+// The name of a device on which every write fails for want of space
+// (/dev/full), or empty where there is none.
+std::string full_device_name();
+
+// A PATH=... environment entry that lists these folders.
+std::string path_variable(const std::vector<std::string>& folders);
+
+// The system's words for a file that cannot be created because its folder
+// does not exist.
+std::string missing_folder_reason();
+
+// Why names of more than 260 bytes cannot be used here, or empty when they
+// can. The ANSI file functions of Windows stop at MAX_PATH.
+std::string why_long_names_cannot_work();
 
 // Code page 932 bytes as UTF-8, or a text in angle brackets that says why not.
 std::string cp932_to_utf8(const std::string& bytes);

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "tests/support/system.h"
 
 namespace test_support {
@@ -24,6 +27,18 @@ std::string make_unreadable(const std::string& path) {
 }
 
 std::string null_device_name() { return "/dev/null"; }
+
+std::string full_device_name() { return "/dev/full"; }
+
+std::string path_variable(const std::vector<std::string>& folders) {
+  std::string entry = "PATH=";
+  for (std::size_t i = 0; i < folders.size(); ++i) entry += (i > 0 ? ":" : "") + folders[i];
+  return entry;
+}
+
+std::string missing_folder_reason() { return std::strerror(ENOENT); }
+
+std::string why_long_names_cannot_work() { return {}; }
 
 std::string cp932_to_utf8(const std::string& bytes) {
   iconv_t converter = iconv_open("UTF-8", "CP932");

@@ -1,6 +1,7 @@
 // The system facts of test_support on Windows.
 #include <windows.h>
 
+#include "platform/windows/win32.h"
 #include "tests/support/system.h"
 
 namespace test_support {
@@ -63,6 +64,22 @@ std::string make_unreadable(const std::string&) {
 }
 
 std::string null_device_name() { return {}; }
+
+std::string full_device_name() { return {}; }
+
+std::string path_variable(const std::vector<std::string>& folders) {
+  std::string entry = "PATH=";
+  for (std::size_t i = 0; i < folders.size(); ++i) entry += (i > 0 ? ";" : "") + folders[i];
+  return entry;
+}
+
+std::string missing_folder_reason() {
+  return platform::win32::system_message(ERROR_PATH_NOT_FOUND);
+}
+
+std::string why_long_names_cannot_work() {
+  return "the ANSI file functions of Windows take names of at most MAX_PATH (260) bytes";
+}
 
 std::string cp932_to_utf8(const std::string& bytes) {
   const std::wstring wide = to_utf16(shift_jis_code_page, bytes);
