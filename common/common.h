@@ -34,6 +34,10 @@ extern std::FILE* errfp;
 // 0 at start; set to 1 by every errmsg call and never set back.
 extern std::int32_t errmsg_output_flg;
 
+// 2147483647 at start. A failed getmem of this many bytes or more returns null
+// instead of ending the process; a tool may lower it at any time.
+extern std::int32_t terminate_size;
+
 // ---------------------------------------------------------------------------
 // Diagnostic output.
 //
@@ -233,5 +237,97 @@ int StrCmp(const char* a, const char* b);
 int to_upper(char* text);
 // Maps 'A'..'Z' to lower case, as to_upper does the other way. Returns 0.
 int to_lower(char* text);
+
+// ---------------------------------------------------------------------------
+// Memory helpers.
+//
+// Blocks come from the standard heap; the caller owns them and releases them
+// with std::free. When the heap refuses, a helper writes its message through
+// errmsg, calls endfun when it is set and ends the process with status 1, so a
+// caller gets a usable result or no return at all. The only exception is
+// getmem's null result for requests of at least terminate_size bytes.
+//
+// The size messages are "cannot get the memory of %d bytes\n" for up to 1000
+// bytes and "cannot get the memory of %d K bytes\n" with size / 1000 above.
+// A negative size is never passed on to the heap: it is a request that fails
+// at once, with the message and outcome of any other failed request.
+// ---------------------------------------------------------------------------
+
+// A new block whose first size bytes are zero. Asks for size bytes, then once
+// more for size + 4000. If both fail: the message, then null when size is at
+// or above terminate_size, else endfun and exit status 1. A size of 0 gives a
+// non-null block of which no byte may be relied on.
+void* getmem(std::int32_t size);
+
+// Resizes block (null: a new block) to size bytes, retrying once with
+// size + 1000; the content up to the smaller size survives, added bytes are
+// not cleared. Never returns null; if both attempts fail: the message, endfun,
+// exit status 1. A size of 0 is taken as a request for the smallest block: the
+// result is non-null and still the caller's to free, no byte of it may be
+// relied on, and the block passed in is never released behind the caller's
+// back (a zero-byte resize would free it and look like a failure).
+void* moremem(void* block, std::int32_t size);
+
+// A new heap copy of s. On failure "cannot get memory\n", endfun, status 1.
+char* setstr(const char* s);
+
+// Resizes the heap string buf to exactly strlen(buf) + strlen(s) + 1 bytes and
+// appends s, which must not lie inside buf. The old value of buf is invalid
+// afterwards. On failure "can't get memory\n", endfun, status 1.
+char* addstr(char* buf, const char* s);
+
+// ---------------------------------------------------------------------------
+// Parameter tokenizer.
+//
+// SetParam skips blanks and tabs, then copies one token into destination and
+// NUL-terminates it:
+//   "..."  a quoted string: the bytes between the quotes, quotes not copied;
+//          stops at the closing quote (returned, not passed) or the end.
+//   [...]  a bracketed group: both brackets copied; stops at the first ']'
+//          (returned, not passed) or the end. No nesting.
+//   other  a bare word; stops at '=', a blank, a tab or the end.
+// limit counts characters, a double-byte Shift-JIS character as one (lead
+// bytes 0x80..0x9F and 0xE0..0xFC; a lead byte right before the end stands
+// alone). Quoted strings and bare words take at most limit - 1 characters and
+// never split a double-byte character. A bracketed group takes at most
+// limit - 2 characters, '[' included, and then one more byte: the ']', the
+// terminator, or the first byte of the character where the limit ran out
+// (which is then where the result points). Only the first byte of a character
+// can end a token. The destination needs limit bytes for single-byte text,
+// 2 * limit - 1 where double-byte characters occur, and never fewer than 2.
+//
+// Returns where the scan stopped, within source; the caller steps over the
+// delimiter there itself. Nothing is reported; malformed input just gives a
+// shorter or empty token.
+// ---------------------------------------------------------------------------
+
+const unsigned char* SetParam(const unsigned char* source, unsigned char* destination,
+                              std::int32_t limit);
+const char* SetParam(const char* source, char* destination, std::int32_t limit);
+
+// ---------------------------------------------------------------------------
+// Tab expansion.
+//
+// Every tab (0x09) becomes blanks up to the next multiple of width, counting
+// columns from 0 at the first byte; every other byte, CR and LF included,
+// takes one column. The result lives in one static area of exp_tab_columns
+// bytes plus a terminator, overwritten by each call; callers never free it.
+// A plain byte fits while the column is below 2048; a tab whose stop is at
+// 2048 or beyond makes the text too long, even as the last byte. A width below
+// 1 is taken as 1, so every tab becomes one blank and the result never holds a
+// tab.
+// ---------------------------------------------------------------------------
+
+inline constexpr std::int32_t exp_tab_columns = 2048;
+
+// Expands text into the result area. When the text is too long, writes
+// "<text> ... too long\n" (the text as given, tabs unexpanded) to standard
+// output and ends the process with status 1; endfun is not called.
+const char* exp_tab(std::int32_t width, const char* text);
+
+// The same expansion without the exit: returns null when the text is too long,
+// the area then holding the part that fit. For callers that recover and for
+// tests that feed arbitrary text.
+const char* try_exp_tab(std::int32_t width, const char* text);
 
 }  // namespace common

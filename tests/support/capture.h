@@ -24,4 +24,9 @@ class CaptureStream {
   std::string text_;
 };
 
+// From now on, what this process writes to standard output goes where standard
+// error went, and what it writes to standard error is dropped. For death
+// tests, which see only the child's standard error.
+void show_only_stdout_on_stderr();
+
 }  // namespace test_support

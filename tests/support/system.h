@@ -34,6 +34,9 @@ std::string make_unreadable(const std::string& path);
 // has no file status there.
 std::string null_device_name();
 
+// The name of the device that drops whatever is written to it: /dev/null or NUL.
+std::string discarding_device_name();
+
 // The name of a device on which every write fails for want of space
 // (/dev/full), or empty where there is none.
 std::string full_device_name();

@@ -28,6 +28,8 @@ std::string make_unreadable(const std::string& path) {
 
 std::string null_device_name() { return "/dev/null"; }
 
+std::string discarding_device_name() { return "/dev/null"; }
+
 std::string full_device_name() { return "/dev/full"; }
 
 std::string path_variable(const std::vector<std::string>& folders) {

@@ -65,6 +65,8 @@ std::string make_unreadable(const std::string&) {
 
 std::string null_device_name() { return {}; }
 
+std::string discarding_device_name() { return "NUL"; }
+
 std::string full_device_name() { return {}; }
 
 std::string path_variable(const std::vector<std::string>& folders) {
