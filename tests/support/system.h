@@ -37,6 +37,10 @@ std::string null_device_name();
 // The name of the device that drops whatever is written to it: /dev/null or NUL.
 std::string discarding_device_name();
 
+// Makes a named pipe (a FIFO) at path. Returns why that cannot be done here, or
+// empty when done.
+std::string make_named_pipe(const std::string& path);
+
 // The name of a device on which every write fails for want of space
 // (/dev/full), or empty where there is none.
 std::string full_device_name();

@@ -30,6 +30,12 @@ std::string null_device_name() { return "/dev/null"; }
 
 std::string discarding_device_name() { return "/dev/null"; }
 
+std::string make_named_pipe(const std::string& path) {
+  if (::mkfifo(path.c_str(), 0600) != 0)
+    return "cannot make a named pipe: " + std::string(std::strerror(errno));
+  return {};
+}
+
 std::string full_device_name() { return "/dev/full"; }
 
 std::string path_variable(const std::vector<std::string>& folders) {

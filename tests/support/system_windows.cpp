@@ -52,11 +52,18 @@ std::string why_shift_jis_names_cannot_work() {
          ", not 932; under Wine run with a Japanese locale (LANG=ja_JP.UTF-8)";
 }
 
+// Steps through the name as the ANSI code page splits it: the second byte of a
+// double-byte character, such as 0x5C in 0x95 0x5C under code page 932, is
+// no character of its own.
 bool file_names_may_hold(const std::string& name) {
-  for (const char byte : name) {
-    if (static_cast<unsigned char>(byte) < 0x20) return false;
+  const std::string forbidden = "<>:\"/\\|?*";
+  for (const char* at = name.c_str(); *at != '\0'; at = ::CharNextA(at)) {
+    if (::IsDBCSLeadByte(static_cast<BYTE>(*at))) continue;
+    if (static_cast<unsigned char>(*at) < 0x20 || forbidden.find(*at) != std::string::npos) {
+      return false;
+    }
   }
-  return name.find_first_of("<>:\"/\\|?*") == std::string::npos;
+  return true;
 }
 
 std::string make_unreadable(const std::string&) {
@@ -66,6 +73,10 @@ std::string make_unreadable(const std::string&) {
 std::string null_device_name() { return {}; }
 
 std::string discarding_device_name() { return "NUL"; }
+
+std::string make_named_pipe(const std::string&) {
+  return "Windows named pipes live under \\\\.\\pipe\\, not among a folder's files";
+}
 
 std::string full_device_name() { return {}; }
 
