@@ -115,12 +115,7 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
 
   const Handle input = win32::inheritable_standard_handle(STD_INPUT_HANDLE);
   const Handle error = win32::inheritable_standard_handle(STD_ERROR_HANDLE);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input.get();
-  startup.hStdOutput = output.get();
-  startup.hStdError = error.get();
+  STARTUPINFOA startup = win32::startup_with_handles(input.get(), output.get(), error.get());
 
   std::string line = win32::command_line(program.path, arguments);
   PROCESS_INFORMATION started{};

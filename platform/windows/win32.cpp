@@ -84,6 +84,16 @@ Handle inheritable_standard_handle(DWORD which) {
   return Handle(copy);
 }
 
+STARTUPINFOA startup_with_handles(HANDLE input, HANDLE output, HANDLE error) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = error;
+  return startup;
+}
+
 std::optional<DWORD> wait_for_exit(HANDLE process) {
   DWORD code = 0;
   if (::WaitForSingleObject(process, INFINITE) != WAIT_OBJECT_0 ||

@@ -64,6 +64,10 @@ Handle open_inheritable(const char* name, DWORD access, DWORD disposition);
 // STD_ERROR_HANDLE, ...), or an invalid handle when there is none.
 Handle inheritable_standard_handle(DWORD which);
 
+// Startup information that gives a child these standard handles, which must
+// be inheritable (or null for none).
+STARTUPINFOA startup_with_handles(HANDLE input, HANDLE output, HANDLE error);
+
 // Waits for a started process to end; its exit code, or nothing when the
 // wait itself failed.
 std::optional<DWORD> wait_for_exit(HANDLE process);

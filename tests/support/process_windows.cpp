@@ -72,12 +72,7 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     if (!in.valid() || !out.valid() || !err.valid()) {
       throw std::runtime_error("cannot redirect the standard handles of " + program);
     }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in.get();
-    startup.hStdOutput = out.get();
-    startup.hStdError = err.get();
+    STARTUPINFOA startup = platform::win32::startup_with_handles(in.get(), out.get(), err.get());
 
     std::string line = platform::win32::command_line(program, args);
     std::vector<char> environment;
