@@ -93,8 +93,8 @@ std::FILE* open_or_finish(const char* name, const Options& options) {
   return stream;
 }
 
-// The file's size, after making sure it has a status and is not a directory.
-std::int64_t size_or_finish(const char* name, const Options& options) {
+// The file's status, after making sure it has one and is not a directory.
+platform::FileStatus status_or_finish(const char* name, const Options& options) {
   const auto status = platform::file_status(name);
   if (!status) {
     if (!options.both_exist) std::printf("%snot found: %s\n", cmd_name, name);
@@ -104,7 +104,7 @@ std::int64_t size_or_finish(const char* name, const Options& options) {
     if (!options.both_exist) std::printf("%sdirectory: %s\n", cmd_name, name);
     finish(exit_ok);
   }
-  return status->size;
+  return *status;
 }
 
 // 1 for a byte that makes a file non-text: below 0x20, but not tab, line feed,
@@ -301,19 +301,26 @@ int main(int argc, char** argv) {
 
   std::FILE* first_stream = open_or_finish(first_name, options);
   std::FILE* second_stream = open_or_finish(second_name, options);
-  const std::int64_t first_size = size_or_finish(first_name, options);
-  const std::int64_t second_size = size_or_finish(second_name, options);
+  const platform::FileStatus first_status = status_or_finish(first_name, options);
+  const platform::FileStatus second_status = status_or_finish(second_name, options);
 
   if (std::strcmp(first_name, second_name) == 0) {
     std::printf("%ssame: %s ... %s\n", cmd_name, first_name, second_name);
     finish(exit_ok);
   }
 
-  const Verdict verdict = compare_contents(first_stream, first_name, first_size, second_stream,
-                                          second_name, second_size, options);
+  const Verdict verdict = compare_contents(first_stream, first_name, first_status.size,
+                                          second_stream, second_name, second_status.size, options);
   // A pair read to the end under -t without a control byte, that differs.
   if (options.text && verdict.different && verdict.still_text) {
-    dif_out(first_name, second_name, options.output_dir);
+    // ralu reads both files again; a pipe kevo has read holds nothing more,
+    // and ralu would wait on it for ever.
+    if (first_status.is_pipe || second_status.is_pipe) {
+      errmsg("%s: a pipe cannot be read a second time; no report written\n",
+             first_status.is_pipe ? first_name : second_name);
+    } else {
+      dif_out(first_name, second_name, options.output_dir);
+    }
   }
 
   std::fclose(first_stream);

@@ -15,7 +15,8 @@ namespace platform {
 // What the file-status query by name tells about a file.
 struct FileStatus {
   bool is_directory;
-  std::int64_t size;  // bytes; the true size, also beyond 2 GiB
+  std::int64_t size;        // bytes; the true size, also beyond 2 GiB
+  bool is_pipe = false;     // a pipe or socket: what is read from it is gone
 };
 
 // The name as the system wants it. On POSIX every backslash that is not the
@@ -27,6 +28,44 @@ std::FILE* open_for_reading(const char* name);
 
 // The status of a file by name, or nothing when it cannot be read.
 std::optional<FileStatus> file_status(const char* name);
+
+// A moment as local calendar time, the way file listings show it.
+struct LocalTime {
+  int year;                // e.g. 2024
+  int month;               // 1..12
+  int day;                 // 1..31
+  int hour;                // 0..23
+  int minute;              // 0..59
+  int second;              // 0..60 (a leap second)
+  int nanosecond;          // 0..999999999
+  int utc_offset_minutes;  // east of UTC is positive
+};
+
+// A whole file in memory, with the time it was last modified.
+struct FileContents {
+  std::string bytes;
+  LocalTime modified;
+};
+
+// Either the contents, or the reason they could not be had in the system's
+// own words (such as "No such file or directory").
+struct ReadOutcome {
+  std::optional<FileContents> contents;
+  std::string failure;
+};
+
+// Reads a whole file by name, without newline translation. A directory is a
+// failure, not an empty file.
+ReadOutcome read_whole_file(const char* name);
+
+// Reads standard input to its end, without newline translation. Its time is
+// the moment of reading: standard input is no file whose time means anything.
+ReadOutcome read_standard_input();
+
+// Makes standard output write its bytes unchanged, for output that is data
+// such as a report. On Windows it is otherwise in text mode and writes every
+// line feed as CR LF; elsewhere it already writes bytes unchanged.
+void binary_standard_output();
 
 }  // namespace platform
 

@@ -31,16 +31,31 @@ std::string unmatch_line(const std::string& first, const std::string& second) {
          std::to_string(second_text.size()) + ")\n";
 }
 
-// Applies a report to a copy of the first file with the real patch. Names are
-// relative to the scratch folder, so that a Windows test under Wine can hand
-// them to the Linux patch too.
+// The hunks of a report: what follows its two header lines, whose times vary.
+std::string hunks_of(const std::string& report) {
+  const std::string text = read_file(report);
+  const std::size_t second_line_end = text.find('\n', text.find('\n') + 1);
+  return second_line_end == std::string::npos ? text : text.substr(second_line_end + 1);
+}
+
+const std::string first_to_second_hunks =
+    "@@ -1,5 +1,6 @@\n one\n two\n-three\n+3\n four\n five\n+six\n";
+const std::string second_to_first_hunks =
+    "@@ -1,6 +1,5 @@\n one\n two\n-3\n+three\n four\n five\n-six\n";
+
+// Applies a report to a copy of the first file with the real patch, found
+// along PATH; names are relative to the scratch folder.
 std::string patched(const TempDir& dir, const std::string& original, const std::string& report) {
   ProcessOptions options;
   options.working_dir = dir.root().string();
-  const ProcessResult r = run_process("/usr/bin/patch", {"-s", "-o", "patched", original, report}, options);
+  const ProcessResult r = run_process(test_support::find_program("patch"),
+                                      {"-s", "-o", "patched", original, report}, options);
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   return file_exists(dir.path("patched")) ? read_file(dir.path("patched")) : std::string();
 }
+
+// A Windows system has no patch; there the hunks alone are checked.
+bool patch_is_available() { return !test_support::find_program("patch").empty(); }
 
 class KevoHandOffWithRalu : public testing::Test {
  protected:
@@ -58,7 +73,10 @@ TEST_F(KevoHandOffWithRalu, ReportInCurrentFolderRebuildsTheSecondFile) {
   EXPECT_EQ(r.out, unmatch_line("a.txt", "b\\a.txt"));
   EXPECT_EQ(r.err, "... ralu a.txt b\\a.txt > .\\a.txt.dif\n");
   ASSERT_TRUE(file_exists(dir.path("a.txt.dif")));
-  EXPECT_EQ(patched(dir, "a.txt", "a.txt.dif"), second_text);
+  EXPECT_EQ(hunks_of(dir.path("a.txt.dif")), first_to_second_hunks);
+  if (patch_is_available()) {
+    EXPECT_EQ(patched(dir, "a.txt", "a.txt.dif"), second_text);
+  }
 }
 
 TEST_F(KevoHandOffWithRalu, ReportInOutputFolder) {
@@ -69,7 +87,10 @@ TEST_F(KevoHandOffWithRalu, ReportInOutputFolder) {
     const std::string report = folder + "\\a.txt.dif";
     EXPECT_EQ(r.err, "... ralu b\\a.txt a.txt > " + report + "\n");
     ASSERT_TRUE(file_exists(dir.path("out/a.txt.dif")));
-    EXPECT_EQ(patched(dir, "b/a.txt", "out/a.txt.dif"), first_text);
+    EXPECT_EQ(hunks_of(dir.path("out/a.txt.dif")), second_to_first_hunks);
+    if (patch_is_available()) {
+      EXPECT_EQ(patched(dir, "b/a.txt", "out/a.txt.dif"), first_text);
+    }
     fs::remove(dir.root() / "out/a.txt.dif");
   }
 }

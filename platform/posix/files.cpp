@@ -13,6 +13,8 @@ std::string native_name(const char* name) {
   return native;
 }
 
+void binary_standard_output() {}
+
 std::FILE* open_for_reading(const char* name) {
   return std::fopen(native_name(name).c_str(), "rb");
 }
@@ -20,7 +22,8 @@ std::FILE* open_for_reading(const char* name) {
 std::optional<FileStatus> file_status(const char* name) {
   struct stat status {};
   if (::stat(native_name(name).c_str(), &status) != 0) return std::nullopt;
-  return FileStatus{S_ISDIR(status.st_mode), static_cast<std::int64_t>(status.st_size)};
+  return FileStatus{S_ISDIR(status.st_mode), static_cast<std::int64_t>(status.st_size),
+                    S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)};
 }
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 // Files on Windows. Names are code page bytes that the system's ANSI functions
 // take as they are; the system itself splits them at backslashes, aware of
 // double-byte characters when the code page has them.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "platform/platform.h"
@@ -8,6 +10,11 @@
 namespace platform {
 
 std::string native_name(const char* name) { return name; }
+
+void binary_standard_output() {
+  std::fflush(stdout);
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+}
 
 std::FILE* open_for_reading(const char* name) { return std::fopen(name, "rb"); }
 

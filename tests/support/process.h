@@ -20,9 +20,13 @@ struct ProcessOptions {
   std::optional<std::string> input;        // nothing: standard input is empty
   std::vector<std::string> extra_env;      // NAME=value entries added to the environment
   std::string output_path;                 // non-empty: standard output goes here, not captured
+  bool output_is_data = false;             // standard output is kept as written, CR LF unfolded
 };
 
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
                           const ProcessOptions& options = {});
+
+// The full path of a program found along PATH, or "" when there is none.
+std::string find_program(const std::string& name);
 
 }  // namespace test_support

@@ -61,4 +61,15 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
   return result;
 }
 
+std::string find_program(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return "";
+}
+
 }  // namespace test_support

@@ -94,9 +94,23 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
     // Exception statuses (0xC0000000 and up) mean the program did not exit normally.
     if (code && *code < 0xC0000000) result.status = static_cast<int>(*code);
   }
-  if (options.output_path.empty()) result.out = fold_line_ends(read_file(scratch.path("stdout")));
+  if (options.output_path.empty()) {
+    result.out = read_file(scratch.path("stdout"));
+    if (!options.output_is_data) result.out = fold_line_ends(result.out);
+  }
   result.err = fold_line_ends(read_file(scratch.path("stderr")));
   return result;
+}
+
+std::string find_program(const std::string& name) {
+  const DWORD size = ::GetEnvironmentVariableA("PATH", nullptr, 0);
+  if (size == 0) return "";
+  std::string path(size, '\0');
+  path.resize(::GetEnvironmentVariableA("PATH", path.data(), size));
+  char found[MAX_PATH];
+  const DWORD length =
+      ::SearchPathA(path.c_str(), name.c_str(), ".exe", sizeof found, found, nullptr);
+  return length > 0 && length < sizeof found ? std::string(found, length) : "";
 }
 
 }  // namespace test_support

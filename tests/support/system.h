@@ -56,6 +56,11 @@ std::string missing_folder_reason();
 // can. The ANSI file functions of Windows stop at MAX_PATH.
 std::string why_long_names_cannot_work();
 
+// Why a TZ variable given to a child does not set its time zone here, or empty
+// when it does. Under Wine a Windows program takes its zone from the whole
+// session (the windows test preset runs it in UTC).
+std::string why_child_time_zone_cannot_be_set();
+
 // Code page 932 bytes as UTF-8, or a text in angle brackets that says why not.
 std::string cp932_to_utf8(const std::string& bytes);
 

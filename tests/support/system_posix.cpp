@@ -1,12 +1,15 @@
 // The system facts of test_support on POSIX systems.
+#include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "tests/support/system.h"
+#include "tests/support/temp_dir.h"
 
 namespace test_support {
 
@@ -27,6 +30,16 @@ std::string make_unreadable(const std::string& path) {
 }
 
 std::string null_device_name() { return "/dev/null"; }
+
+void set_modification_time(const std::string& path, long long seconds, long nanoseconds) {
+  const timespec times[2] = {{static_cast<time_t>(seconds), nanoseconds},
+                             {static_cast<time_t>(seconds), nanoseconds}};
+  if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
+    throw std::runtime_error("cannot set the time of " + path);
+  }
+}
+
+std::string why_child_time_zone_cannot_be_set() { return {}; }
 
 std::string discarding_device_name() { return "/dev/null"; }
 

@@ -1,8 +1,11 @@
 // The system facts of test_support on Windows.
 #include <windows.h>
 
+#include <stdexcept>
+
 #include "platform/windows/win32.h"
 #include "tests/support/system.h"
+#include "tests/support/temp_dir.h"
 
 namespace test_support {
 
@@ -71,6 +74,25 @@ std::string make_unreadable(const std::string&) {
 }
 
 std::string null_device_name() { return {}; }
+
+// Windows keeps file times in 100 ns ticks since 1601; nanoseconds below a
+// tick are dropped.
+void set_modification_time(const std::string& path, long long seconds, long nanoseconds) {
+  constexpr long long ticks_from_1601_to_1970 = 116444736000000000LL;
+  const auto ticks = static_cast<unsigned long long>(ticks_from_1601_to_1970 +
+                                                     seconds * 10000000LL + nanoseconds / 100);
+  const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  const platform::win32::Handle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid() || !::SetFileTime(file.get(), nullptr, &time, &time)) {
+    throw std::runtime_error("cannot set the time of " + path);
+  }
+}
+
+std::string why_child_time_zone_cannot_be_set() {
+  return "a Windows program takes its time zone from the system, not from a TZ given to it";
+}
 
 std::string discarding_device_name() { return "NUL"; }
 

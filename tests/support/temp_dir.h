@@ -25,5 +25,7 @@ class TempDir {
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
+// Sets a file's modification time, in seconds and nanoseconds since 1970 UTC.
+void set_modification_time(const std::string& path, long long seconds, long nanoseconds);
 
 }  // namespace test_support

@@ -1,0 +1,238 @@
+#include "ralu/edit_search.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace ralu {
+
+namespace {
+
+// Below this cost the search never gives up on a shortest script, whatever the
+// size of the inputs.
+constexpr std::ptrdiff_t min_cost_cap = 256;
+
+// The cost at which a search that need not be minimal stops looking for the
+// middle of an optimal path: about the square root of the inputs' total
+// length, which bounds the work of one division by the length itself.
+std::ptrdiff_t cost_cap(std::size_t total_length) {
+  const auto root = static_cast<std::ptrdiff_t>(std::sqrt(static_cast<double>(total_length)));
+  return std::max(min_cost_cap, root);
+}
+
+using Pos = std::ptrdiff_t;
+
+// Part of the problem: old entries [x0, x1) against new entries [y0, y1).
+struct Box {
+  Pos x0, x1, y0, y1;
+  bool minimal;  // whether to search without the cost cap
+};
+
+// A point where the script may be cut in two, and whether each half is cheap
+// enough to be searched without the cost cap.
+struct Split {
+  Pos x, y;
+  bool lower_minimal, upper_minimal;
+};
+
+// Values that mark a diagonal as not reached yet, chosen so that the other
+// neighbour always wins when a diagonal is extended from its two neighbours.
+constexpr std::int32_t forward_unreached = -1;
+constexpr std::int32_t backward_unreached = std::numeric_limits<std::int32_t>::max();
+
+// Widens a search's range of diagonals [low, high] for its next unit of cost:
+// by one on each side while it stays inside [dmin, dmax], and one step back
+// inwards past the edge, so that it keeps the cost's parity. The neighbour
+// outside a new end diagonal is marked unreached in `reached`, which is
+// indexed by diagonal.
+void widen(Pos& low, Pos& high, Pos dmin, Pos dmax, std::int32_t* reached, std::int32_t unreached) {
+  if (low > dmin) {
+    reached[--low - 1] = unreached;
+  } else {
+    ++low;
+  }
+  if (high < dmax) {
+    reached[++high + 1] = unreached;
+  } else {
+    --high;
+  }
+}
+
+class EditSearch {
+ public:
+  EditSearch(std::span<const std::uint32_t> old_ids, std::span<const std::uint32_t> new_ids,
+             std::span<std::uint8_t> old_changed, std::span<std::uint8_t> new_changed, bool minimal)
+      : old_(old_ids.data()),
+        new_(new_ids.data()),
+        old_changed_(old_changed.data()),
+        new_changed_(new_changed.data()),
+        old_size_(static_cast<Pos>(old_ids.size())),
+        new_size_(static_cast<Pos>(new_ids.size())),
+        minimal_(minimal),
+        cost_cap_(cost_cap(old_ids.size() + new_ids.size())),
+        // Left uninitialised: the search writes a diagonal before reading it,
+        // and pages of diagonals it never reaches are never touched.
+        forward_(std::make_unique_for_overwrite<std::int32_t[]>(diagonal_count())),
+        backward_(std::make_unique_for_overwrite<std::int32_t[]>(diagonal_count())),
+        forward_diagonals_(forward_.get() + new_size_ + 1),
+        backward_diagonals_(backward_.get() + new_size_ + 1) {}
+
+  void run();
+
+ private:
+  // Diagonals k = x - y run from -new_size to old_size; one more on each side
+  // holds the sentinel that the search reads at the edge of its range.
+  std::size_t diagonal_count() const { return static_cast<std::size_t>(old_size_ + new_size_ + 3); }
+
+  // The furthest x reached on diagonal k by the search from the top-left
+  // corner and by the one from the bottom-right corner.
+  std::int32_t& forward(Pos k) { return forward_diagonals_[k]; }
+  std::int32_t& backward(Pos k) { return backward_diagonals_[k]; }
+
+  Split find_split(const Box& box);
+  Split furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax);
+
+  const std::uint32_t* old_;
+  const std::uint32_t* new_;
+  std::uint8_t* old_changed_;
+  std::uint8_t* new_changed_;
+  Pos old_size_;
+  Pos new_size_;
+  bool minimal_;
+  Pos cost_cap_;
+  std::unique_ptr<std::int32_t[]> forward_;
+  std::unique_ptr<std::int32_t[]> backward_;
+  std::int32_t* forward_diagonals_;  // forward_ indexed by diagonal
+  std::int32_t* backward_diagonals_;
+};
+
+void EditSearch::run() {
+  // An explicit stack instead of recursion: divisions past the cost cap peel
+  // off one end at a time, so their nesting can be deep.
+  std::vector<Box> pending{{0, old_size_, 0, new_size_, minimal_}};
+  while (!pending.empty()) {
+    Box box = pending.back();
+    pending.pop_back();
+    while (box.x0 < box.x1 && box.y0 < box.y1 && old_[box.x0] == new_[box.y0]) {
+      ++box.x0;
+      ++box.y0;
+    }
+    while (box.x0 < box.x1 && box.y0 < box.y1 && old_[box.x1 - 1] == new_[box.y1 - 1]) {
+      --box.x1;
+      --box.y1;
+    }
+    if (box.x0 == box.x1) {
+      std::fill(new_changed_ + box.y0, new_changed_ + box.y1, 1);
+    } else if (box.y0 == box.y1) {
+      std::fill(old_changed_ + box.x0, old_changed_ + box.x1, 1);
+    } else {
+      const Split split = find_split(box);
+      assert(box.x0 <= split.x && split.x <= box.x1 && box.y0 <= split.y && split.y <= box.y1);
+      pending.push_back({split.x, box.x1, split.y, box.y1, minimal_ || split.upper_minimal});
+      pending.push_back({box.x0, split.x, box.y0, split.y, minimal_ || split.lower_minimal});
+    }
+  }
+}
+
+// Searches forward from (x0, y0) and backward from (x1, y1), one unit of cost
+// at a time, until the two searches meet on a diagonal: the meeting point lies
+// on a shortest path through the box. The box is not empty on either side and
+// its first and last entries differ.
+Split EditSearch::find_split(const Box& box) {
+  const Pos dmin = box.x0 - box.y1;  // the lowest diagonal inside the box
+  const Pos dmax = box.x1 - box.y0;  // the highest
+  const Pos fmid = box.x0 - box.y0;  // where the forward search starts
+  const Pos bmid = box.x1 - box.y1;  // where the backward search starts
+  // With an odd distance between the start diagonals the searches can only
+  // meet right after a forward step, else only after a backward step.
+  const bool odd = ((fmid - bmid) & 1) != 0;
+
+  Pos fmin = fmid, fmax = fmid, bmin = bmid, bmax = bmid;
+  forward(fmid) = static_cast<std::int32_t>(box.x0);
+  backward(bmid) = static_cast<std::int32_t>(box.x1);
+
+  for (Pos cost = 1;; ++cost) {
+    widen(fmin, fmax, dmin, dmax, forward_diagonals_, forward_unreached);
+    for (Pos k = fmax; k >= fmin; k -= 2) {
+      const Pos from_left = forward(k - 1);   // then delete old[x]
+      const Pos from_above = forward(k + 1);  // then insert new[y]
+      Pos x = from_left >= from_above ? from_left + 1 : from_above;
+      Pos y = x - k;
+      while (x < box.x1 && y < box.y1 && old_[x] == new_[y]) {
+        ++x;
+        ++y;
+      }
+      forward(k) = static_cast<std::int32_t>(x);
+      if (odd && bmin <= k && k <= bmax && backward(k) <= x) return {x, y, true, true};
+    }
+
+    widen(bmin, bmax, dmin, dmax, backward_diagonals_, backward_unreached);
+    for (Pos k = bmax; k >= bmin; k -= 2) {
+      const Pos from_below = backward(k - 1);  // then un-insert new[y - 1]
+      const Pos from_right = backward(k + 1);  // then un-delete old[x - 1]
+      Pos x = from_below < from_right ? from_below : from_right - 1;
+      Pos y = x - k;
+      while (x > box.x0 && y > box.y0 && old_[x - 1] == new_[y - 1]) {
+        --x;
+        --y;
+      }
+      backward(k) = static_cast<std::int32_t>(x);
+      if (!odd && fmin <= k && k <= fmax && x <= forward(k)) return {x, y, true, true};
+    }
+
+    if (!box.minimal && cost >= cost_cap_) return furthest_split(box, fmin, fmax, bmin, bmax);
+  }
+}
+
+// Past the cost cap: the point that either search has carried furthest from
+// its corner, clipped to the box. The part between that corner and the point
+// costs no more than the cap, so it is searched exactly; the rest is searched
+// again with the cap.
+Split EditSearch::furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax) {
+  Pos forward_best_sum = -1, forward_best_x = box.x0;
+  for (Pos k = fmax; k >= fmin; k -= 2) {
+    Pos x = std::min<Pos>(forward(k), box.x1);
+    Pos y = x - k;
+    if (y > box.y1) {
+      x = box.y1 + k;
+      y = box.y1;
+    }
+    if (x + y > forward_best_sum) {
+      forward_best_sum = x + y;
+      forward_best_x = x;
+    }
+  }
+  Pos backward_best_sum = std::numeric_limits<Pos>::max(), backward_best_x = box.x1;
+  for (Pos k = bmax; k >= bmin; k -= 2) {
+    Pos x = std::max<Pos>(backward(k), box.x0);
+    Pos y = x - k;
+    if (y < box.y0) {
+      x = box.y0 + k;
+      y = box.y0;
+    }
+    if (x + y < backward_best_sum) {
+      backward_best_sum = x + y;
+      backward_best_x = x;
+    }
+  }
+  const Pos forward_progress = forward_best_sum - (box.x0 + box.y0);
+  const Pos backward_progress = (box.x1 + box.y1) - backward_best_sum;
+  if (forward_progress >= backward_progress) {
+    return {forward_best_x, forward_best_sum - forward_best_x, true, false};
+  }
+  return {backward_best_x, backward_best_sum - backward_best_x, false, true};
+}
+
+}  // namespace
+
+void mark_edits(std::span<const std::uint32_t> old_ids, std::span<const std::uint32_t> new_ids,
+                std::span<std::uint8_t> old_changed, std::span<std::uint8_t> new_changed,
+                bool minimal) {
+  EditSearch(old_ids, new_ids, old_changed, new_changed, minimal).run();
+}
+
+}  // namespace ralu

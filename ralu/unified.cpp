@@ -1,0 +1,121 @@
+#include "ralu/unified.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+namespace ralu {
+
+namespace {
+
+// The report is composed in a buffer of about this size and handed to the
+// sink whole, so that a sink sees few, large writes.
+constexpr std::size_t flush_threshold = 256 * 1024;
+
+constexpr std::string_view no_line_end_marker = "\\ No newline at end of file\n";
+
+class ReportWriter {
+ public:
+  explicit ReportWriter(OutputSink& sink) : sink_(sink) { buffer_.reserve(flush_threshold + 4096); }
+  ~ReportWriter() { flush(); }
+  ReportWriter(const ReportWriter&) = delete;
+  ReportWriter& operator=(const ReportWriter&) = delete;
+
+  void put(std::string_view bytes) {
+    buffer_.append(bytes);
+    if (buffer_.size() >= flush_threshold) flush();
+  }
+  void put(char byte) { buffer_.push_back(byte); }
+  void put_number(std::size_t number) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, number);
+    buffer_.append(digits, result.ptr);
+  }
+
+  // One line of a hunk: its marker, its bytes, and the note that it has no
+  // line end when it is the last line of an input that lacks one.
+  void put_line(char marker, const LineTable& lines, std::size_t index) {
+    put(marker);
+    put(lines.line(index));
+    if (!lines.has_line_end(index)) {
+      put('\n');
+      put(no_line_end_marker);
+    }
+  }
+
+  void flush() {
+    if (buffer_.empty()) return;
+    sink_.write(buffer_);
+    buffer_.clear();
+  }
+
+ private:
+  OutputSink& sink_;
+  std::string buffer_;
+};
+
+void write_label(ReportWriter& out, std::string_view marker, const FileLabel& label) {
+  out.put(marker);
+  out.put(label.name);
+  out.put('\t');
+  out.put(format_time(label.modified));
+  out.put('\n');
+}
+
+// A hunk's range as "first,count", 1-based, with ",count" left out when it is
+// 1; an empty range names the line before it.
+void write_range(ReportWriter& out, std::size_t begin, std::size_t end) {
+  const std::size_t count = end - begin;
+  out.put_number(count == 0 ? begin : begin + 1);
+  if (count != 1) {
+    out.put(',');
+    out.put_number(count);
+  }
+}
+
+void write_hunk(ReportWriter& out, const LineTable& old_lines, const LineTable& new_lines,
+                const ChangeMarks& marks, const Hunk& hunk) {
+  out.put("@@ -");
+  write_range(out, hunk.old_begin, hunk.old_end);
+  out.put(" +");
+  write_range(out, hunk.new_begin, hunk.new_end);
+  out.put(" @@\n");
+
+  std::size_t i = hunk.old_begin;
+  std::size_t j = hunk.new_begin;
+  while (i < hunk.old_end || j < hunk.new_end) {
+    const bool old_changed = i < hunk.old_end && marks.old_changed[i] != 0;
+    const bool new_changed = j < hunk.new_end && marks.new_changed[j] != 0;
+    if (!old_changed && !new_changed) {
+      out.put_line(' ', old_lines, i++);
+      ++j;
+      continue;
+    }
+    // A change group: every deleted line, then every inserted one.
+    while (i < hunk.old_end && marks.old_changed[i] != 0) out.put_line('-', old_lines, i++);
+    while (j < hunk.new_end && marks.new_changed[j] != 0) out.put_line('+', new_lines, j++);
+  }
+}
+
+}  // namespace
+
+std::string format_time(const platform::LocalTime& time) {
+  const int offset = std::abs(time.utc_offset_minutes);
+  char text[80];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%09d %c%02d%02d", time.year,
+                time.month, time.day, time.hour, time.minute, time.second, time.nanosecond,
+                time.utc_offset_minutes < 0 ? '-' : '+', offset / 60, offset % 60);
+  return text;
+}
+
+void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
+                   const LineTable& old_lines, const LineTable& new_lines, const ChangeMarks& marks,
+                   std::span<const Hunk> hunks) {
+  if (hunks.empty()) return;
+  ReportWriter writer(out);
+  write_label(writer, "--- ", old_label);
+  write_label(writer, "+++ ", new_label);
+  for (const Hunk& hunk : hunks) write_hunk(writer, old_lines, new_lines, marks, hunk);
+}
+
+}  // namespace ralu

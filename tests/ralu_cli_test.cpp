@@ -1,0 +1,193 @@
+// The built ralu end to end: exact reports, exit statuses, options, standard
+// input, names, and the messages for trouble.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/ralu_run.h"
+#include "tests/support/system.h"
+
+namespace {
+
+using test_support::ProcessOptions;
+using test_support::ProcessResult;
+using test_support::run_ralu;
+using test_support::TempDir;
+using test_support::write_file;
+
+// The times the fixture gives its two files, as the header shows them in UTC.
+// Windows keeps file times in 100 ns ticks, so the fraction is one of those.
+const std::string old_header = "--- a\t2001-09-09 01:46:40.123456700 +0000\n";
+const std::string new_header = "+++ b\t2001-09-09 01:46:41.000000000 +0000\n";
+
+class RaluCli : public testing::Test {
+ public:
+  ProcessResult ralu_on(const std::string& old_text, const std::string& new_text,
+                        std::vector<std::string> options = {}) {
+    write_file(dir.path("a"), old_text);
+    write_file(dir.path("b"), new_text);
+    test_support::set_modification_time(dir.path("a"), 1000000000, 123456700);
+    test_support::set_modification_time(dir.path("b"), 1000000001, 0);
+    options.insert(options.end(), {"a", "b"});
+    return run_ralu(dir, options);
+  }
+
+  TempDir dir;
+};
+
+std::string numbered(int first, int last) {
+  std::string text;
+  for (int i = first; i <= last; ++i) text += std::to_string(i) + "\n";
+  return text;
+}
+
+TEST_F(RaluCli, ExactReports) {
+  struct Case {
+    const char* what;
+    std::string old_text, new_text;
+    std::vector<std::string> options;
+    std::string hunks;
+  };
+  const std::vector<Case> cases = {
+      {"one-line change", "a\nb\nc\n", "a\nB\nc\n", {}, "@@ -1,3 +1,3 @@\n a\n-b\n+B\n c\n"},
+      {"insertion at the start",
+       numbered(1, 5),
+       "0\n" + numbered(1, 5),
+       {},
+       "@@ -1,3 +1,4 @@\n+0\n 1\n 2\n 3\n"},
+      {"deletion at the end",
+       numbered(1, 6),
+       numbered(1, 5),
+       {},
+       "@@ -3,4 +3,3 @@\n 3\n 4\n 5\n-6\n"},
+      {"new file lacks its last line end",
+       "a\nb\n",
+       "a\nb",
+       {},
+       "@@ -1,2 +1,2 @@\n a\n-b\n+b\n\\ No newline at end of file\n"},
+      {"both lack it, as context",
+       "x\nend",
+       "y\nend",
+       {},
+       "@@ -1,2 +1,2 @@\n-x\n+y\n end\n\\ No newline at end of file\n"},
+      {"contexts that touch are merged",
+       numbered(1, 12),
+       "1\nTWO\n" + numbered(3, 8) + "NINE\n" + numbered(10, 12),
+       {},
+       "@@ -1,12 +1,12 @@\n 1\n-2\n+TWO\n 3\n 4\n 5\n 6\n 7\n 8\n-9\n+NINE\n 10\n 11\n 12\n"},
+      {"-U 0",
+       "a\nb\nc\nd\n",
+       "a\nc\nd\nD\n",
+       {"-U", "0"},
+       "@@ -2 +1,0 @@\n-b\n@@ -4,0 +4 @@\n+D\n"},
+      {"--unified=1",
+       numbered(1, 9),
+       "1\n2\n3\n4\nfive\n6\n7\n8\n9\n",
+       {"--unified=1"},
+       "@@ -4,3 +4,3 @@\n 4\n-5\n+five\n 6\n"},
+      {"carriage returns and NUL bytes are line bytes",
+       "a\r\nb\n",
+       std::string("a\nb\0\n", 5),
+       {},
+       "@@ -1,2 +1,2 @@\n-a\r\n-b\n+a\n+" + std::string("b\0\n", 3)},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = ralu_on(c.old_text, c.new_text, c.options);
+    EXPECT_EQ(r.status, 1) << c.what;
+    EXPECT_EQ(r.out, old_header + new_header + c.hunks) << c.what;
+    EXPECT_EQ(r.err, "") << c.what;
+  }
+}
+
+TEST_F(RaluCli, EqualFilesWriteNothing) {
+  for (const std::string text : {"", "a\nb", "same\n"}) {
+    const ProcessResult r = ralu_on(text, text);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST_F(RaluCli, HeaderTimeIsLocal) {
+  if (const auto why = test_support::why_child_time_zone_cannot_be_set(); !why.empty()) {
+    GTEST_SKIP() << why;
+  }
+  write_file(dir.path("a"), "x\n");
+  write_file(dir.path("b"), "y\n");
+  test_support::set_modification_time(dir.path("a"), 0, 0);
+  test_support::set_modification_time(dir.path("b"), 0, 0);
+  ProcessOptions options;
+  options.extra_env = {"TZ=JST-9"};
+  const ProcessResult r = run_ralu(dir, {"a", "b"}, options);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "--- a\t1970-01-01 09:00:00.000000000 +0900");
+}
+
+TEST_F(RaluCli, StandardInputIsTheDashAndNamesPrintAsGiven) {
+  write_file(dir.path("a"), "x\n");
+  std::filesystem::create_directory(dir.root() / "sub");
+  write_file(dir.path("sub/b"), "y\n");
+  ProcessOptions options;
+  options.input = "x\n";
+  ProcessResult r = run_ralu(dir, {"-", "a"}, options);
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Named twice, standard input is one input, read once.
+  r = run_ralu(dir, {"-", "-"}, options);
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = run_ralu(dir, {"--minimal", "-", "sub\\b"}, options);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out.substr(0, 4), "--- ");
+  EXPECT_NE(r.out.find("\n+++ sub\\b\t"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n-x\n+y\n"), std::string::npos) << r.out;
+}
+
+TEST_F(RaluCli, HelpAndVersion) {
+  ProcessResult r = run_ralu(dir, {"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Usage: ralu [OPTION]... FILE1 FILE2");
+  r = run_ralu(dir, {"--vers"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.substr(0, 5), "ralu ");
+}
+
+TEST_F(RaluCli, TroubleIsOneLineAndStatusTwo) {
+  write_file(dir.path("a"), "x\n");
+  std::filesystem::create_directory(dir.root() / "folder");
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {{"missing", "a"}, "ralu: missing: No such file or directory\n"},
+      {{"a", "missing"}, "ralu: missing: No such file or directory\n"},
+      {{"a", "folder"}, "ralu: folder: Is a directory\n"},
+      {{"-x", "a", "a"}, "ralu: -x: unknown option\n"},
+      {{"--bogus", "a", "a"}, "ralu: --bogus: unknown option\n"},
+      {{"--minimal=yes", "a", "a"}, "ralu: --minimal=yes: takes no value\n"},
+      {{"-U", "x3", "a", "a"}, "ralu: x3: invalid context length\n"},
+      {{"--unified=", "a", "a"}, "ralu: : invalid context length\n"},
+      {{"-U"}, "ralu: -U: missing context length\n"},
+      {{"a"}, "ralu: two files are needed; try 'ralu --help'\n"},
+      {{"a", "a", "a"}, "ralu: two files are needed; try 'ralu --help'\n"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = run_ralu(dir, c.args);
+    EXPECT_EQ(r.status, 2) << c.err;
+    EXPECT_EQ(r.out, "") << c.err;
+    EXPECT_EQ(r.err, c.err);
+  }
+}
+
+TEST_F(RaluCli, UnreadableFileIsTrouble) {
+  write_file(dir.path("a"), "x\n");
+  write_file(dir.path("locked"), "y\n");
+  if (const auto why = test_support::make_unreadable(dir.path("locked")); !why.empty()) {
+    GTEST_SKIP() << why;
+  }
+  const ProcessResult r = run_ralu(dir, {"a", "locked"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "ralu: locked: Permission denied\n");
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+// The stages of ralu's engine, each on its own: splitting lines, classes, the
+// edit-script search against a brute-force reference, hunk assembly, and the
+// header's time format.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ralu/changes.h"
+#include "ralu/classes.h"
+#include "ralu/edit_search.h"
+#include "ralu/hunks.h"
+#include "ralu/lines.h"
+#include "ralu/unified.h"
+
+namespace {
+
+using Ids = std::vector<std::uint32_t>;
+using Marks = std::vector<std::uint8_t>;
+
+std::vector<std::string> lines_of(const ralu::LineTable& table) {
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < table.size(); ++i) lines.emplace_back(table.line(i));
+  return lines;
+}
+
+TEST(RaluLines, SplitAfterLineFeedsOnly) {
+  using namespace std::string_literals;
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\n", {"a\n"}},
+      {"\n\n", {"\n", "\n"}},
+      {"a\r\nb\0c\n\rd"s, {"a\r\n", "b\0c\n"s, "\rd"}},
+  };
+  for (const auto& [bytes, expected] : cases) {
+    const ralu::LineTable table(bytes);
+    EXPECT_EQ(lines_of(table), expected) << bytes;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      EXPECT_EQ(table.has_line_end(i), table.line(i).back() == '\n');
+    }
+  }
+}
+
+TEST(RaluClasses, EqualBytesShareAClassAndNothingElseDoes) {
+  // Enough distinct lines to make the table grow several times.
+  std::string old_text, new_text;
+  for (int i = 0; i < 3000; ++i) {
+    old_text += "line " + std::to_string(i % 1700) + (i % 3 == 0 ? "\r\n" : "\n");
+    new_text += "line " + std::to_string((i * 7) % 2100) + (i % 5 == 0 ? "\r\n" : "\n");
+  }
+  new_text += std::string("line 1\0", 7);
+  const ralu::LineTable old_lines(old_text), new_lines(new_text);
+  const ralu::LineClasses classes =
+      ralu::classify_lines({old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()});
+
+  std::map<std::string, std::uint32_t> seen;
+  std::map<std::uint32_t, std::uint8_t> presence;
+  const auto check = [&](const ralu::LineTable& table, const Ids& ids, std::uint8_t side) {
+    ASSERT_EQ(ids.size(), table.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      const auto [entry, added] = seen.emplace(std::string(table.line(i)), ids[i]);
+      EXPECT_EQ(entry->second, ids[i]) << table.line(i);
+      presence[ids[i]] |= side;
+    }
+  };
+  check(old_lines, classes.old_ids, ralu::in_old);
+  check(new_lines, classes.new_ids, ralu::in_new);
+  std::map<std::uint32_t, std::string> by_id;
+  for (const auto& [line, id] : seen) EXPECT_TRUE(by_id.emplace(id, line).second) << line;
+  ASSERT_EQ(classes.presence.size(), seen.size());
+  for (const auto& [id, bits] : presence) EXPECT_EQ(classes.presence[id], bits);
+}
+
+// Length of a longest common subsequence, by dynamic programming.
+std::size_t lcs_length(const Ids& a, const Ids& b) {
+  std::vector<std::size_t> row(b.size() + 1, 0);
+  for (const std::uint32_t x : a) {
+    std::size_t diagonal = 0;
+    for (std::size_t j = 0; j < b.size(); ++j) {
+      const std::size_t above = row[j + 1];
+      row[j + 1] = x == b[j] ? diagonal + 1 : std::max(row[j], above);
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// Whether the unmarked entries of both sequences are the same sequence, which
+// makes the marks a valid edit script; returns its length in *cost.
+bool is_edit_script(const Ids& a, const Ids& b, const Marks& a_marks, const Marks& b_marks,
+                    std::size_t* cost) {
+  Ids a_kept, b_kept;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a_marks[i] == 0) a_kept.push_back(a[i]);
+  }
+  for (std::size_t j = 0; j < b.size(); ++j) {
+    if (b_marks[j] == 0) b_kept.push_back(b[j]);
+  }
+  *cost = (a.size() - a_kept.size()) + (b.size() - b_kept.size());
+  return a_kept == b_kept;
+}
+
+Ids random_ids(std::mt19937& rng, std::size_t size, std::uint32_t alphabet) {
+  Ids ids(size);
+  for (auto& id : ids) id = static_cast<std::uint32_t>(rng() % alphabet);
+  return ids;
+}
+
+// b is a with `edits` random single-entry insertions, deletions and changes.
+Ids edited(std::mt19937& rng, Ids b, std::size_t edits, std::uint32_t alphabet) {
+  for (std::size_t e = 0; e < edits; ++e) {
+    const std::size_t at = b.empty() ? 0 : rng() % b.size();
+    const auto value = static_cast<std::uint32_t>(rng() % alphabet);
+    switch (rng() % 3) {
+      case 0:
+        b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), value);
+        break;
+      case 1:
+        if (!b.empty()) b.erase(b.begin() + static_cast<std::ptrdiff_t>(at));
+        break;
+      default:
+        if (!b.empty()) b[at] = value;
+        break;
+    }
+  }
+  return b;
+}
+
+TEST(RaluSearch, ShortestScriptOnSmallRandomSequences) {
+  std::mt19937 rng(20240305);
+  for (int round = 0; round < 3000; ++round) {
+    const auto alphabet = static_cast<std::uint32_t>(1 + rng() % 6);
+    const Ids a = random_ids(rng, rng() % 25, alphabet);
+    const Ids b = round % 2 == 0 ? random_ids(rng, rng() % 25, alphabet)
+                                 : edited(rng, a, rng() % 8, alphabet);
+    const std::size_t shortest = a.size() + b.size() - 2 * lcs_length(a, b);
+    for (const bool minimal : {true, false}) {  // no cap is reached at this size
+      Marks a_marks(a.size(), 0), b_marks(b.size(), 0);
+      ralu::mark_edits(a, b, a_marks, b_marks, minimal);
+      std::size_t cost = 0;
+      ASSERT_TRUE(is_edit_script(a, b, a_marks, b_marks, &cost)) << "round " << round;
+      ASSERT_EQ(cost, shortest) << "round " << round;
+    }
+  }
+}
+
+TEST(RaluSearch, CostCapKeepsScriptsValidAndShort) {
+  // Many scattered edits among few distinct values push the cost well past
+  // the cap, the hard case for the search.
+  std::mt19937 rng(7);
+  for (int round = 0; round < 4; ++round) {
+    const Ids a = random_ids(rng, 3000, 4 + round * 10);
+    const Ids b = edited(rng, a, 700, 4 + round * 10);
+    const std::size_t shortest = a.size() + b.size() - 2 * lcs_length(a, b);
+    Marks a_marks(a.size(), 0), b_marks(b.size(), 0);
+    ralu::mark_edits(a, b, a_marks, b_marks, true);
+    std::size_t cost = 0;
+    ASSERT_TRUE(is_edit_script(a, b, a_marks, b_marks, &cost));
+    EXPECT_EQ(cost, shortest) << "round " << round;
+
+    std::fill(a_marks.begin(), a_marks.end(), 0);
+    std::fill(b_marks.begin(), b_marks.end(), 0);
+    ralu::mark_edits(a, b, a_marks, b_marks, false);
+    ASSERT_TRUE(is_edit_script(a, b, a_marks, b_marks, &cost));
+    EXPECT_LE(cost, shortest + shortest / 20) << "round " << round;
+  }
+}
+
+TEST(RaluChanges, LinesOfOneInputOnlyAndCommonEndsAreHandledExactly) {
+  // Unique lines in the middle are set aside before the search; the marks
+  // must still form a shortest script over the whole inputs.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", "a\nb\n"},
+      {"a\nb\n", ""},
+      {"a\nb\nc\n", "a\nb\nc"},
+      {"h\nx1\ny\nx2\ny\nt\n", "h\ny\nz1\ny\nz2\nt\n"},
+      {"a\nb\na\nb\na\n", "b\na\nb\na\nb\n"},
+      {"same\nsame\nsame\n", "same\nsame\n"},
+  };
+  for (const auto& [old_text, new_text] : cases) {
+    const ralu::LineTable old_lines(old_text), new_lines(new_text);
+    std::map<std::string, std::uint32_t> numbers;
+    const auto ids_of = [&](const ralu::LineTable& table) {
+      Ids ids;
+      for (const std::string& line : lines_of(table)) {
+        ids.push_back(numbers.emplace(line, numbers.size()).first->second);
+      }
+      return ids;
+    };
+    const Ids a = ids_of(old_lines), b = ids_of(new_lines);
+    const ralu::ChangeMarks marks = ralu::find_changes(old_lines, new_lines, false);
+    std::size_t cost = 0;
+    ASSERT_TRUE(is_edit_script(a, b, marks.old_changed, marks.new_changed, &cost)) << old_text;
+    EXPECT_EQ(cost, a.size() + b.size() - 2 * lcs_length(a, b)) << old_text;
+  }
+}
+
+// Marks from a picture: '-' or '+' a changed line, '.' an unchanged one.
+Marks marks_of(const std::string& picture) {
+  Marks marks;
+  for (const char c : picture) marks.push_back(c == '.' ? 0 : 1);
+  return marks;
+}
+
+TEST(RaluHunks, ContextAroundChangesAndMergingWhereItTouches) {
+  struct Case {
+    std::string old_picture, new_picture;
+    std::size_t context;
+    std::vector<ralu::Hunk> expected;
+  };
+  const std::vector<Case> cases = {
+      {"....", "....", 3, {}},
+      {"..-..", "....", 1, {{1, 4, 1, 3}}},
+      {"-..........", "+..........", 3, {{0, 4, 0, 4}}},
+      {"..........-", "..........", 3, {{7, 11, 7, 10}}},
+      // Six unchanged lines between two changes: the contexts touch.
+      {"..-......-..", "..+......+..", 3, {{0, 12, 0, 12}}},
+      // Seven: they do not.
+      {"..-.......-..", "..+.......+..", 3, {{0, 6, 0, 6}, {7, 13, 7, 13}}},
+      {".-.-.", ".+..", 0, {{1, 2, 1, 2}, {3, 4, 3, 3}}},
+      {"..--..", "..+++..", SIZE_MAX, {{0, 6, 0, 7}}},
+      {"", "++", 3, {{0, 0, 0, 2}}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<ralu::Hunk> hunks =
+        ralu::assemble_hunks(marks_of(c.old_picture), marks_of(c.new_picture), c.context);
+    ASSERT_EQ(hunks.size(), c.expected.size()) << c.old_picture << " " << c.new_picture;
+    for (std::size_t h = 0; h < hunks.size(); ++h) {
+      EXPECT_EQ(hunks[h].old_begin, c.expected[h].old_begin) << c.old_picture;
+      EXPECT_EQ(hunks[h].old_end, c.expected[h].old_end) << c.old_picture;
+      EXPECT_EQ(hunks[h].new_begin, c.expected[h].new_begin) << c.old_picture;
+      EXPECT_EQ(hunks[h].new_end, c.expected[h].new_end) << c.old_picture;
+    }
+  }
+}
+
+TEST(RaluUnified, HeaderTimeHasNanosecondsAndZoneOffset) {
+  EXPECT_EQ(ralu::format_time({2024, 3, 5, 14, 7, 9, 123456789, 540}),
+            "2024-03-05 14:07:09.123456789 +0900");
+  EXPECT_EQ(ralu::format_time({1999, 12, 31, 23, 59, 60, 5, -330}),
+            "1999-12-31 23:59:60.000000005 -0530");
+  EXPECT_EQ(ralu::format_time({1970, 1, 1, 0, 0, 0, 0, 0}), "1970-01-01 00:00:00.000000000 +0000");
+}
+
+}  // namespace
