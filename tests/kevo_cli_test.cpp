@@ -208,7 +208,9 @@ TEST(KevoOutput, FullStandardOutputIsAFailure) {
   test_support::ProcessOptions options;
   options.working_dir = dir.root().string();
   options.output_path = test_support::full_device_name();
-  if (options.output_path.empty()) GTEST_SKIP() << "no device here on which writes fail for want of space";
+  if (options.output_path.empty()) {
+    GTEST_SKIP() << "no device here on which writes fail for want of space";
+  }
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"a", "b"}, {"a", "a"}, {"-usage"}, {"a", "missing"}}) {
     const ProcessResult r = test_support::run_process(test_support::kevo_path(), args, options);

@@ -132,7 +132,9 @@ class KevoHandOffStandIn : public testing::Test {
   std::string work(const std::string& name) const { return dir.path("work/" + name); }
 
   // A report as the stand-in wrote it, its line ends as on POSIX.
-  std::string report(const std::string& name) const { return fold_line_ends(read_file(work(name))); }
+  std::string report(const std::string& name) const {
+    return fold_line_ends(read_file(work(name)));
+  }
 
   ProcessResult kevo_run(const std::vector<std::string>& args, std::optional<std::string> input = {},
                          bool with_standin = true) {
@@ -150,10 +152,11 @@ class KevoHandOffStandIn : public testing::Test {
 };
 
 TEST_F(KevoHandOffStandIn, NamesReachRaluAsExactlyTwoArgumentsAndNothingElseRuns) {
+  // Names for a POSIX shell, then for cmd (which Windows would have used).
   const std::vector<std::string> hostile = {
       "with blank.txt", "x;touch pwned1;.txt", "$(touch pwned2).txt", "`touch pwned3`.txt",
-      "a&&touch pwned4|b>c<d.txt", "quote'\"q.txt", "100%s%d%n.txt", "*?[x].txt", "tab\tand\nnewline.txt",
-      "x&&copy b.txt pwned5&&(.txt", "%PATH%^!x!.txt"};
+      "a&&touch pwned4|b>c<d.txt", "quote'\"q.txt", "100%s%d%n.txt", "*?[x].txt",
+      "tab\tand\nnewline.txt", "x&&copy b.txt pwned5&&(.txt", "%PATH%^!x!.txt"};
   for (const std::string& name : hostile) {
     if (!test_support::file_names_may_hold(name)) continue;  // not a name on this system
     write_file(work(name), first_text);

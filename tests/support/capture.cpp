@@ -1,11 +1,12 @@
 // Captures through the C runtime's descriptors, which both POSIX systems and
 // Windows have.
+#include "tests/support/capture.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <stdexcept>
 
-#include "tests/support/capture.h"
 #include "tests/support/system.h"
 
 namespace test_support {
