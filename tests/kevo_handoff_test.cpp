@@ -297,6 +297,22 @@ TEST_F(KevoHandOffStandIn, ReportFolderThatDoesNotExist) {
                    "nowhere\\a.txt.dif: cannot write the report (" +
                        test_support::missing_folder_reason() + ")\n");
   EXPECT_FALSE(file_exists(work("nowhere")));
+
+  // A first name of 255 bytes, the longest a component may be, leaves no
+  // room for ".dif"; the system's refusal is reported.
+  const std::string longest(255, 'n');
+  write_file(work(longest), first_text);
+  const ProcessResult too_long = kevo_run({"-t", longest, "b.txt"});
+  EXPECT_EQ(too_long.status, 0);
+  EXPECT_EQ(too_long.err, "... ralu " + longest + " b.txt > .\\" + longest + ".dif\n.\\" + longest +
+                              ".dif: cannot write the report (File name too long)\n");
+
+  // A file where the folder should be.
+  const ProcessResult through_file = kevo_run({"-t", "-o", "b.txt", "a.txt", "b.txt"});
+  EXPECT_EQ(through_file.status, 0);
+  EXPECT_EQ(through_file.err, "... ralu a.txt b.txt > b.txt\\a.txt.dif\n"
+                              "b.txt\\a.txt.dif: cannot write the report (Not a directory)\n");
+  EXPECT_EQ(read_file(work("b.txt")), second_text);
 }
 
 }  // namespace

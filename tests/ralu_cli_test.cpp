@@ -191,3 +191,25 @@ TEST_F(RaluCli, UnreadableFileIsTrouble) {
 }
 
 }  // namespace
+
+namespace {
+
+// A report that cannot be written is trouble, not a difference.
+TEST(RaluOutput, FullStandardOutputIsTrouble) {
+  TempDir dir;
+  write_file(dir.path("a"), "old\n");
+  write_file(dir.path("b"), "new\n");
+  ProcessOptions options;
+  options.output_path = "/dev/full";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"a", "b"}, {"--help"}, {"--version"}}) {
+    const ProcessResult r = run_ralu(dir, args, options);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_EQ(r.err, "ralu: standard output: No space left on device\n") << args[0];
+  }
+  // Equal files write nothing, so nothing is lost.
+  write_file(dir.path("c"), "old\n");
+  EXPECT_EQ(run_ralu(dir, {"a", "c"}, options).status, 0);
+}
+
+}  // namespace
