@@ -200,7 +200,10 @@ TEST(RaluOutput, FullStandardOutputIsTrouble) {
   write_file(dir.path("a"), "old\n");
   write_file(dir.path("b"), "new\n");
   ProcessOptions options;
-  options.output_path = "/dev/full";
+  options.output_path = test_support::full_device_name();
+  if (options.output_path.empty()) {
+    GTEST_SKIP() << "no device here on which writes fail for want of space";
+  }
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"a", "b"}, {"--help"}, {"--version"}}) {
     const ProcessResult r = run_ralu(dir, args, options);

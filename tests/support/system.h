@@ -52,6 +52,10 @@ std::string path_variable(const std::vector<std::string>& folders);
 // does not exist.
 std::string missing_folder_reason();
 
+// The system's words for a file that cannot be created because a file stands
+// where its folder should be.
+std::string not_a_folder_reason();
+
 // Why names of more than 260 bytes cannot be used here, or empty when they
 // can. The ANSI file functions of Windows stop at MAX_PATH.
 std::string why_long_names_cannot_work();

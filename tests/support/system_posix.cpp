@@ -59,6 +59,8 @@ std::string path_variable(const std::vector<std::string>& folders) {
 
 std::string missing_folder_reason() { return std::strerror(ENOENT); }
 
+std::string not_a_folder_reason() { return std::strerror(ENOTDIR); }
+
 std::string why_long_names_cannot_work() { return {}; }
 
 std::string cp932_to_utf8(const std::string& bytes) {

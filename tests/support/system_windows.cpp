@@ -112,6 +112,8 @@ std::string missing_folder_reason() {
   return platform::win32::system_message(ERROR_PATH_NOT_FOUND);
 }
 
+std::string not_a_folder_reason() { return platform::win32::system_message(ERROR_PATH_NOT_FOUND); }
+
 std::string why_long_names_cannot_work() {
   return "the ANSI file functions of Windows take names of at most MAX_PATH (260) bytes";
 }
