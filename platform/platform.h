@@ -62,6 +62,11 @@ ReadOutcome read_whole_file(const char* name);
 // the moment of reading: standard input is no file whose time means anything.
 ReadOutcome read_standard_input();
 
+// Makes standard output write its bytes unchanged, for output that is data
+// such as a report. On Windows it is otherwise in text mode and writes every
+// line feed as CR LF; elsewhere it already writes bytes unchanged.
+void binary_standard_output();
+
 }  // namespace platform
 
 namespace platform {

@@ -215,6 +215,7 @@ class StandardOutput : public ralu::OutputSink {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::binary_standard_output();  // the report's lines keep their own ends
   const Options options = parse_command_line(argc, argv);
   if (options.help) print_help();
   if (options.version) print_version();

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "tests/support/kevo_run.h"
+#include "tests/support/system.h"
 
 namespace {
 
+using test_support::directories_open_for_reading;
 using test_support::ProcessResult;
 using test_support::run_kevo;
 using test_support::TempDir;
@@ -96,6 +98,11 @@ TEST_F(KevoCli, SecondNameMayBeginWithADash) {
   expect_run(*this, {{"a.txt", "-b"}, 0, "match: a.txt ... -b\n", ""});
 }
 
+TEST_F(KevoCli, WildcardsAreNotExpanded) {
+  expect_run(*this, {{"*.txt", "a.txt"}, 1, "not found: *.txt\n", ""});
+  expect_run(*this, {{"a.txt", "a-cop?.txt"}, 1, "not found: a-cop?.txt\n", ""});
+}
+
 TEST_F(KevoCli, EmptyArgumentIsAName) {
   expect_run(*this, {{"", "a.txt"}, 1, "not found: \n", ""});
   expect_run(*this, {{"a.txt", ""}, 1, "not found: \n", ""});
@@ -115,15 +122,24 @@ TEST_F(KevoCli, MissingFiles) {
   for (const auto& c : cases) expect_run(*this, c);
 }
 
+// A directory is opened before its status is read. Where it opens (POSIX) the
+// directory line follows with status 0; where it does not (Windows) the open
+// fails and the not-found line ends the run with status 1.
+Expected directory_case(std::vector<std::string> args, const std::string& line) {
+  if (directories_open_for_reading())
+    return {std::move(args), 0, line.empty() ? "" : "directory: " + line + "\n", ""};
+  return {std::move(args), 1, line.empty() ? "" : "not found: " + line + "\n", ""};
+}
+
 TEST_F(KevoCli, Directories) {
   const std::vector<Expected> cases = {
-      {{"sub", "a.txt"}, 0, "directory: sub\n", ""},
-      {{"a.txt", "sub"}, 0, "directory: sub\n", ""},
-      {{"sub", "."}, 0, "directory: sub\n", ""},
-      {{"-b", "sub", "a.txt"}, 0, "", ""},
-      {{"-b", "a.txt", "sub"}, 0, "", ""},
+      directory_case({"sub", "a.txt"}, "sub"),
+      directory_case({"a.txt", "sub"}, "sub"),
+      directory_case({"sub", "."}, "sub"),
+      directory_case({"-b", "sub", "a.txt"}, ""),
+      directory_case({"-b", "a.txt", "sub"}, ""),
       // The directory test comes before the same-name test.
-      {{"sub", "sub"}, 0, "directory: sub\n", ""},
+      directory_case({"sub", "sub"}, "sub"),
   };
   for (const auto& c : cases) expect_run(*this, c);
 }
@@ -145,6 +161,9 @@ TEST_F(KevoCli, BackslashSeparatesFoldersButNamesPrintAsGiven) {
 }
 
 TEST_F(KevoCli, ShiftJisTrailByteBackslashIsNotASeparator) {
+  if (const auto why = test_support::why_shift_jis_names_cannot_work(); !why.empty()) {
+    GTEST_SKIP() << why;
+  }
   // 0x95 0x5C is one double-byte character whose second byte is a backslash.
   const std::string name = "\x95\x5c.txt";
   write_file(dir.path(name), "alpha\n");
@@ -155,8 +174,10 @@ TEST_F(KevoCli, ShiftJisTrailByteBackslashIsNotASeparator) {
 }
 
 TEST_F(KevoCli, NamesWithBlanksPercentAndMetacharactersPrintUnchanged) {
-  for (const std::string name : {"with blank.txt", "100%s%d%n.txt", "x;echo hi&|$(id)`id`<>.txt",
-                                 "tab\there", "new\nline"}) {
+  for (const std::string name :
+       {"with blank.txt", "100%s%d%n.txt", "x;echo hi&|$(id)`id`<>.txt", "tab\there", "new\nline",
+        "x&echo hi^&%PATH%!x!.txt", " leading blank.txt"}) {
+    if (!test_support::file_names_may_hold(name)) continue;  // not a name on this system
     write_file(dir.path(name), "alpha\n");
     expect_run(*this, {{name, "a.txt"}, 0, "match: " + name + " ... a.txt\n", ""});
     expect_run(*this, {{"-b", "a.txt", name + "-missing"}, 1, "", ""});
@@ -164,7 +185,9 @@ TEST_F(KevoCli, NamesWithBlanksPercentAndMetacharactersPrintUnchanged) {
 }
 
 TEST_F(KevoCli, VeryLongInvalidOptionIsWrittenWhole) {
-  const std::string argument = "-" + std::string(100000, 'z');
+  // Far beyond the diagnostics' 1,024-byte area, yet within the 32,767
+  // characters of a Windows command line.
+  const std::string argument = "-" + std::string(30000, 'z');
   expect_run(*this, {{argument, "a.txt", "b.txt"}, 1, "", argument + " ... invalid option\n"});
 }
 
@@ -184,16 +207,20 @@ TEST(KevoOutput, FullStandardOutputIsAFailure) {
   write_file(dir.path("b"), "beta\n");
   test_support::ProcessOptions options;
   options.working_dir = dir.root().string();
-  options.output_path = "/dev/full";
+  options.output_path = test_support::full_device_name();
+  if (options.output_path.empty()) {
+    GTEST_SKIP() << "no device here on which writes fail for want of space";
+  }
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"a", "b"}, {"a", "a"}, {"-usage"}, {"a", "missing"}}) {
-    const ProcessResult r = test_support::run_process(KEVO_PATH, args, options);
+    const ProcessResult r = test_support::run_process(test_support::kevo_path(), args, options);
     EXPECT_EQ(r.status, 1) << args[0];
     EXPECT_EQ(r.err, "kevo: cannot write standard output (No space left on device)\n") << args[0];
   }
   // With nothing to write, nothing is lost: a quiet match still succeeds.
   write_file(dir.path("a2"), "alpha\n");
-  const ProcessResult silent = test_support::run_process(KEVO_PATH, {"-i", "a", "a2"}, options);
+  const ProcessResult silent =
+      test_support::run_process(test_support::kevo_path(), {"-i", "a", "a2"}, options);
   EXPECT_EQ(silent.status, 0);
   EXPECT_EQ(silent.err, "");
 }

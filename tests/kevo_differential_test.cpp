@@ -98,8 +98,7 @@ TEST(KevoDifferential, CompareLoopAgreesWithModel) {
   // A kevo alone in its folder with an empty PATH: a hand-off shows as its
   // echo on standard error and runs nothing.
   fs::create_directory(dir.root() / "tools");
-  const std::string kevo = dir.path("tools/kevo");
-  fs::copy_file(KEVO_PATH, kevo);
+  const std::string kevo = test_support::copy_kevo_into(dir.path("tools"));
   ProcessOptions options;
   options.working_dir = dir.root().string();
   options.extra_env = {"PATH=/nonexistent"};

@@ -1,16 +1,17 @@
-// The help text: 19 lines of code page 932 bytes. Decoding them with iconv and
+// The help text: 19 lines of code page 932 bytes. Decoding them and
 // comparing with the expected Japanese text catches any wrong byte.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/kevo_run.h"
+#include "tests/support/system.h"
 
 namespace {
 
+using test_support::cp932_to_utf8;
 using test_support::run_kevo;
 using test_support::TempDir;
 
@@ -35,22 +36,6 @@ const std::vector<std::string> expected_help = {
     " ",
     "Version: 1.30",
 };
-
-std::string cp932_to_utf8(const std::string& bytes) {
-  iconv_t converter = iconv_open("UTF-8", "CP932");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return "<no CP932 converter>";
-  std::string in = bytes;
-  std::string out(in.size() * 4, '\0');
-  char* in_at = in.data();
-  char* out_at = out.data();
-  std::size_t in_left = in.size();
-  std::size_t out_left = out.size();
-  const std::size_t done = iconv(converter, &in_at, &in_left, &out_at, &out_left);
-  iconv_close(converter);
-  if (done == static_cast<std::size_t>(-1)) return "<invalid CP932>";
-  out.resize(out.size() - out_left);
-  return out;
-}
 
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;

@@ -13,6 +13,8 @@ std::string native_name(const char* name) {
   return native;
 }
 
+void binary_standard_output() {}
+
 std::FILE* open_for_reading(const char* name) {
   return std::fopen(native_name(name).c_str(), "rb");
 }

@@ -35,6 +35,9 @@ void exhaust_heap(std::size_t headroom = 0);
 // can tell in advance which of two request sizes a given headroom serves.
 void fix_heap_growth(std::size_t own_mapping_from, std::size_t arena_growth_pad);
 
+// Empty when DirtyNewBlocks can make new blocks dirty here; otherwise why not.
+std::string dirty_blocks_unavailable_reason();
+
 // While it lives, every new block of the plain heap starts with all bytes
 // 0xAA, so a test can tell cleared bytes from fresh ones. Under
 // AddressSanitizer blocks start dirty anyway (0xBE in their first 4 KiB).

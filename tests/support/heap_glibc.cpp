@@ -69,6 +69,8 @@ std::string heap_exhaustion_unavailable_reason() {
   return "";
 }
 
+std::string dirty_blocks_unavailable_reason() { return ""; }
+
 void exhaust_heap(std::size_t headroom) {
   grow_stack();
   limit_address_space(mapped_bytes());

@@ -20,6 +20,7 @@ struct ProcessOptions {
   std::optional<std::string> input;    // nothing: standard input is empty
   std::vector<std::string> extra_env;  // NAME=value entries added to the environment
   std::string output_path;             // non-empty: standard output goes here, not captured
+  bool output_is_data = false;         // standard output is kept as written: no CR LF folding
 };
 
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,

@@ -1,21 +1,34 @@
 #include "tests/support/temp_dir.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 
 namespace test_support {
 
+// A new folder with a random name; create_directory says false when the name
+// is taken, so two tests never share one.
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kevo-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern;
+  static std::mt19937_64 random_names{std::random_device{}()};
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate = base / ("kevo-test-" + std::to_string(random_names()));
+    if (std::filesystem::create_directory(candidate)) {
+      root_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a scratch folder in " + base.string());
 }
+
+// Names are joined as bytes: std::filesystem would read them in another
+// encoding than the C runtime does on Windows, and Shift-JIS names must stay
+// as they are.
+std::string TempDir::path(const std::string& name) const { return root_.string() + "/" + name; }
 
 TempDir::~TempDir() {
   std::error_code ignored;
@@ -36,17 +49,9 @@ std::string read_file(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void set_modification_time(const std::string& path, long long seconds, long nanoseconds) {
-  const timespec times[2] = {{static_cast<time_t>(seconds), nanoseconds},
-                             {static_cast<time_t>(seconds), nanoseconds}};
-  if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
-    throw std::runtime_error("cannot set the time of " + path);
-  }
-}
-
 bool file_exists(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::exists(path, ignored);
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0;
 }
 
 }  // namespace test_support

@@ -15,7 +15,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& root() const { return root_; }
-  std::string path(const std::string& name) const { return (root_ / name).string(); }
+  // The full name of a file in the folder; name may hold '/' and any bytes.
+  std::string path(const std::string& name) const;
 
  private:
   std::filesystem::path root_;

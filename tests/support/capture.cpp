@@ -1,9 +1,13 @@
+// Captures through the C runtime's descriptors, which both POSIX systems and
+// Windows have.
+#include "tests/support/capture.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <stdexcept>
 
-#include "tests/support/capture.h"
+#include "tests/support/system.h"
 
 namespace test_support {
 
@@ -29,13 +33,14 @@ std::string CaptureStream::finish() {
   while ((count = std::fread(buffer, 1, sizeof buffer, file_)) > 0) text_.append(buffer, count);
   std::fclose(file_);
   file_ = nullptr;
+  text_ = fold_line_ends(text_);
   return text_;
 }
 
 void show_only_stdout_on_stderr() {
   std::fflush(stdout);
   std::fflush(stderr);
-  const int null_device = ::open("/dev/null", O_WRONLY);
+  const int null_device = ::open(discarding_device_name().c_str(), O_WRONLY);
   if (null_device < 0 || ::dup2(::fileno(stderr), ::fileno(stdout)) < 0 ||
       ::dup2(null_device, ::fileno(stderr)) < 0) {
     throw std::runtime_error("cannot redirect standard output");

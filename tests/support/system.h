@@ -1,0 +1,71 @@
+// What the tests need to know about the system they run on, where Windows and
+// POSIX systems differ in ways the commands cannot hide.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+// True where a directory opens for reading like a file (POSIX systems). On
+// Windows it does not, so kevo reports a directory operand as not found.
+bool directories_open_for_reading();
+
+// Standard output and standard error of a Windows console program are in text
+// mode and end lines with CR LF; this folds them back to LF. Elsewhere the
+// text is returned unchanged, so a stray CR still shows.
+std::string fold_line_ends(std::string text);
+
+// Why file names holding Shift-JIS double-byte characters cannot be used here,
+// or empty when they can. POSIX names are plain bytes; Windows reads ANSI
+// names in its ANSI code page, which must then be 932.
+std::string why_shift_jis_names_cannot_work();
+
+// True when the system allows a file name of these bytes. Windows refuses
+// control characters and <>:"/\\|?*, POSIX systems only '/' and NUL.
+bool file_names_may_hold(const std::string& name);
+
+// Takes away the permissions that let this user read the file, so that
+// opening it fails. Returns why that cannot be done here, or empty when done.
+std::string make_unreadable(const std::string& path);
+
+// The name of a device that opens, reads as empty and has a file status of
+// size 0 (/dev/null), or empty where there is none: Windows has NUL, but it
+// has no file status there.
+std::string null_device_name();
+
+// The name of the device that drops whatever is written to it: /dev/null or NUL.
+std::string discarding_device_name();
+
+// Makes a named pipe (a FIFO) at path. Returns why that cannot be done here, or
+// empty when done.
+std::string make_named_pipe(const std::string& path);
+
+// The name of a device on which every write fails for want of space
+// (/dev/full), or empty where there is none.
+std::string full_device_name();
+
+// A PATH=... environment entry that lists these folders.
+std::string path_variable(const std::vector<std::string>& folders);
+
+// The system's words for a file that cannot be created because its folder
+// does not exist.
+std::string missing_folder_reason();
+
+// The system's words for a file that cannot be created because a file stands
+// where its folder should be.
+std::string not_a_folder_reason();
+
+// Why names of more than 260 bytes cannot be used here, or empty when they
+// can. The ANSI file functions of Windows stop at MAX_PATH.
+std::string why_long_names_cannot_work();
+
+// Why a TZ variable given to a child does not set its time zone here, or empty
+// when it does. Under Wine a Windows program takes its zone from the whole
+// session (the windows test preset runs it in UTC).
+std::string why_child_time_zone_cannot_be_set();
+
+// Code page 932 bytes as UTF-8, or a text in angle brackets that says why not.
+std::string cp932_to_utf8(const std::string& bytes);
+
+}  // namespace test_support
