@@ -4,6 +4,7 @@
 // replaced, and its exit status returned.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,23 @@ TEST_F(PlatformLaunch, ProgramNotFoundStartsNothingAndTouchesNoFile) {
 
   write_file(report, "kept\n");
   EXPECT_EQ(platform::run_with_output_to(missing, {"x"}, report.c_str()).outcome,
+            platform::RunResult::Outcome::not_started);
+  EXPECT_EQ(read_file(report), "kept\n");
+}
+
+TEST_F(PlatformLaunch, ProgramThatCannotStartTouchesNoFile) {
+  // Found and executable, but no program the system can start.
+  const std::string broken = dir.path("broken.exe");
+  write_file(broken, "this is no program\n");
+  std::filesystem::permissions(broken, std::filesystem::perms::owner_all);
+  const platform::Program program{broken};
+
+  EXPECT_EQ(platform::run_with_output_to(program, {"x"}, report.c_str()).outcome,
+            platform::RunResult::Outcome::not_started);
+  EXPECT_FALSE(file_exists(report));
+
+  write_file(report, "kept\n");
+  EXPECT_EQ(platform::run_with_output_to(program, {"x"}, report.c_str()).outcome,
             platform::RunResult::Outcome::not_started);
   EXPECT_EQ(read_file(report), "kept\n");
 }

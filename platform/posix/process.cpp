@@ -79,13 +79,23 @@ Program find_program(const char* name) {
   return Program{search_path(name)};
 }
 
+// The output file is opened without being emptied, and ralu writes over it
+// from its start; only once the program has ended is the file cut to what it
+// wrote. So a program that cannot start leaves an existing file untouched, and
+// a file created for it is removed again.
 RunResult run_with_output_to(const Program& program, const std::vector<std::string>& arguments,
                              const char* output_name) {
   if (program.path.empty()) return RunResult{RunResult::Outcome::not_started, -1, "not found"};
 
-  const Descriptor output{::open(native_name(output_name).c_str(),
-                                 O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
-  if (output.fd < 0) return failure(RunResult::Outcome::output_not_opened, errno);
+  const std::string output_path = native_name(output_name);
+  bool created = true;
+  int fd = ::open(output_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == EEXIST) {
+    created = false;
+    fd = ::open(output_path.c_str(), O_WRONLY | O_CLOEXEC);
+  }
+  if (fd < 0) return failure(RunResult::Outcome::output_not_opened, errno);
+  const Descriptor output{fd};
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -100,11 +110,19 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
   const int spawn_error =
       ::posix_spawn(&child, program.path.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (spawn_error != 0) return failure(RunResult::Outcome::not_started, spawn_error);
+  if (spawn_error != 0) {
+    if (created) ::unlink(output_path.c_str());
+    return failure(RunResult::Outcome::not_started, spawn_error);
+  }
 
   int wait_status = 0;
   while (::waitpid(child, &wait_status, 0) < 0) {
     if (errno != EINTR) return failure(RunResult::Outcome::abnormal_end, errno);
+  }
+  // The child shared our file offset, so it now stands where its output ends.
+  const off_t written = ::lseek(output.fd, 0, SEEK_CUR);
+  if (written < 0 || ::ftruncate(output.fd, written) != 0) {
+    return failure(RunResult::Outcome::output_not_opened, errno);
   }
   if (!WIFEXITED(wait_status)) {
     return RunResult{RunResult::Outcome::abnormal_end, -1,
