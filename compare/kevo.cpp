@@ -1,7 +1,6 @@
 // kevo: compares two files byte for byte and prints one line that says how they
 // relate: the same name twice, equal contents, different contents with both
 // sizes, a missing file or a directory. Every path ends in a process exit.
-#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdlib>

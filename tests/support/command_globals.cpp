@@ -1,5 +1,5 @@
 // The globals that a command linking the common library must define, for the
-// library's own tests. They hold what kevo's hold at start.
+// library's own tests and fuzz targets. They hold what kevo's hold at start.
 #include "common/common.h"
 
 namespace common {
