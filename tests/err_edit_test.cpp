@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,9 +22,6 @@ struct Case {
   std::vector<ErrArg> values;
   std::string expected;
 };
-
-// Keeps the raw template bytes out of the test names that ctest lists.
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 class ErrEditTable : public testing::TestWithParam<Case> {};
 
