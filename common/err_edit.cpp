@@ -88,7 +88,8 @@ std::int32_t truncate_to_int32(double value) {
 
 bool as_integer(const ErrArg* value, std::int32_t& out) {
   if (value == nullptr || value->kind() == ErrArg::Kind::text) return false;
-  out = value->kind() == ErrArg::Kind::integer ? value->integer() : truncate_to_int32(value->real());
+  out =
+      value->kind() == ErrArg::Kind::integer ? value->integer() : truncate_to_int32(value->real());
   return true;
 }
 

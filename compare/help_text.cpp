@@ -5,6 +5,8 @@
 
 namespace common {
 
+// One entry a line, as each is printed: the layout is part of the text.
+// clang-format off
 const char* const usage[] = {
     // ファイル同士をバイナリ比較し、相違があるかどうかの情報を出力します。
     "\x83t\x83@\x83" "C\x83\x8b\x93\xaf\x8em\x82\xf0\x83o\x83" "C\x83i\x83\x8a\x94\xe4\x8ar\x82\xb5\x81" "A\x91\x8a\x88\xe1\x82\xaa\x82\xa0\x82\xe9\x82\xa9\x82\xc7\x82\xa4\x82\xa9\x82\xcc\x8f\xee\x95\xf1\x82\xf0\x8fo\x97\xcd\x82\xb5\x82\xdc\x82\xb7\x81" "B",
@@ -39,5 +41,6 @@ const char* const usage[] = {
     "Version: 1.30",
     nullptr,
 };
+// clang-format on
 
 }  // namespace common

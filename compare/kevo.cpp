@@ -54,9 +54,15 @@ struct Options {
 void apply_option_letters(const char* argument, Options& options) {
   for (const char* letter = argument + 1; *letter != '\0'; ++letter) {
     switch (*letter) {
-      case 'b': options.both_exist = true; break;
-      case 'i': options.quiet_match = true; break;
-      case 't': options.text = true; break;
+      case 'b':
+        options.both_exist = true;
+        break;
+      case 'i':
+        options.quiet_match = true;
+        break;
+      case 't':
+        options.text = true;
+        break;
       default:
         errmsg("%s ... invalid option\n", argument);
         finish(exit_trouble);
@@ -164,8 +170,8 @@ Verdict compare_streams(Input& first, Input& second, bool text) {
   for (;;) {
     const std::size_t first_count = first.read(first_chunk);
     const std::size_t second_count = second.read(second_chunk);
-    const bool same_chunk = first_count == second_count &&
-                            std::memcmp(first_chunk, second_chunk, first_count) == 0;
+    const bool same_chunk =
+        first_count == second_count && std::memcmp(first_chunk, second_chunk, first_count) == 0;
     // A chunk equal to the first file's holds a control byte only where that
     // one does, so it need not be scanned again.
     if (text && verdict.still_text &&
@@ -309,7 +315,7 @@ int main(int argc, char** argv) {
   }
 
   const Verdict verdict = compare_contents(first_stream, first_name, first_status.size,
-                                          second_stream, second_name, second_status.size, options);
+                                           second_stream, second_name, second_status.size, options);
   // A pair read to the end under -t without a control byte, that differs.
   if (options.text && verdict.different && verdict.still_text) {
     // ralu reads both files again; a pipe kevo has read holds nothing more,

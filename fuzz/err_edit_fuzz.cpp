@@ -42,9 +42,15 @@ std::string model(const std::string& format, const std::vector<ErrArg>& values) 
       return static_cast<int>(real);
     };
     switch (conversion) {
-      case 'c': if (number) text += static_cast<char>(as_int() & 0xFF); break;
-      case 'd': if (number) text += printed("%d", as_int()); break;
-      case 'x': if (number) text += printed("%x", static_cast<unsigned>(as_int())); break;
+      case 'c':
+        if (number) text += static_cast<char>(as_int() & 0xFF);
+        break;
+      case 'd':
+        if (number) text += printed("%d", as_int());
+        break;
+      case 'x':
+        if (number) text += printed("%x", static_cast<unsigned>(as_int()));
+        break;
       case 'f':
         if (number) text += printed("%f", is_int ? double(value->integer()) : value->real());
         break;
@@ -71,14 +77,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<ErrArg> values;
   while (!input.empty() && values.size() < 16) {
     switch (input.byte() % 4) {
-      case 0: values.emplace_back(input.value<std::int32_t>()); break;
+      case 0:
+        values.emplace_back(input.value<std::int32_t>());
+        break;
       case 1: {
         double real = input.value<double>();
         if (real > 1e300 || real < -1e300) real = 0;  // keep printf's text under 512 bytes
         values.emplace_back(real);
         break;
       }
-      case 2: texts.push_back(input.text()); values.emplace_back(texts.back().c_str()); break;
+      case 2:
+        texts.push_back(input.text());
+        values.emplace_back(texts.back().c_str());
+        break;
       default: {  // a long text from a short input
         const std::string piece = input.text();
         texts.push_back(std::string());

@@ -15,7 +15,9 @@ namespace {
 
 using fuzz::check;
 
-bool lead(unsigned char byte) { return (byte >= 0x80 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+bool lead(unsigned char byte) {
+  return (byte >= 0x80 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 // Characters in bytes [from, to), a double-byte character counting one.
 long characters(const unsigned char* from, const unsigned char* to) {

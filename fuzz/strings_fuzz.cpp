@@ -24,9 +24,7 @@ std::unique_ptr<char[]> exact_copy(const std::string& text) {
 bool scanning_lead(unsigned char byte) {
   return (byte >= 0x80 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
-bool katakana_lead(unsigned char byte) {
-  return byte >= 0x80 && !(byte >= 0xA1 && byte <= 0xDF);
-}
+bool katakana_lead(unsigned char byte) { return byte >= 0x80 && !(byte >= 0xA1 && byte <= 0xDF); }
 
 // Where the units begin, and whether each is a single byte.
 struct Unit {

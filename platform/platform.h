@@ -15,8 +15,8 @@ namespace platform {
 // What the file-status query by name tells about a file.
 struct FileStatus {
   bool is_directory;
-  std::int64_t size;        // bytes; the true size, also beyond 2 GiB
-  bool is_pipe = false;     // a pipe or socket: what is read from it is gone
+  std::int64_t size;     // bytes; the true size, also beyond 2 GiB
+  bool is_pipe = false;  // a pipe or socket: what is read from it is gone
 };
 
 // The name as the system wants it. On POSIX every backslash that is not the

@@ -33,24 +33,21 @@ TEST_P(ErrEditTable, ComposesExpectedText) {
 INSTANTIATE_TEST_SUITE_P(
     Conversions, ErrEditTable,
     testing::Values(
-        Case{"empty", "", {}, ""},
-        Case{"plain", "plain text\n", {}, "plain text\n"},
+        Case{"empty", "", {}, ""}, Case{"plain", "plain text\n", {}, "plain text\n"},
         Case{"negative_decimal", "%d", {-5}, "-5"},
-        Case{"int_min", "%d", {INT32_MIN}, "-2147483648"},
-        Case{"hex", "%x", {255}, "ff"},
-        Case{"hex_of_minus_one", "%x", {-1}, "ffffffff"},
-        Case{"char", "%c", {65}, "A"},
-        Case{"char_low_byte_only", "%c", {0x141}, "A"},
-        Case{"fixed", "%f", {1.5}, "1.500000"},
+        Case{"int_min", "%d", {INT32_MIN}, "-2147483648"}, Case{"hex", "%x", {255}, "ff"},
+        Case{"hex_of_minus_one", "%x", {-1}, "ffffffff"}, Case{"char", "%c", {65}, "A"},
+        Case{"char_low_byte_only", "%c", {0x141}, "A"}, Case{"fixed", "%f", {1.5}, "1.500000"},
         Case{"fixed_rounds", "%f", {2.0000005}, "2.000001"},
         Case{"fixed_negative", "%f", {-0.25}, "-0.250000"},
         Case{"fixed_huge", "%f", {1e20}, "100000000000000000000.000000"},
         Case{"string_holding_percent", "[%s]", {"100%d"}, "[100%d]"},
-        Case{"mixed", "%s(%d) ... %s(%d)\n", {"a.txt", 120, "b.txt", 131},
+        Case{"mixed",
+             "%s(%d) ... %s(%d)\n",
+             {"a.txt", 120, "b.txt", 131},
              "a.txt(120) ... b.txt(131)\n"},
         Case{"unknown_drops_a_value", "%q%d", {1, 2}, "?q2"},
-        Case{"percent_percent", "%%", {0}, "?%"},
-        Case{"width_is_unknown", "%5d%d", {7, 8}, "?5d8"},
+        Case{"percent_percent", "%%", {0}, "?%"}, Case{"width_is_unknown", "%5d%d", {7, 8}, "?5d8"},
         Case{"length_modifier_is_unknown", "%ld", {9}, "?ld"},
         Case{"trailing_percent", "abc%", {}, "abc?"},
         Case{"shift_jis_copied_bytewise", "\x95\x5c%s", {"\x83\x65"}, "\x95\x5c\x83\x65"},
@@ -61,7 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"string_for_number", "%d%s", {"x", "y"}, "y"},
         Case{"int_for_fixed", "%f", {3}, "3.000000"},
         Case{"double_for_decimal", "%d", {-7.9}, "-7"}),
-    [](const testing::TestParamInfo<Case>& param_info) { return std::string(param_info.param.name); });
+    [](const testing::TestParamInfo<Case>& param_info) {
+      return std::string(param_info.param.name);
+    });
 
 TEST(ErrEdit, CharZeroPutsNulIntoTheText) {
   const char* text = common::err_edit("ab%ccd", 0);
@@ -73,9 +72,7 @@ TEST(ErrEdit, SecondCompositionReplacesTheFirst) {
   EXPECT_STREQ(common::err_edit("short"), "short");
 }
 
-TEST(ErrEdit, AlwaysReturnsTheSameArea) {
-  EXPECT_EQ(common::err_edit("x"), common::err_edit("y"));
-}
+TEST(ErrEdit, AlwaysReturnsTheSameArea) { EXPECT_EQ(common::err_edit("x"), common::err_edit("y")); }
 
 TEST(ErrEdit, TextOf1023BytesFitsWhole) {
   const std::string long_text(1023, 'z');

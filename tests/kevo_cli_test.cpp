@@ -89,8 +89,9 @@ TEST_F(KevoCli, FlagsBeforeAnInvalidLetterDoNotMatter) {
 TEST_F(KevoCli, OutputDirectoryTakesAnyNextArgument) {
   // "-t" here is the output directory, so the pair is compared without -t.
   expect_run(*this, {{"-o", "-t", "a.txt", "b.txt"}, 0, "unmatch: a.txt(6) ... b.txt(5)\n", ""});
-  expect_run(*this, {{"-o", "x", "-o", "y", "a.txt", "a-copy.txt"}, 0,
-                     "match: a.txt ... a-copy.txt\n", ""});
+  expect_run(
+      *this,
+      {{"-o", "x", "-o", "y", "a.txt", "a-copy.txt"}, 0, "match: a.txt ... a-copy.txt\n", ""});
 }
 
 TEST_F(KevoCli, SecondNameMayBeginWithADash) {

@@ -44,8 +44,8 @@ std::string text_of(std::size_t size, char fill = 'a') {
 }
 
 TEST_F(KevoCompare, EqualContentsMatchAtBlockBoundaries) {
-  for (std::size_t size : {0u, 1u, 255u, 256u, 257u, 511u, 512u, 513u, 262143u, 262144u, 262145u,
-                           600000u}) {
+  for (std::size_t size :
+       {0u, 1u, 255u, 256u, 257u, 511u, 512u, 513u, 262143u, 262144u, 262145u, 600000u}) {
     const std::string content = text_of(size);
     for (const auto& options : {std::vector<std::string>{}, {"-t"}}) {
       const ProcessResult r = compare(content, content, options);

@@ -48,14 +48,17 @@ class PairMaker {
   std::size_t position(std::size_t size) {
     if (size == 0) return 0;
     switch (pick(4)) {
-      case 0: return pick(std::min<std::size_t>(size, 256));
+      case 0:
+        return pick(std::min<std::size_t>(size, 256));
       case 1: {
         const std::size_t edge = (pick(size / 256 + 1)) * 256;
         const std::size_t at = edge + pick(2) - (edge > 0 ? 1 : 0);
         return std::min(at, size - 1);
       }
-      case 2: return size - 1;
-      default: return pick(size);
+      case 2:
+        return size - 1;
+      default:
+        return pick(size);
     }
   }
 
@@ -76,9 +79,15 @@ Pair make_pair(PairMaker& maker) {
   Pair pair;
   pair.first = maker.text(maker.size());
   switch (maker.pick(3)) {
-    case 0: pair.second = pair.first; break;                          // equal, maybe edited below
-    case 1: pair.second = pair.first.substr(0, maker.position(pair.first.size())); break;
-    default: pair.second = maker.text(maker.size()); break;
+    case 0:
+      pair.second = pair.first;
+      break;  // equal, maybe edited below
+    case 1:
+      pair.second = pair.first.substr(0, maker.position(pair.first.size()));
+      break;
+    default:
+      pair.second = maker.text(maker.size());
+      break;
   }
   if (!pair.second.empty() && maker.pick(2) == 0) {
     pair.second[maker.position(pair.second.size())] ^= 1;  // one differing byte
@@ -109,11 +118,12 @@ TEST(KevoDifferential, CompareLoopAgreesWithModel) {
     write_file(dir.path("first"), pair.first);
     write_file(dir.path("second"), pair.second);
     const bool equal = pair.first == pair.second;
-    const bool handed_on = !equal && !has_control_byte(pair.first) && !has_control_byte(pair.second);
-    const std::string result =
-        equal ? "match: first ... second\n"
-              : "unmatch: first(" + std::to_string(pair.first.size()) + ") ... second(" +
-                    std::to_string(pair.second.size()) + ")\n";
+    const bool handed_on =
+        !equal && !has_control_byte(pair.first) && !has_control_byte(pair.second);
+    const std::string result = equal ? "match: first ... second\n"
+                                     : "unmatch: first(" + std::to_string(pair.first.size()) +
+                                           ") ... second(" + std::to_string(pair.second.size()) +
+                                           ")\n";
     const std::string context = "round " + std::to_string(round) + " sizes " +
                                 std::to_string(pair.first.size()) + "/" +
                                 std::to_string(pair.second.size());
@@ -127,7 +137,8 @@ TEST(KevoDifferential, CompareLoopAgreesWithModel) {
     EXPECT_EQ(text.status, 0) << context;
     EXPECT_EQ(text.out, result) << context;
     EXPECT_EQ(text.err.rfind("... ralu first second > .\\first.dif\n", 0) == 0, handed_on)
-        << context << "\n" << text.err;
+        << context << "\n"
+        << text.err;
   }
 }
 

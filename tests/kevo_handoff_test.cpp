@@ -136,8 +136,8 @@ class KevoHandOffStandIn : public testing::Test {
     return fold_line_ends(read_file(work(name)));
   }
 
-  ProcessResult kevo_run(const std::vector<std::string>& args, std::optional<std::string> input = {},
-                         bool with_standin = true) {
+  ProcessResult kevo_run(const std::vector<std::string>& args,
+                         std::optional<std::string> input = {}, bool with_standin = true) {
     ProcessOptions options;
     options.working_dir = dir.path("work");
     options.input = std::move(input);
@@ -153,10 +153,17 @@ class KevoHandOffStandIn : public testing::Test {
 
 TEST_F(KevoHandOffStandIn, NamesReachRaluAsExactlyTwoArgumentsAndNothingElseRuns) {
   // Names for a POSIX shell, then for cmd (which Windows would have used).
-  const std::vector<std::string> hostile = {
-      "with blank.txt", "x;touch pwned1;.txt", "$(touch pwned2).txt", "`touch pwned3`.txt",
-      "a&&touch pwned4|b>c<d.txt", "quote'\"q.txt", "100%s%d%n.txt", "*?[x].txt",
-      "tab\tand\nnewline.txt", "x&&copy b.txt pwned5&&(.txt", "%PATH%^!x!.txt"};
+  const std::vector<std::string> hostile = {"with blank.txt",
+                                            "x;touch pwned1;.txt",
+                                            "$(touch pwned2).txt",
+                                            "`touch pwned3`.txt",
+                                            "a&&touch pwned4|b>c<d.txt",
+                                            "quote'\"q.txt",
+                                            "100%s%d%n.txt",
+                                            "*?[x].txt",
+                                            "tab\tand\nnewline.txt",
+                                            "x&&copy b.txt pwned5&&(.txt",
+                                            "%PATH%^!x!.txt"};
   for (const std::string& name : hostile) {
     if (!test_support::file_names_may_hold(name)) continue;  // not a name on this system
     write_file(work(name), first_text);
@@ -237,11 +244,13 @@ TEST_F(KevoHandOffStandIn, OverwriteQuestion) {
     std::optional<std::string> answer;
     bool replaced;
   };
-  const std::vector<Case> cases = {
-      {"y\n", true},  {"Y\n", true},  {"yes\n", true}, {"y", true},
-      {"n\n", false}, {"\n", false},  {" y\n", false}, {"N\n", false},
-      {std::nullopt, false},  // standard input at its end: no answer is not a yes
-  };
+  const std::vector<Case>
+      cases =
+          {
+              {"y\n", true},         {"Y\n", true}, {"yes\n", true}, {"y", true},
+              {"n\n", false},        {"\n", false}, {" y\n", false}, {"N\n", false},
+              {std::nullopt, false},  // standard input at its end: no answer is not a yes
+          };
   for (const Case& c : cases) {
     write_file(work("a.txt.dif"), "old report\n");
     const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, c.answer);
@@ -280,8 +289,9 @@ TEST_F(KevoHandOffStandIn, NameLengthLimit) {
 TEST_F(KevoHandOffStandIn, RaluMissingLeavesNoReport) {
   const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, {}, false);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "... ralu a.txt b.txt > .\\a.txt.dif\n"
-                   "ralu: not found beside kevo or along PATH; no report written\n");
+  EXPECT_EQ(r.err,
+            "... ralu a.txt b.txt > .\\a.txt.dif\n"
+            "ralu: not found beside kevo or along PATH; no report written\n");
   EXPECT_FALSE(file_exists(work("a.txt.dif")));
 
   write_file(work("a.txt.dif"), "old report\n");
@@ -293,17 +303,19 @@ TEST_F(KevoHandOffStandIn, RaluMissingLeavesNoReport) {
 TEST_F(KevoHandOffStandIn, ReportFolderThatDoesNotExist) {
   const ProcessResult r = kevo_run({"-t", "-o", "nowhere", "a.txt", "b.txt"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "... ralu a.txt b.txt > nowhere\\a.txt.dif\n"
-                   "nowhere\\a.txt.dif: cannot write the report (" +
-                       test_support::missing_folder_reason() + ")\n");
+  EXPECT_EQ(r.err,
+            "... ralu a.txt b.txt > nowhere\\a.txt.dif\n"
+            "nowhere\\a.txt.dif: cannot write the report (" +
+                test_support::missing_folder_reason() + ")\n");
   EXPECT_FALSE(file_exists(work("nowhere")));
 
   // A file where the folder should be.
   const ProcessResult through_file = kevo_run({"-t", "-o", "b.txt", "a.txt", "b.txt"});
   EXPECT_EQ(through_file.status, 0);
-  EXPECT_EQ(through_file.err, "... ralu a.txt b.txt > b.txt\\a.txt.dif\n"
-                              "b.txt\\a.txt.dif: cannot write the report (" +
-                                  test_support::not_a_folder_reason() + ")\n");
+  EXPECT_EQ(through_file.err,
+            "... ralu a.txt b.txt > b.txt\\a.txt.dif\n"
+            "b.txt\\a.txt.dif: cannot write the report (" +
+                test_support::not_a_folder_reason() + ")\n");
   EXPECT_EQ(read_file(work("b.txt")), second_text);
 }
 

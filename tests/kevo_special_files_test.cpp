@@ -103,11 +103,11 @@ TEST(KevoSpecialFiles, AwkwardNamesArePrintedByteForByte) {
   TempDir dir;
   write_file(dir.path("plain"), "same\n");
   const std::vector<std::string> names = {
-      std::string(255, 'n'),                   // the longest file name component
-      "\xff\xfe\x80 not utf-8",                // bytes that are no UTF-8
-      "\x95\x5c\x83\x5c\x8e\x5c",              // Shift-JIS with trail bytes 0x5C
-      "%s%n%d%%",                              // formats that must not be read as such
-      "* ? [a-z]",                             // wildcards are never expanded
+      std::string(255, 'n'),       // the longest file name component
+      "\xff\xfe\x80 not utf-8",    // bytes that are no UTF-8
+      "\x95\x5c\x83\x5c\x8e\x5c",  // Shift-JIS with trail bytes 0x5C
+      "%s%n%d%%",                  // formats that must not be read as such
+      "* ? [a-z]",                 // wildcards are never expanded
   };
   for (const std::string& name : names) {
     if (!test_support::file_names_may_hold(name)) continue;  // not a name on this system
