@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr std::size_t chunk_size = 256 * 1024;
+constexpr std::size_t chunk_size = std::size_t{256} * 1024;
 
 // Fills the buffer unless the file ends first; returns how many bytes came.
 std::size_t read_chunk(int fd, char* buffer) {

@@ -10,7 +10,7 @@ namespace {
 
 // The report is composed in a buffer of about this size and handed to the
 // sink whole, so that a sink sees few, large writes.
-constexpr std::size_t flush_threshold = 256 * 1024;
+constexpr std::size_t flush_threshold = std::size_t{256} * 1024;
 
 constexpr std::string_view no_line_end_marker = "\\ No newline at end of file\n";
 

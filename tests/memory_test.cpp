@@ -317,11 +317,11 @@ TEST_F(RefusingHeap, GetmemReturnsNullAtOrAboveTerminateSize) {
 // The retries: with the heap's arena growth padded to 1 MiB and blocks from
 // 128 KiB up mapped on their own, 512 KiB of headroom cannot serve a request
 // just under 128 KiB but can serve the same request plus the retry margin.
-constexpr std::size_t own_mapping_from = 128 * 1024;
-constexpr std::size_t retry_headroom = 512 * 1024;
+constexpr std::size_t own_mapping_from = std::size_t{128} * 1024;
+constexpr std::size_t retry_headroom = std::size_t{512} * 1024;
 
 void prepare_heap_for_retry() {
-  test_support::fix_heap_growth(own_mapping_from, 1024 * 1024);
+  test_support::fix_heap_growth(own_mapping_from, std::size_t{1024} * 1024);
   test_support::exhaust_heap(retry_headroom);
 }
 

@@ -53,10 +53,10 @@ void take_all_of_size(std::size_t size) {
 // free block can serve that size any more. The fine rounds step through every
 // small size class, so per-size caches are emptied as well.
 void take_every_free_block() {
-  for (std::size_t size = std::size_t{64} << 20; size > 64 * 1024; size /= 2) {
+  for (std::size_t size = std::size_t{64} << 20; size > std::size_t{64} * 1024; size /= 2) {
     take_all_of_size(size);
   }
-  for (std::size_t size = 64 * 1024; size > 0; size -= 8) take_all_of_size(size);
+  for (std::size_t size = std::size_t{64} * 1024; size > 0; size -= 8) take_all_of_size(size);
 }
 
 }  // namespace
