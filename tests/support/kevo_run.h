@@ -25,7 +25,7 @@ inline std::string copy_program_into(const std::string& program, const std::stri
   const std::filesystem::path source = std::filesystem::absolute(program);
   const std::string file_name =
       base_name.empty() ? source.filename().string() : base_name + source.extension().string();
-  const std::string copy = folder + "/" + file_name;
+  std::string copy = folder + "/" + file_name;
   std::filesystem::copy_file(source, copy);
   return copy;
 }
