@@ -136,6 +136,8 @@ TEST(Strings, QsortWithCompFileListsShallowBeforeDeepBackslashFirst) {
   std::vector<Entry*> elements;
   for (Entry& entry : entries) elements.push_back(&entry);
 
+  // The elements sorted are the pointers, as comp_file expects.
+  // NOLINTNEXTLINE(bugprone-sizeof-expression)
   std::qsort(elements.data(), elements.size(), sizeof(Entry*), common::comp_file);
 
   std::vector<std::string> sorted;

@@ -65,6 +65,8 @@ std::string why_long_names_cannot_work() { return {}; }
 
 std::string cp932_to_utf8(const std::string& bytes) {
   iconv_t converter = iconv_open("UTF-8", "CP932");
+  // (iconv_t)-1 is how iconv_open says it failed.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   if (converter == reinterpret_cast<iconv_t>(-1)) return "<no CP932 converter>";
   std::string in = bytes;
   std::string out(in.size() * 4, '\0');
