@@ -25,6 +25,8 @@ struct LineMatching {
   bool ignores_white_space() const {
     return ignore_trailing_space || ignore_space_change || ignore_all_space;
   }
+
+  bool operator==(const LineMatching&) const = default;
 };
 
 // White space as line matching knows it: blank, tab, vertical tab, form feed

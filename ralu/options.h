@@ -30,6 +30,8 @@ struct Options {
   bool help = false;
   bool version = false;
   std::vector<std::string> names;  // the operands, in order
+
+  bool operator==(const Options&) const = default;
 };
 
 // The options, or what is wrong with the command line: a text that names the
