@@ -200,9 +200,7 @@ ralu::LineTable split(const std::string& name, std::string bytes) {
   return lines;
 }
 
-bool holds_nul(const std::string& bytes) {
-  return std::memchr(bytes.data(), '\0', bytes.size()) != nullptr;
-}
+bool holds_nul(const std::string& bytes) { return bytes.find('\0') != std::string::npos; }
 
 bool colour_wanted(ralu::ColorWhen when) {
   if (when != ralu::ColorWhen::automatic) return when == ralu::ColorWhen::always;
@@ -218,7 +216,12 @@ std::vector<std::unique_ptr<platform::LinePattern>> compile_patterns(
     std::string error;
     compiled.push_back(platform::compile_line_pattern(pattern, error));
     if (!compiled.back()) {
-      fail_usage("-F: invalid regular expression '" + pattern + "' (" + error + ")");
+      std::string what = "-F: invalid regular expression '";
+      what += pattern;
+      what += "' (";
+      what += error;
+      what += ')';
+      fail_usage(what);
     }
   }
   return compiled;
