@@ -96,8 +96,9 @@ std::string ignorable_edit(std::string line, const ralu::LineMatching& matching,
       if (matching.ignores_white_space()) line.push_back(white);
       break;
     default:  // a tab written out as blanks
+      // (Backspaces and carriage returns move the column: see line_keys.)
       if (matching.ignore_tab_expansion && !matching.ignores_white_space() && at < line.size() &&
-          line[at] == '\t') {
+          line[at] == '\t' && line.find_first_of("\b\r") == std::string::npos) {
         const std::size_t column = column_at(line, at);
         line.replace(at, 1, tab_width - column % tab_width, ' ');
       }

@@ -14,7 +14,10 @@ char fold_case(char byte) {
 // space follows, so that white space at the end can be dropped.
 class KeyBuilder {
  public:
-  KeyBuilder(const LineMatching& matching, std::string& key) : matching_(matching), key_(key) {}
+  // With moving_columns a backspace moves the column one back and a carriage
+  // return to the start; otherwise every byte but a tab is one column wide.
+  KeyBuilder(const LineMatching& matching, std::string& key, bool moving_columns = false)
+      : matching_(matching), key_(key), moving_columns_(moving_columns) {}
 
   void add(char byte) {
     if (is_white_space(byte)) {
@@ -22,7 +25,7 @@ class KeyBuilder {
     } else {
       flush_white_space();
       key_.push_back(matching_.ignore_case ? fold_case(byte) : byte);
-      ++column_;
+      advance_column(byte);
     }
   }
 
@@ -45,7 +48,17 @@ class KeyBuilder {
       return;
     }
     held_.push_back(byte);
-    ++column_;
+    advance_column(byte);
+  }
+
+  void advance_column(char byte) {
+    if (moving_columns_ && byte == '\b') {
+      column_ -= column_ > 0 ? 1 : 0;
+    } else if (moving_columns_ && byte == '\r') {
+      column_ = 0;
+    } else {
+      ++column_;
+    }
   }
 
   void flush_white_space() {
@@ -56,8 +69,16 @@ class KeyBuilder {
   const LineMatching& matching_;
   std::string& key_;
   std::string held_;
+  bool moving_columns_;
   std::size_t column_ = 0;
 };
+
+void append_key(std::string_view line, const LineMatching& matching, std::string& key,
+                bool moving_columns) {
+  KeyBuilder builder(matching, key, moving_columns);
+  for (const char byte : line) builder.add(byte);
+  builder.finish();
+}
 
 }  // namespace
 
@@ -72,9 +93,22 @@ std::string strip_trailing_cr(std::string bytes) {
 }
 
 void append_line_key(std::string_view line, const LineMatching& matching, std::string& key) {
-  KeyBuilder builder(matching, key);
-  for (const char byte : line) builder.add(byte);
-  builder.finish();
+  const bool tabs_expanded =
+      matching.ignore_tab_expansion && !matching.ignore_space_change && !matching.ignore_all_space;
+  if (!tabs_expanded || line.find_first_of("\b\r") == std::string_view::npos) {
+    return append_key(line, matching, key, false);
+  }
+  // diff matches such a line only when its tabs line up both ways: with the
+  // backspace and the carriage return one column wide, and with them moving
+  // the column. The key holds both expansions, the first after its length so
+  // that the pair reads back one way only; it has a backspace or a carriage
+  // return, so it never equals the key of a line without one.
+  std::string one_wide;
+  append_key(line, matching, one_wide, false);
+  key += std::to_string(one_wide.size());
+  key += ':';
+  key += one_wide;
+  append_key(line, matching, key, true);
 }
 
 std::string key_text(const LineTable& lines, const LineMatching& matching) {

@@ -87,6 +87,9 @@ const std::vector<File> files = {
     {"ws.new", "a  b   c\n  lead\ntrail\ntab here\nx       y\na b\nsame\n"},
     {"wsonly.old", "one two\nthree\n"},
     {"wsonly.new", "one  two \n\tthree\n"},
+    // Tabs after a backspace line up only when they do both ways it can be read.
+    {"tabs.old", "a\tb\bq\nab\bc\td\nzz\tz\n"},
+    {"tabs.new", "a       b\bq\nab\bc      d\nzz      z\n"},
     {"eol.old", "one\ntwo\nthree"},
     {"eol.new", "one\ntwo\nthree  \n"},
     {"eolctx.old", "first\nlast"},
@@ -182,6 +185,7 @@ const std::vector<Case> cases = {
     {{"-U1", "--ignore-space-change", "ws.old", "ws.new"}},
     {{"-U1", "--ignore-trailing-space", "ws.old", "ws.new"}},
     {{"-U1", "--ignore-tab-expansion", "ws.old", "ws.new"}},
+    {{"-u", "-E", "tabs.old", "tabs.new"}},
     {{"-u", "-w", "wsonly.old", "wsonly.new"}},
     {{"-q", "-w", "wsonly.old", "wsonly.new"}},
     {{"-s", "-w", "-u", "wsonly.old", "wsonly.new"}},
