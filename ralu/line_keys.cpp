@@ -98,13 +98,19 @@ void append_line_key(std::string_view line, const LineMatching& matching, std::s
   if (!tabs_expanded || line.find_first_of("\b\r") == std::string_view::npos) {
     return append_key(line, matching, key, false);
   }
-  // diff matches such a line only when its tabs line up both ways: with the
-  // backspace and the carriage return one column wide, and with them moving
-  // the column. The key holds both expansions, the first after its length so
-  // that the pair reads back one way only; it has a backspace or a carriage
-  // return, so it never equals the key of a line without one.
+  // diff matches a tab after a backspace or carriage return with blanks only
+  // when they line up both ways: with those bytes one column wide, and with
+  // them moving the column. Such a key holds both expansions, the first after
+  // its length so that the pair reads back one way only. Only a key that
+  // keeps a backspace or carriage return takes this form (one dropped as
+  // trailing white space is followed by no tab), so it never equals a key of
+  // the plain form, which has neither.
   std::string one_wide;
   append_key(line, matching, one_wide, false);
+  if (one_wide.find_first_of("\b\r") == std::string::npos) {
+    key += one_wide;
+    return;
+  }
   key += std::to_string(one_wide.size());
   key += ':';
   key += one_wide;
