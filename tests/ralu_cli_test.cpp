@@ -101,6 +101,41 @@ TEST_F(RaluCli, ExactReports) {
   }
 }
 
+// The options that diff has, on every system (the comparison with diff itself
+// runs only where diff does).
+TEST_F(RaluCli, DiffOptionsEverywhere) {
+  struct Case {
+    std::vector<std::string> options;
+    std::string old_text, new_text, out;
+    int status;
+  };
+  const std::vector<Case> cases = {
+      {{"-w", "--label", "L1", "--lab=L2"},
+       "a b\nx\n",
+       "a  b\ny\n",
+       "--- L1\n+++ L2\n@@ -1,2 +1,2 @@\n a b\n-x\n+y\n",
+       1},
+      {{"-iU0", "-F", "^f[a-z]*$", "--label=1", "--label=2"},
+       "fn\n1\nA\nb\n",
+       "fn\n1\na\nB2\n",
+       "--- 1\n+++ 2\n@@ -4 +4 @@ fn\n-b\n+B2\n",
+       1},
+      {{"-B", "-s"}, "a\nb\n", "a\n\nb\n", "Files a and b are identical\n", 0},
+      {{"-q"}, "a\n", "b\n", "Files a and b differ\n", 1},
+      {{}, std::string("a\0\n", 3), "a\n", "Binary files a and b differ\n", 1},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = ralu_on(c.old_text, c.new_text, c.options);
+    EXPECT_EQ(r.status, c.status) << c.out << r.err;
+    EXPECT_EQ(r.out, c.out);
+  }
+  // A directory beside a file stands for the file of that name inside it.
+  std::filesystem::create_directory(dir.root() / "in");
+  write_file(dir.path("in/a"), "x\n");
+  const ProcessResult r = run_ralu(dir, {"-q", "in", "a"});
+  EXPECT_EQ(r.out, "Files in/a and a differ\n") << r.err;
+}
+
 TEST_F(RaluCli, EqualFilesWriteNothing) {
   for (const std::string text : {"", "a\nb", "same\n"}) {
     const ProcessResult r = ralu_on(text, text);
