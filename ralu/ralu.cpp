@@ -132,9 +132,8 @@ class StandardOutput : public ralu::OutputSink {
 
 // One of the two inputs: what was named, what is read, and how it is shown.
 struct Input {
-  std::string path;     // what is opened: the name, or a file inside a named directory
-  bool absent = false;  // missing, and read as empty under -N
-  platform::FileContents contents;
+  std::string path;                 // what is opened: the name, or a file inside a named directory
+  platform::FileContents contents;  // empty, with the epoch's time, for a file missing under -N
 };
 
 bool is_standard_input(const std::string& name) { return name == "-"; }
@@ -175,8 +174,7 @@ std::array<Input, 2> load_inputs(const std::vector<std::string>& names, bool new
   for (std::size_t i = 0; i < 2; ++i) {
     Input& input = inputs[i];
     input.path = paths[i];
-    input.absent = absent[i];
-    if (input.absent) {
+    if (absent[i]) {
       input.contents.modified = platform::epoch_local_time();
       continue;
     }
