@@ -247,8 +247,10 @@ int run_ralu(const char* first_name, const char* second_name, const std::string&
     errmsg("ralu: not found beside kevo or along PATH; no report written\n");
     return -1;
   }
-  const platform::RunResult run =
-      platform::run_with_output_to(ralu, {first_name, second_name}, report.c_str());
+  // ralu takes its names as the system's paths: hand it the ones kevo opened.
+  const platform::RunResult run = platform::run_with_output_to(
+      ralu, {platform::native_name(first_name), platform::native_name(second_name)},
+      report.c_str());
   using Outcome = platform::RunResult::Outcome;
   switch (run.outcome) {
     case Outcome::exited:

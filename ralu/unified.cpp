@@ -16,7 +16,9 @@ constexpr std::string_view no_line_end_marker = "\\ No newline at end of file\n"
 
 class ReportWriter {
  public:
-  explicit ReportWriter(OutputSink& sink) : sink_(sink) { buffer_.reserve(flush_threshold + 4096); }
+  ReportWriter(OutputSink& sink, const Palette* palette) : sink_(sink), palette_(palette) {
+    buffer_.reserve(flush_threshold + 4096);
+  }
   ~ReportWriter() { flush(); }
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
@@ -35,6 +37,9 @@ class ReportWriter {
   // One line of a hunk: its marker, its bytes, and the note that it has no
   // line end when it is the last line of an input that lacks one.
   void put_line(char marker, const LineTable& lines, std::size_t index) {
+    if (const std::string_view colour = line_colour(marker); !colour.empty()) {
+      return put_coloured_line(colour, marker, lines, index);
+    }
     put(marker);
     put(lines.line(index));
     if (!lines.has_line_end(index)) {
@@ -43,6 +48,17 @@ class ReportWriter {
     }
   }
 
+  // Bytes in a colour, when the report has colours; the reset comes before
+  // any line feed.
+  void put_coloured(std::string_view colour, std::string_view bytes) {
+    if (palette_ == nullptr) return put(bytes);
+    put(colour);
+    put(bytes);
+    put(palette_->reset);
+  }
+
+  const Palette* palette() const { return palette_; }
+
   void flush() {
     if (buffer_.empty()) return;
     sink_.write(buffer_);
@@ -50,15 +66,39 @@ class ReportWriter {
   }
 
  private:
+  std::string_view line_colour(char marker) const {
+    if (palette_ == nullptr) return {};
+    return marker == '-'   ? palette_->deleted
+           : marker == '+' ? palette_->inserted
+                           : std::string_view();
+  }
+
+  void put_coloured_line(std::string_view colour, char marker, const LineTable& lines,
+                         std::size_t index) {
+    std::string_view line = lines.line(index);
+    const bool line_end = lines.has_line_end(index);
+    if (line_end) line.remove_suffix(1);
+    put(colour);
+    put(marker);
+    put(line);
+    put(palette_->reset);
+    put('\n');
+    if (!line_end) put(no_line_end_marker);
+  }
+
   OutputSink& sink_;
+  const Palette* palette_;
   std::string buffer_;
 };
 
 void write_label(ReportWriter& out, std::string_view marker, const FileLabel& label) {
-  out.put(marker);
-  out.put(label.name);
-  out.put('\t');
-  out.put(format_time(label.modified));
+  std::string line(marker);
+  line += label.name;
+  if (label.modified) {
+    line += '\t';
+    line += format_time(*label.modified);
+  }
+  out.put_coloured(out.palette() != nullptr ? out.palette()->header : "", line);
   out.put('\n');
 }
 
@@ -73,13 +113,27 @@ void write_range(ReportWriter& out, std::size_t begin, std::size_t end) {
   }
 }
 
-void write_hunk(ReportWriter& out, const LineTable& old_lines, const LineTable& new_lines,
-                const ChangeMarks& marks, const Hunk& hunk) {
+// "@@ -1,3 +1,4 @@", then the function line if there is one.
+void write_hunk_header(ReportWriter& out, const Hunk& hunk, const ReportStyle& style) {
+  if (out.palette() != nullptr) out.put(out.palette()->hunk);
   out.put("@@ -");
   write_range(out, hunk.old_begin, hunk.old_end);
   out.put(" +");
   write_range(out, hunk.new_begin, hunk.new_end);
-  out.put(" @@\n");
+  out.put(" @@");
+  if (out.palette() != nullptr) out.put(out.palette()->reset);
+  if (style.function_lines != nullptr) {
+    if (const std::string_view text = style.function_lines->before(hunk.old_begin); !text.empty()) {
+      out.put(' ');
+      out.put(text);
+    }
+  }
+  out.put('\n');
+}
+
+void write_hunk(ReportWriter& out, const LineTable& old_lines, const LineTable& new_lines,
+                const ChangeMarks& marks, const Hunk& hunk, const ReportStyle& style) {
+  write_hunk_header(out, hunk, style);
 
   std::size_t i = hunk.old_begin;
   std::size_t j = hunk.new_begin;
@@ -110,12 +164,12 @@ std::string format_time(const platform::LocalTime& time) {
 
 void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
                    const LineTable& old_lines, const LineTable& new_lines, const ChangeMarks& marks,
-                   std::span<const Hunk> hunks) {
+                   std::span<const Hunk> hunks, const ReportStyle& style) {
   if (hunks.empty()) return;
-  ReportWriter writer(out);
+  ReportWriter writer(out, style.palette);
   write_label(writer, "--- ", old_label);
   write_label(writer, "+++ ", new_label);
-  for (const Hunk& hunk : hunks) write_hunk(writer, old_lines, new_lines, marks, hunk);
+  for (const Hunk& hunk : hunks) write_hunk(writer, old_lines, new_lines, marks, hunk, style);
 }
 
 }  // namespace ralu

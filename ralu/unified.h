@@ -2,12 +2,14 @@
 // reads.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/platform.h"
 #include "ralu/changes.h"
+#include "ralu/function_line.h"
 #include "ralu/hunks.h"
 #include "ralu/lines.h"
 
@@ -29,8 +31,25 @@ class StringSink : public OutputSink {
 
 // How an input is named in the report's header.
 struct FileLabel {
-  std::string_view name;  // printed exactly as given
-  platform::LocalTime modified;
+  std::string_view name;  // printed exactly as given (already quoted where needed)
+  std::optional<platform::LocalTime> modified;  // follows a tab when there is one
+};
+
+// The escape sequences that colour a report, as GNU diff's default palette
+// has them; context lines stay plain.
+struct Palette {
+  std::string_view header = "\x1b[1m";
+  std::string_view hunk = "\x1b[36m";
+  std::string_view deleted = "\x1b[31m";
+  std::string_view inserted = "\x1b[32m";
+  std::string_view reset = "\x1b[0m";
+};
+
+// What the report shows beyond the lines: colour, and the function line after
+// each hunk's "@@". Either may be left out.
+struct ReportStyle {
+  const Palette* palette = nullptr;
+  FunctionLineFinder* function_lines = nullptr;
 };
 
 // A time as the header shows it: "2024-03-05 14:07:09.123456789 +0900".
@@ -40,6 +59,6 @@ std::string format_time(const platform::LocalTime& time);
 // hunks.
 void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
                    const LineTable& old_lines, const LineTable& new_lines, const ChangeMarks& marks,
-                   std::span<const Hunk> hunks);
+                   std::span<const Hunk> hunks, const ReportStyle& style = {});
 
 }  // namespace ralu

@@ -197,6 +197,7 @@ struct NamePartCase {
   std::string first;
   std::string report_shown;
   std::string report_file;
+  std::string handed = {};  // the first name as ralu gets it, when not as given
 };
 
 TEST_F(KevoHandOffStandIn, NamePartFollowsTheLastSeparatingBackslash) {
@@ -224,14 +225,21 @@ TEST_F(KevoHandOffStandIn, ShiftJisTrailByteDoesNotSplitTheNamePart) {
   write_file(work(sjis), first_text);
   fs::create_directory(dir.path("work/sub"));
   write_file(work("sub/" + sjis), first_text);
+#ifdef _WIN32
+  const std::string handed_separator = "\\";  // the system splits names itself
+#else
+  const std::string handed_separator = "/";
+#endif
   const std::vector<NamePartCase> cases = {
       {sjis, ".\\" + sjis + ".dif", sjis + ".dif"},
-      {"sub\\" + sjis, ".\\" + sjis + ".dif", sjis + ".dif"},
+      // ralu gets the path kevo opened: on POSIX the separator is a slash.
+      {"sub\\" + sjis, ".\\" + sjis + ".dif", sjis + ".dif", "sub" + handed_separator + sjis},
   };
   for (const NamePartCase& c : cases) {
     const ProcessResult r = kevo_run({"-t", c.first, "b.txt"});
     EXPECT_EQ(r.err, "... ralu " + c.first + " b.txt > " + c.report_shown + "\n") << c.first;
-    EXPECT_EQ(report(c.report_file), "argc=2\n[" + c.first + "]\n[b.txt]\n") << c.first;
+    const std::string handed = c.handed.empty() ? c.first : c.handed;
+    EXPECT_EQ(report(c.report_file), "argc=2\n[" + handed + "]\n[b.txt]\n") << c.first;
     std::remove(work(c.report_file).c_str());  // std::filesystem would re-encode the name
   }
 }

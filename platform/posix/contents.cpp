@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/operands.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -76,7 +77,11 @@ int read_to_end(int fd, std::size_t expected_size, std::string& bytes) {
 }  // namespace
 
 ReadOutcome read_whole_file(const char* name) {
-  const Descriptor file(::open(native_name(name).c_str(), O_RDONLY | O_CLOEXEC));
+  return read_whole_file_at(native_name(name).c_str());
+}
+
+ReadOutcome read_whole_file_at(const char* path) {
+  const Descriptor file(::open(path, O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) return failure(errno);
   struct stat status {};
   if (::fstat(file.get(), &status) != 0) return failure(errno);
@@ -90,6 +95,8 @@ ReadOutcome read_whole_file(const char* name) {
   }
   return ReadOutcome{std::move(contents), {}};
 }
+
+LocalTime epoch_local_time() { return local_time(timespec{}); }
 
 ReadOutcome read_standard_input() {
   FileContents contents{{}, now()};

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/operands.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -127,6 +128,18 @@ ReadOutcome read_whole_file(const char* name) {
     return failure(error);
   }
   return ReadOutcome{std::move(contents), {}};
+}
+
+// Names are paths as they stand.
+ReadOutcome read_whole_file_at(const char* path) { return read_whole_file(path); }
+
+LocalTime epoch_local_time() {
+  // 1970-01-01 in 100 ns ticks since 1601-01-01.
+  constexpr std::uint64_t epoch_ticks = 116444736000000000ULL;
+  FILETIME epoch{};
+  epoch.dwLowDateTime = static_cast<DWORD>(epoch_ticks);
+  epoch.dwHighDateTime = static_cast<DWORD>(epoch_ticks >> 32);
+  return local_time(epoch);
 }
 
 ReadOutcome read_standard_input() {

@@ -1,0 +1,150 @@
+// ralu's command line and line keys on arbitrary input.
+//
+// The parser: any argument list is either read or refused with a message,
+// and one more file name at the end adds that name and changes nothing else.
+//
+// The keys: a line edited only in what the matching options ignore keeps its
+// key; a line with a byte other than white space changed or added never does.
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz/fuzz_input.h"
+#include "ralu/line_keys.h"
+#include "ralu/options.h"
+
+namespace {
+
+using fuzz::check;
+
+constexpr std::string_view white_bytes = " \t\v\f\r";
+constexpr std::size_t tab_width = 8;
+
+void check_command_line(fuzz::Input& input) {
+  std::vector<std::string> arguments;
+  for (int count = input.byte() % 8; count > 0; --count) arguments.push_back(input.text());
+  std::vector<const char*> pointers;
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+
+  const ralu::ParsedCommandLine parsed = ralu::parse_command_line(pointers);
+  if (!parsed.error.empty()) return;
+  const ralu::Options& options = parsed.options;
+  check(options.labels.size() <= 2);
+  check(options.names.size() <= arguments.size());
+  if (options.help || options.version) return;
+
+  pointers.push_back("name");
+  const ralu::ParsedCommandLine longer = ralu::parse_command_line(pointers);
+  check(longer.error.empty());
+  ralu::Options expected = options;
+  expected.names.emplace_back("name");
+  check(longer.options == expected);
+}
+
+ralu::LineMatching matching_from(std::uint8_t bits) {
+  ralu::LineMatching matching;
+  matching.ignore_case = (bits & 1) != 0;
+  matching.ignore_tab_expansion = (bits & 2) != 0;
+  matching.ignore_trailing_space = (bits & 4) != 0;
+  matching.ignore_space_change = (bits & 8) != 0;
+  matching.ignore_all_space = (bits & 16) != 0;
+  return matching;
+}
+
+std::string key_of(std::string_view line, const ralu::LineMatching& matching) {
+  std::string key;
+  ralu::append_line_key(line, matching, key);
+  return key;
+}
+
+bool is_white(char byte) { return white_bytes.find(byte) != std::string_view::npos; }
+
+char lower(char byte) { return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : byte; }
+
+// The column at which byte `at` of the line starts, tabs expanded.
+std::size_t column_at(std::string_view line, std::size_t at) {
+  std::size_t column = 0;
+  for (std::size_t i = 0; i < at; ++i)
+    column = line[i] == '\t' ? column / tab_width * tab_width + tab_width : column + 1;
+  return column;
+}
+
+// An edit that every active option allows the key to ignore; the line is
+// returned unchanged when none applies here.
+std::string ignorable_edit(std::string line, const ralu::LineMatching& matching,
+                           fuzz::Input& input) {
+  const std::size_t at = line.empty() ? 0 : input.byte() % (line.size() + 1);
+  const char white = white_bytes[input.byte() % white_bytes.size()];
+  switch (input.byte() % 5) {
+    case 0:
+      if (matching.ignore_case && at < line.size() &&
+          std::isalpha(static_cast<unsigned char>(line[at]))) {
+        line[at] = static_cast<char>(line[at] ^ 0x20);
+      }
+      break;
+    case 1:
+      if (matching.ignore_all_space) line.insert(at, 1, white);
+      break;
+    case 2:  // more of the white space that is there
+      if (matching.ignore_space_change && at < line.size() && is_white(line[at])) {
+        line.insert(at, 1, white);
+      }
+      break;
+    case 3:
+      if (matching.ignores_white_space()) line.push_back(white);
+      break;
+    default:  // a tab written out as blanks
+      // (Backspaces and carriage returns move the column: see line_keys.)
+      if (matching.ignore_tab_expansion && !matching.ignores_white_space() && at < line.size() &&
+          line[at] == '\t' && line.find_first_of("\b\r") == std::string::npos) {
+        const std::size_t column = column_at(line, at);
+        line.replace(at, 1, tab_width - column % tab_width, ' ');
+      }
+      break;
+  }
+  return line;
+}
+
+// A byte other than white space changed (to one that is not its other case)
+// or added.
+std::string significant_edit(std::string line, fuzz::Input& input) {
+  char byte = static_cast<char>(input.byte());
+  if (is_white(byte) || byte == '\n') byte = 'x';
+  const std::size_t at = line.empty() ? 0 : input.byte() % (line.size() + 1);
+  if (at < line.size() && !is_white(line[at]) && (input.byte() & 1) != 0) {
+    if (lower(line[at]) == lower(byte)) byte = lower(byte) == 'x' ? 'y' : 'x';
+    line[at] = byte;
+  } else {
+    line.insert(at, 1, byte);
+  }
+  return line;
+}
+
+void check_line_keys(fuzz::Input& input) {
+  const ralu::LineMatching matching = matching_from(input.byte());
+  std::string line = input.text();
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  const std::string key = key_of(line, matching);
+  check(key.find('\n') == std::string::npos);
+  if (!matching.needs_keys()) check(key == line);
+
+  std::string same = line;
+  for (int edits = input.byte() % 4; edits >= 0; --edits)
+    same = ignorable_edit(same, matching, input);
+  check(key_of(same, matching) == key);
+  check(key_of(significant_edit(line, input), matching) != key);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Input input(data, size);
+  if ((input.byte() & 1) != 0) {
+    check_command_line(input);
+  } else {
+    check_line_keys(input);
+  }
+  return 0;
+}

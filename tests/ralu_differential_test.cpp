@@ -1,0 +1,315 @@
+// ralu against the installed GNU diff: each case is a command line over small
+// files made here, run by both programs; standard output and the exit status
+// must be the same byte for byte. Standard error is not compared: the program
+// names differ, and so do the words. The changes in these files have one
+// shortest edit script each, so any correct search finds the same one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/ralu_run.h"
+#include "tests/support/system.h"
+
+namespace {
+
+using test_support::ProcessOptions;
+using test_support::ProcessResult;
+using test_support::TempDir;
+using test_support::write_file;
+
+const std::string function_old =
+    "#include <stdio.h>\n"
+    "\n"
+    "int add(int a, int b)\n"
+    "{\n"
+    "  return a + b;\n"
+    "}\n"
+    "\n"
+    "static unsigned long long a_rather_long_function_name(void)   \n"
+    "{\n"
+    "  int first = 1;\n"
+    "  int second = 2;\n"
+    "  int third = 3;\n"
+    "  return first + second + third;\n"
+    "}\n"
+    "_private(x)\n"
+    "{\n"
+    "  alpha();\n"
+    "  beta();\n"
+    "  gamma();\n"
+    "  delta();\n"
+    "}\n";
+const std::string function_new =
+    "#include <stdio.h>\n"
+    "\n"
+    "int add(int a, int b)\n"
+    "{\n"
+    "  return b + a;\n"
+    "}\n"
+    "\n"
+    "static unsigned long long a_rather_long_function_name(void)   \n"
+    "{\n"
+    "  int first = 1;\n"
+    "  int second = 2;\n"
+    "  int third = 30;\n"
+    "  return first + second + third;\n"
+    "}\n"
+    "_private(x)\n"
+    "{\n"
+    "  alpha();\n"
+    "  beta();\n"
+    "  gamma(1);\n"
+    "  delta();\n"
+    "}\n";
+
+// Twenty distinct lines.
+std::string words(int first, int last) {
+  std::string text;
+  for (int i = first; i <= last; ++i) text += "word" + std::to_string(i) + "\n";
+  return text;
+}
+
+struct File {
+  std::string name;
+  std::string bytes;
+};
+
+const std::vector<File> files = {
+    {"fn.old", function_old},
+    {"fn.new", function_new},
+    {"case.old", "Hello World\nkeep\nMiXeD\nother\n"},
+    {"case.new", "hello world\nkeep\nmixed\nother2\n"},
+    // Each pair of lines matches under some of -b -w -Z -E only.
+    {"ws.old", "a b c\nlead\ntrail  \ntab\there\nx\ty\nab\nsame\n"},
+    {"ws.new", "a  b   c\n  lead\ntrail\ntab here\nx       y\na b\nsame\n"},
+    {"wsonly.old", "one two\nthree\n"},
+    {"wsonly.new", "one  two \n\tthree\n"},
+    // Tabs after a backspace line up only when they do both ways it can be read.
+    {"tabs.old", "a\tb\bq\nab\bc\td\nzz\tz\n"},
+    {"tabs.new", "a       b\bq\nab\bc      d\nzz      z\n"},
+    {"eol.old", "one\ntwo\nthree"},
+    {"eol.new", "one\ntwo\nthree  \n"},
+    {"eolctx.old", "first\nlast"},
+    {"eolctx.new", "FIRST\nlast \n"},
+    {"crlf.old", "one\r\ntwo\r\nthree\r\nfour\r\n"},
+    {"crlf.new", "one\ntwo\nTHREE\nfour\n"},
+    {"crlast.old", "a\nb\r"},
+    {"crlast.new", "a\nb\n"},
+    {"blank.old", words(1, 20)},
+    // A blank line within reach of a change, one far from any, one in the
+    // trailing context of a change.
+    {"blank.new", "word1\n\nword2\nword3\nWORD4\n" + words(5, 11) + "\n" + words(12, 15) +
+                      "WORD16\n" + words(17, 18) + "\n" + words(19, 20)},
+    // Blank lines inserted after a change, one in its trailing context and one
+    // just past it.
+    {"blank2.new", "word1\nWORD2\n" + words(3, 4) + "\n" + words(5, 11) + "\n" + words(12, 20)},
+    {"blankonly.new", "word1\n\n" + words(2, 10) + "\n\n" + words(11, 20)},
+    {"bin.old", std::string("x\0y\n", 4)},
+    {"bin.new", std::string("x\0z\n", 4)},
+    {"plain", "plain text\n"},
+    {"sp ace", "one\n"},
+    {"tab\tname", "two\n"},
+    {"quo\"te", "three\n"},
+    {"back\\slash", "four\n"},
+    {"\xc3\xa9t\xc3\xa9", "five\n"},
+    {"new\nline", "six\n"},
+    {"sub/fn.old", function_new},
+};
+
+struct Case {
+  std::vector<std::string> args;
+  std::optional<std::string> input = std::nullopt;  // standard input, when a name is "-"
+};
+
+const std::vector<Case> cases = {
+    // The command line: options anywhere, "--", abbreviations, groups.
+    {{"-u", "fn.old", "fn.new"}},
+    {{"fn.old", "fn.new", "-u"}},
+    {{"fn.old", "-U", "1", "fn.new"}},
+    {{"-u", "--", "fn.old", "fn.new"}},
+    {{"-U0", "fn.old", "fn.new"}},
+    {{"--unified=5", "fn.old", "fn.new"}},
+    {{"--unified", "fn.old", "fn.new"}},
+    {{"--unif=1", "fn.old", "fn.new"}},
+    {{"-u", "-U1", "fn.old", "fn.new"}},
+    {{"-U1", "-U0", "fn.old", "fn.new"}},
+    {{"-U", "+2", "fn.old", "fn.new"}},
+    {{"-d", "-u", "fn.old", "fn.new"}},
+    {{"--minimal", "-U2", "fn.old", "fn.new"}},
+    {{"-u", "fn.old", "fn.old"}},
+    // Function lines.
+    {{"-U1", "-p", "fn.old", "fn.new"}},
+    {{"-u", "--show-c-function", "fn.old", "fn.new"}},
+    {{"-U0", "-p", "fn.old", "fn.new"}},
+    {{"-U1", "-F", "^static", "fn.old", "fn.new"}},
+    {{"-U1", "-F^_", "fn.old", "fn.new"}},
+    {{"-U1", "--show-function-line=^#", "fn.old", "fn.new"}},
+    {{"-U1", "--show-function-line", "add\\|beta", "fn.old", "fn.new"}},
+    {{"-U0", "-p", "-F", "^#", "fn.old", "fn.new"}},
+    {{"-pU1", "-F", "nothing matches this", "fn.old", "fn.new"}},
+    // Colour.
+    {{"--color=always", "-u", "fn.old", "fn.new"}},
+    {{"--color=always", "-U1", "-p", "fn.old", "fn.new"}},
+    {{"--color=always", "-u", "eol.old", "eol.new"}},
+    {{"--color=never", "-u", "fn.old", "fn.new"}},
+    {{"--color", "-u", "fn.old", "fn.new"}},
+    {{"--color=auto", "-u", "fn.old", "fn.new"}},
+    {{"--col=always", "-q", "fn.old", "fn.new"}},
+    // Labels.
+    {{"-u", "--label", "first label", "fn.old", "fn.new"}},
+    {{"-u", "--label=L1", "--label", "L\t2", "fn.old", "fn.new"}},
+    {{"-q", "--label=L1", "--label=L2", "fn.old", "fn.new"}},
+    {{"--color=always", "--label=L1", "-u", "fn.old", "fn.new"}},
+    // Brief and identical.
+    {{"-q", "fn.old", "fn.new"}},
+    {{"--brief", "fn.old", "fn.old"}},
+    {{"-s", "-u", "fn.old", "fn.old"}},
+    {{"-sq", "fn.old", "fn.old"}},
+    {{"--report-identical-files", "-u", "fn.old", "fn.new"}},
+    // Case.
+    {{"-u", "case.old", "case.new"}},
+    {{"-u", "-i", "case.old", "case.new"}},
+    {{"--ignore-case", "-U0", "case.old", "case.new"}},
+    {{"-iq", "case.old", "case.new"}},
+    // White space.
+    {{"-u", "ws.old", "ws.new"}},
+    {{"-u", "-b", "ws.old", "ws.new"}},
+    {{"-u", "-w", "ws.old", "ws.new"}},
+    {{"-u", "-Z", "ws.old", "ws.new"}},
+    {{"-u", "-E", "ws.old", "ws.new"}},
+    {{"-u", "-bi", "ws.old", "ws.new"}},
+    {{"-U1", "--ignore-all-space", "ws.old", "ws.new"}},
+    {{"-U1", "--ignore-space-change", "ws.old", "ws.new"}},
+    {{"-U1", "--ignore-trailing-space", "ws.old", "ws.new"}},
+    {{"-U1", "--ignore-tab-expansion", "ws.old", "ws.new"}},
+    {{"-u", "-E", "tabs.old", "tabs.new"}},
+    {{"-u", "-w", "wsonly.old", "wsonly.new"}},
+    {{"-q", "-w", "wsonly.old", "wsonly.new"}},
+    {{"-s", "-w", "-u", "wsonly.old", "wsonly.new"}},
+    {{"-q", "-b", "wsonly.old", "wsonly.new"}},
+    // A last line without a line end.
+    {{"-u", "eol.old", "eol.new"}},
+    {{"-u", "-b", "eol.old", "eol.new"}},
+    {{"-u", "-w", "eol.old", "eol.new"}},
+    {{"-u", "-Z", "eol.old", "eol.new"}},
+    {{"-u", "-i", "eol.old", "eol.new"}},
+    {{"-u", "-E", "eol.old", "eol.new"}},
+    {{"-u", "-EZ", "eol.old", "eol.new"}},
+    {{"-u", "-b", "eolctx.old", "eolctx.new"}},
+    {{"-u", "-bi", "eolctx.old", "eolctx.new"}},
+    {{"-u", "-b", "eolctx.new", "eolctx.old"}},
+    // Carriage returns.
+    {{"-u", "crlf.old", "crlf.new"}},
+    {{"-u", "--strip-trailing-cr", "crlf.old", "crlf.new"}},
+    {{"-u", "--strip-trailing-cr", "crlf.new", "crlf.old"}},
+    {{"-u", "--strip-trailing-cr", "-i", "crlf.old", "crlf.new"}},
+    {{"-u", "--strip", "crlast.old", "crlast.new"}},
+    {{"-U0", "--strip-trailing-cr", "crlf.old", "crlf.new"}},
+    {{"-U1", "--strip-trailing-cr", "-B", "crlf.old", "blank.new"}},
+    {{"-u", "-w", "crlf.old", "crlf.new"}},
+    // Blank lines.
+    {{"-u", "blank.old", "blank.new"}},
+    {{"-u", "-B", "blank.old", "blank.new"}},
+    {{"-U1", "-B", "blank.old", "blank.new"}},
+    {{"-U2", "-B", "blank.old", "blank.new"}},
+    {{"-U0", "-B", "blank.old", "blank.new"}},
+    {{"-U5", "-B", "blank.old", "blank.new"}},
+    {{"-U1", "-B", "blank.new", "blank.old"}},
+    {{"-u", "-B", "blank.old", "blank2.new"}},
+    {{"-U8", "-B", "blank.old", "blank2.new"}},
+    {{"-U2", "-B", "blank2.new", "blank.old"}},
+    {{"-u", "-B", "blank.old", "blankonly.new"}},
+    {{"-s", "-B", "-u", "blank.old", "blankonly.new"}},
+    {{"-q", "-B", "blank.old", "blankonly.new"}},
+    {{"-u", "--ignore-blank-lines", "-w", "wsonly.old", "wsonly.new"}},
+    // Binary files.
+    {{"-u", "bin.old", "bin.new"}},
+    {{"-q", "bin.old", "bin.new"}},
+    {{"-u", "bin.old", "plain"}},
+    {{"-u", "bin.old", "bin.old"}},
+    {{"-s", "bin.old", "bin.old"}},
+    {{"-u", "-a", "bin.old", "bin.new"}},
+    {{"-u", "--text", "-w", "bin.old", "bin.new"}},
+    // Names quoted in the header, and not elsewhere.
+    {{"-u", "sp ace", "plain"}},
+    {{"-u", "plain", "tab\tname"}},
+    {{"-u", "quo\"te", "plain"}},
+    {{"-u", "back\\slash", "plain"}},
+    {{"-u", "\xc3\xa9t\xc3\xa9", "plain"}},
+    {{"-u", "new\nline", "plain"}},
+    {{"-q", "sp ace", "new\nline"}},
+    {{"-u", "--label", "la bel", "sp ace", "plain"}},
+    // Directories, absent files, standard input.
+    {{"-u", "fn.old", "sub"}},
+    {{"-u", "sub", "fn.old"}},
+    {{"-u", "fn.old", "sub/"}},
+    {{"-q", "sub", "fn.old"}},
+    {{"-u", "-N", "fn.old", "absent"}},
+    {{"-u", "--new-file", "absent", "fn.old"}},
+    {{"-q", "-N", "absent", "fn.old"}},
+    {{"-u", "fn.old", "absent"}},
+    {{"-u", "-N", "absent", "also-absent"}},
+    {{"-u", "--label=in", "-", "fn.new"}, function_old},
+    {{"-u", "--label=A", "--label=B", "fn.old", "-"}, function_new},
+    {{"-s", "-", "fn.old"}, function_old},
+    // Mistakes: nothing on standard output, status 2.
+    {{"-x", "fn.old", "fn.new"}},
+    {{"--bogus", "fn.old", "fn.new"}},
+    {{"fn.old", "fn.new", "-U"}},
+    {{"-U", "x1", "fn.old", "fn.new"}},
+    {{"--unified=-1", "fn.old", "fn.new"}},
+    {{"--minimal=yes", "fn.old", "fn.new"}},
+    {{"--color=sometimes", "fn.old", "fn.new"}},
+    {{"--color=al", "fn.old", "fn.new"}},
+    {{"--label=1", "--label=2", "--label=3", "fn.old", "fn.new"}},
+    {{"-F", "[", "fn.old", "fn.new"}},
+    {{"-u", "fn.old"}},
+    {{"-u", "fn.old", "fn.new", "plain"}},
+    {{"-u", "-", "sub"}, ""},
+};
+
+std::string shown(const std::vector<std::string>& args) {
+  std::string text;
+  for (const std::string& arg : args) text += " [" + arg + "]";
+  return text;
+}
+
+#ifdef _WIN32
+constexpr bool on_windows = true;
+#else
+constexpr bool on_windows = false;
+#endif
+
+TEST(RaluDifferential, SameOutputAndStatusAsGnuDiff) {
+  if (on_windows) {
+    GTEST_SKIP() << "GNU diff is a POSIX program; the comparison runs on the POSIX build";
+  }
+  const std::string diff = test_support::find_program("diff");
+  if (diff.empty()) GTEST_SKIP() << "diff is not installed";
+  if (test_support::run_process(diff, {"--version"}).out.find("GNU diffutils") ==
+      std::string::npos) {
+    GTEST_SKIP() << "the diff here is not GNU diff";
+  }
+  TempDir dir;
+  std::filesystem::create_directory(dir.root() / "sub");
+  for (const File& file : files) {
+    write_file(dir.path(file.name), file.bytes);
+    test_support::set_modification_time(dir.path(file.name), 1000000000, 123456789);
+  }
+  for (const Case& c : cases) {
+    ProcessOptions options;
+    options.working_dir = dir.root().string();
+    options.extra_env = {"TZ=UTC0", "LC_ALL=C"};
+    options.input = c.input;
+    options.output_is_data = true;
+    const ProcessResult expected = test_support::run_process(diff, c.args, options);
+    const ProcessResult actual = test_support::run_ralu(dir, c.args, options);
+    EXPECT_EQ(actual.status, expected.status) << shown(c.args) << "\n" << actual.err;
+    EXPECT_EQ(actual.out, expected.out) << shown(c.args);
+  }
+}
+
+}  // namespace
