@@ -166,7 +166,7 @@ Options parse_command_line(int argc, char** argv) {
 }
 
 [[noreturn]] void exit_after_output(int status) {
-  if (std::fflush(stdout) != 0) fail("standard output", std::strerror(errno));
+  common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
   std::exit(status);
 }
 
@@ -202,10 +202,10 @@ class StandardOutput : public ralu::OutputSink {
       error_ = errno != 0 ? errno : EIO;
     }
   }
-  // 0 when everything written reached the system, else an errno value.
-  int finish() {
-    if (std::fflush(stdout) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
-    return error_;
+  // Returns once everything written reached the system; else says why not
+  // and ends the process.
+  void finish() const {
+    common::flush_standard_output_or_exit(common::cmd_name, exit_trouble, error_);
   }
 
  private:
@@ -242,6 +242,6 @@ int main(int argc, char** argv) {
   StandardOutput out;
   ralu::write_unified(out, {old_name, old_file.modified}, {new_name, new_file.modified}, old_lines,
                       new_lines, marks, hunks);
-  if (const int error = out.finish(); error != 0) fail("standard output", std::strerror(error));
+  out.finish();
   return exit_different;
 }
