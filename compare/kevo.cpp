@@ -1,7 +1,6 @@
 // kevo: compares two files byte for byte and prints one line that says how they
 // relate: the same name twice, equal contents, different contents with both
 // sizes, a missing file or a directory. Every path ends in a process exit.
-#include <cerrno>
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
@@ -36,17 +35,19 @@ struct Options {
 // Ends the process. A result that could not be written is not a success: when
 // standard output fails, say so and end with status 1.
 [[noreturn]] void finish(int status) {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    errmsg("kevo: cannot write standard output (%s)\n", std::strerror(errno));
-    status = exit_trouble;
-  }
+  common::flush_standard_output_or_exit("kevo", exit_trouble);
   std::exit(status);
 }
 
+// The help text is code page 932; it is written the way the user's terminal
+// shows it (as UTF-8 in a UTF-8 locale on POSIX).
 [[noreturn]] void print_help() {
+  std::string text;
   for (const char* const* line = common::usage; *line != nullptr; ++line) {
-    std::printf("%s\n", *line);
+    text.append(*line).push_back('\n');
   }
+  const std::string shown = platform::cp932_for_terminal(text);
+  std::fwrite(shown.data(), 1, shown.size(), stdout);
   finish(exit_ok);
 }
 
@@ -99,8 +100,8 @@ std::FILE* open_or_finish(const char* name, const Options& options) {
 }
 
 // The file's status, after making sure it has one and is not a directory.
-platform::FileStatus status_or_finish(const char* name, const Options& options) {
-  const auto status = platform::file_status(name);
+platform::FileStatus status_or_finish(const char* name, std::FILE* opened, const Options& options) {
+  const auto status = platform::file_status(name, opened);
   if (!status) {
     if (!options.both_exist) std::printf("%snot found: %s\n", cmd_name, name);
     finish(exit_ok);
@@ -238,17 +239,16 @@ std::string report_path_for(const char* first_name, const char* output_dir) {
 }
 
 // Runs ralu on the pair, its output going into the report, and waits for it.
-// Returns ralu's exit status, or -1 when it could not run, after saying why.
-int run_ralu(const char* first_name, const char* second_name, const std::string& report) {
+// ralu is given the paths kevo opened, never a name it could take for an
+// option or for standard input. Returns ralu's exit status, or -1 when it
+// could not run, after saying why.
+int run_ralu(const platform::Program& ralu, const char* first_name, const char* second_name,
+             const std::string& report) {
   std::fflush(stdout);
   std::fflush(stderr);
-  const platform::Program ralu = platform::find_program("ralu");
-  if (ralu.path.empty()) {
-    errmsg("ralu: not found beside kevo or along PATH; no report written\n");
-    return -1;
-  }
-  const platform::RunResult run =
-      platform::run_with_output_to(ralu, {first_name, second_name}, report.c_str());
+  const platform::RunResult run = platform::run_with_output_to(
+      ralu, {platform::name_as_argument(first_name), platform::name_as_argument(second_name)},
+      report.c_str());
   using Outcome = platform::RunResult::Outcome;
   switch (run.outcome) {
     case Outcome::exited:
@@ -268,8 +268,10 @@ int run_ralu(const char* first_name, const char* second_name, const std::string&
 
 // Hands a differing text pair to ralu. The command line is shown as a user
 // would type it, but ralu is started directly with the two names as its two
-// arguments, so no name is ever split or read by a shell. Returns 1 when the
-// names are too long, 0 when an existing report is kept, else what run_ralu
+// arguments, so no name is ever split or read by a shell. ralu is looked for
+// before an existing report is asked about: without it there is nothing to
+// replace the report with. Returns 1 when the names are too long, 0 when an
+// existing report is kept, -1 when ralu is missing, else what run_ralu
 // returns.
 int dif_out(const char* first_name, const char* second_name, const char* output_dir) {
   if (std::strlen(first_name) + std::strlen(second_name) + std::strlen(output_dir) >
@@ -283,11 +285,16 @@ int dif_out(const char* first_name, const char* second_name, const char* output_
   std::fflush(stdout);  // the unmatch line comes before the echo
   errmsg("... %s\n", command_line.c_str());
 
+  const platform::Program ralu = platform::find_program("ralu");
+  if (ralu.path.empty()) {
+    errmsg("ralu: not found beside kevo or along PATH; no report written\n");
+    return -1;
+  }
   if (platform::opens_for_reading(report.c_str())) {
     errmsg("%s: overwrite? (y/n) ", report.c_str());
     if (!answer_is_yes()) return 0;
   }
-  return run_ralu(first_name, second_name, report);
+  return run_ralu(ralu, first_name, second_name, report);
 }
 
 }  // namespace
@@ -306,8 +313,8 @@ int main(int argc, char** argv) {
 
   std::FILE* first_stream = open_or_finish(first_name, options);
   std::FILE* second_stream = open_or_finish(second_name, options);
-  const platform::FileStatus first_status = status_or_finish(first_name, options);
-  const platform::FileStatus second_status = status_or_finish(second_name, options);
+  const platform::FileStatus first_status = status_or_finish(first_name, first_stream, options);
+  const platform::FileStatus second_status = status_or_finish(second_name, second_stream, options);
 
   if (std::strcmp(first_name, second_name) == 0) {
     std::printf("%ssame: %s ... %s\n", cmd_name, first_name, second_name);
