@@ -4,9 +4,11 @@
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "common/common.h"
+#include "compare/content_scan.h"
 #include "platform/platform.h"
 
 namespace {
@@ -113,31 +115,6 @@ platform::FileStatus status_or_finish(const char* name, std::FILE* opened, const
   return *status;
 }
 
-// 1 for a byte that makes a file non-text: below 0x20, but not tab, line feed,
-// form feed or carriage return; else 0. Written without branches so that the
-// scan below becomes vector code.
-constexpr unsigned char is_control_byte(unsigned char byte) {
-  return static_cast<unsigned char>((byte < 0x20) & (byte != 0x09) & (byte != 0x0A) &
-                                    (byte != 0x0C) & (byte != 0x0D));
-}
-
-// 0 when none of the first count bytes is a control byte, -1 otherwise. Text
-// files are scanned whole under -t, so this is hot: the bytes are tested a
-// slice at a time, and the slice is left only once it has been tested whole.
-int bin_chk(const unsigned char* block, int count) {
-  constexpr int slice = 64;
-  int at = 0;
-  for (; at + slice <= count; at += slice) {
-    unsigned char found = 0;
-    for (int i = 0; i < slice; ++i) found |= is_control_byte(block[at + i]);
-    if (found != 0) return -1;
-  }
-  for (; at < count; ++at) {
-    if (is_control_byte(block[at]) != 0) return -1;
-  }
-  return 0;
-}
-
 // One input of the comparison. A short read is the end of the file, whether
 // the file ended or the read failed; nothing is read after it.
 struct Input {
@@ -157,8 +134,24 @@ struct Verdict {
   bool still_text = true;  // only meaningful under -t
 };
 
-bool chunk_has_control_byte(const unsigned char* chunk, std::size_t count) {
-  return bin_chk(chunk, static_cast<int>(count)) != 0;
+// True when the two chunks are equal. Under -t, while the pair still counts as
+// text, one pass also scans the first chunk for control bytes; a chunk equal
+// to the first holds one only where the first does, so only a differing
+// second chunk is scanned on its own.
+bool compare_chunks(std::span<const unsigned char> first, std::span<const unsigned char> second,
+                    bool text, Verdict& verdict) {
+  if (!(text && verdict.still_text)) {
+    return first.size() == second.size() &&
+           std::memcmp(first.data(), second.data(), first.size()) == 0;
+  }
+  const kevo::ChunkScan scan =
+      first.size() == second.size()
+          ? kevo::compare_and_scan(first.data(), second.data(), first.size())
+          : kevo::ChunkScan{false, kevo::has_control_byte(first.data(), first.size())};
+  if (scan.first_control || (!scan.equal && kevo::has_control_byte(second.data(), second.size()))) {
+    verdict.still_text = false;
+  }
+  return scan.equal;
 }
 
 // Reads both files side by side. Without -t it stops at the first difference;
@@ -172,14 +165,7 @@ Verdict compare_streams(Input& first, Input& second, bool text) {
     const std::size_t first_count = first.read(first_chunk);
     const std::size_t second_count = second.read(second_chunk);
     const bool same_chunk =
-        first_count == second_count && std::memcmp(first_chunk, second_chunk, first_count) == 0;
-    // A chunk equal to the first file's holds a control byte only where that
-    // one does, so it need not be scanned again.
-    if (text && verdict.still_text &&
-        (chunk_has_control_byte(first_chunk, first_count) ||
-         (!same_chunk && chunk_has_control_byte(second_chunk, second_count)))) {
-      verdict.still_text = false;
-    }
+        compare_chunks({first_chunk, first_count}, {second_chunk, second_count}, text, verdict);
     if (first_count == 0 && second_count == 0) break;
     if (!same_chunk) verdict.different = true;
     if (verdict.different && !(text && verdict.still_text)) break;
