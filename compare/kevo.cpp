@@ -158,8 +158,9 @@ bool compare_chunks(std::span<const unsigned char> first, std::span<const unsign
 // under -t it reads a text pair to the end of both files, so that a pair that
 // still counts as text afterwards holds no control byte anywhere.
 Verdict compare_streams(Input& first, Input& second, bool text) {
-  static unsigned char first_chunk[chunk_size];
-  static unsigned char second_chunk[chunk_size];
+  // Page-aligned: the system copies into them fastest so.
+  alignas(4096) static unsigned char first_chunk[chunk_size];
+  alignas(4096) static unsigned char second_chunk[chunk_size];
   Verdict verdict;
   for (;;) {
     const std::size_t first_count = first.read(first_chunk);
