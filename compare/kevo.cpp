@@ -25,7 +25,7 @@ constexpr int usage_line = 2;
 // The comparison reads both files in chunks of this many bytes. Results are
 // the same as reading them in 256-byte blocks: a chunk is a run of whole
 // blocks, and only the last chunk of a file is short.
-constexpr std::size_t chunk_size = 256 * 1024;
+constexpr std::size_t chunk_size = std::size_t{256} * 1024;
 
 struct Options {
   bool both_exist = false;   // -b: say nothing about missing files and directories

@@ -19,7 +19,7 @@ using posix::Descriptor;
 
 // Reads grow the buffer by at least this much when the size is not known in
 // advance (pipes, terminals) or turns out too small (a growing file).
-constexpr std::size_t min_growth = 64 * 1024;
+constexpr std::size_t min_growth = std::size_t{64} * 1024;
 
 ReadOutcome failure(int error) { return ReadOutcome{std::nullopt, std::strerror(error)}; }
 

@@ -45,7 +45,7 @@ std::string search_path(const char* name) {
     const std::size_t colon = rest.find(':');
     std::string folder(rest.substr(0, colon));
     if (folder.empty()) folder = ".";  // an empty PATH entry means the current folder
-    const std::string candidate = folder + "/" + name;
+    std::string candidate = folder + "/" + name;
     if (is_executable_file(candidate)) return candidate;
     if (colon == std::string_view::npos) return {};
     rest.remove_prefix(colon + 1);
