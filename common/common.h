@@ -332,4 +332,15 @@ const char* exp_tab(std::int32_t width, const char* text);
 // tests that feed arbitrary text.
 const char* try_exp_tab(std::int32_t width, const char* text);
 
+// ---------------------------------------------------------------------------
+// Standard output at the end of a run.
+// ---------------------------------------------------------------------------
+
+// Flushes standard output. When that fails, or an earlier write to it failed,
+// writes "<program>: standard output: <reason>\n" to standard error and ends
+// the process with failure_status; otherwise returns. The reason is errno as
+// the failing flush left it, or earlier_error, the errno a caller kept from
+// an earlier failed write (0 for none), or an I/O error when neither is known.
+void flush_standard_output_or_exit(const char* program, int failure_status, int earlier_error = 0);
+
 }  // namespace common

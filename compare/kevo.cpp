@@ -1,13 +1,14 @@
 // kevo: compares two files byte for byte and prints one line that says how they
 // relate: the same name twice, equal contents, different contents with both
 // sizes, a missing file or a directory. Every path ends in a process exit.
-#include <cerrno>
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "common/common.h"
+#include "compare/content_scan.h"
 #include "platform/platform.h"
 
 namespace {
@@ -36,17 +37,19 @@ struct Options {
 // Ends the process. A result that could not be written is not a success: when
 // standard output fails, say so and end with status 1.
 [[noreturn]] void finish(int status) {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    errmsg("kevo: cannot write standard output (%s)\n", std::strerror(errno));
-    status = exit_trouble;
-  }
+  common::flush_standard_output_or_exit("kevo", exit_trouble);
   std::exit(status);
 }
 
+// The help text is code page 932; it is written the way the user's terminal
+// shows it (as UTF-8 in a UTF-8 locale on POSIX).
 [[noreturn]] void print_help() {
+  std::string text;
   for (const char* const* line = common::usage; *line != nullptr; ++line) {
-    std::printf("%s\n", *line);
+    text.append(*line).push_back('\n');
   }
+  const std::string shown = platform::cp932_for_terminal(text);
+  std::fwrite(shown.data(), 1, shown.size(), stdout);
   finish(exit_ok);
 }
 
@@ -99,8 +102,8 @@ std::FILE* open_or_finish(const char* name, const Options& options) {
 }
 
 // The file's status, after making sure it has one and is not a directory.
-platform::FileStatus status_or_finish(const char* name, const Options& options) {
-  const auto status = platform::file_status(name);
+platform::FileStatus status_or_finish(const char* name, std::FILE* opened, const Options& options) {
+  const auto status = platform::file_status(name, opened);
   if (!status) {
     if (!options.both_exist) std::printf("%snot found: %s\n", cmd_name, name);
     finish(exit_ok);
@@ -110,31 +113,6 @@ platform::FileStatus status_or_finish(const char* name, const Options& options) 
     finish(exit_ok);
   }
   return *status;
-}
-
-// 1 for a byte that makes a file non-text: below 0x20, but not tab, line feed,
-// form feed or carriage return; else 0. Written without branches so that the
-// scan below becomes vector code.
-constexpr unsigned char is_control_byte(unsigned char byte) {
-  return static_cast<unsigned char>((byte < 0x20) & (byte != 0x09) & (byte != 0x0A) &
-                                    (byte != 0x0C) & (byte != 0x0D));
-}
-
-// 0 when none of the first count bytes is a control byte, -1 otherwise. Text
-// files are scanned whole under -t, so this is hot: the bytes are tested a
-// slice at a time, and the slice is left only once it has been tested whole.
-int bin_chk(const unsigned char* block, int count) {
-  constexpr int slice = 64;
-  int at = 0;
-  for (; at + slice <= count; at += slice) {
-    unsigned char found = 0;
-    for (int i = 0; i < slice; ++i) found |= is_control_byte(block[at + i]);
-    if (found != 0) return -1;
-  }
-  for (; at < count; ++at) {
-    if (is_control_byte(block[at]) != 0) return -1;
-  }
-  return 0;
 }
 
 // One input of the comparison. A short read is the end of the file, whether
@@ -156,29 +134,39 @@ struct Verdict {
   bool still_text = true;  // only meaningful under -t
 };
 
-bool chunk_has_control_byte(const unsigned char* chunk, std::size_t count) {
-  return bin_chk(chunk, static_cast<int>(count)) != 0;
+// True when the two chunks are equal. Under -t, while the pair still counts as
+// text, one pass also scans the first chunk for control bytes; a chunk equal
+// to the first holds one only where the first does, so only a differing
+// second chunk is scanned on its own.
+bool compare_chunks(std::span<const unsigned char> first, std::span<const unsigned char> second,
+                    bool text, Verdict& verdict) {
+  if (!(text && verdict.still_text)) {
+    return first.size() == second.size() &&
+           std::memcmp(first.data(), second.data(), first.size()) == 0;
+  }
+  const kevo::ChunkScan scan =
+      first.size() == second.size()
+          ? kevo::compare_and_scan(first.data(), second.data(), first.size())
+          : kevo::ChunkScan{false, kevo::has_control_byte(first.data(), first.size())};
+  if (scan.first_control || (!scan.equal && kevo::has_control_byte(second.data(), second.size()))) {
+    verdict.still_text = false;
+  }
+  return scan.equal;
 }
 
 // Reads both files side by side. Without -t it stops at the first difference;
 // under -t it reads a text pair to the end of both files, so that a pair that
 // still counts as text afterwards holds no control byte anywhere.
 Verdict compare_streams(Input& first, Input& second, bool text) {
-  static unsigned char first_chunk[chunk_size];
-  static unsigned char second_chunk[chunk_size];
+  // Page-aligned: the system copies into them fastest so.
+  alignas(4096) static unsigned char first_chunk[chunk_size];
+  alignas(4096) static unsigned char second_chunk[chunk_size];
   Verdict verdict;
   for (;;) {
     const std::size_t first_count = first.read(first_chunk);
     const std::size_t second_count = second.read(second_chunk);
     const bool same_chunk =
-        first_count == second_count && std::memcmp(first_chunk, second_chunk, first_count) == 0;
-    // A chunk equal to the first file's holds a control byte only where that
-    // one does, so it need not be scanned again.
-    if (text && verdict.still_text &&
-        (chunk_has_control_byte(first_chunk, first_count) ||
-         (!same_chunk && chunk_has_control_byte(second_chunk, second_count)))) {
-      verdict.still_text = false;
-    }
+        compare_chunks({first_chunk, first_count}, {second_chunk, second_count}, text, verdict);
     if (first_count == 0 && second_count == 0) break;
     if (!same_chunk) verdict.different = true;
     if (verdict.different && !(text && verdict.still_text)) break;
@@ -238,18 +226,15 @@ std::string report_path_for(const char* first_name, const char* output_dir) {
 }
 
 // Runs ralu on the pair, its output going into the report, and waits for it.
-// Returns ralu's exit status, or -1 when it could not run, after saying why.
-int run_ralu(const char* first_name, const char* second_name, const std::string& report) {
+// ralu is given the paths kevo opened, never a name it could take for an
+// option or for standard input. Returns ralu's exit status, or -1 when it
+// could not run, after saying why.
+int run_ralu(const platform::Program& ralu, const char* first_name, const char* second_name,
+             const std::string& report) {
   std::fflush(stdout);
   std::fflush(stderr);
-  const platform::Program ralu = platform::find_program("ralu");
-  if (ralu.path.empty()) {
-    errmsg("ralu: not found beside kevo or along PATH; no report written\n");
-    return -1;
-  }
-  // ralu takes its names as the system's paths: hand it the ones kevo opened.
   const platform::RunResult run = platform::run_with_output_to(
-      ralu, {platform::native_name(first_name), platform::native_name(second_name)},
+      ralu, {platform::name_as_argument(first_name), platform::name_as_argument(second_name)},
       report.c_str());
   using Outcome = platform::RunResult::Outcome;
   switch (run.outcome) {
@@ -270,8 +255,10 @@ int run_ralu(const char* first_name, const char* second_name, const std::string&
 
 // Hands a differing text pair to ralu. The command line is shown as a user
 // would type it, but ralu is started directly with the two names as its two
-// arguments, so no name is ever split or read by a shell. Returns 1 when the
-// names are too long, 0 when an existing report is kept, else what run_ralu
+// arguments, so no name is ever split or read by a shell. ralu is looked for
+// before an existing report is asked about: without it there is nothing to
+// replace the report with. Returns 1 when the names are too long, 0 when an
+// existing report is kept, -1 when ralu is missing, else what run_ralu
 // returns.
 int dif_out(const char* first_name, const char* second_name, const char* output_dir) {
   if (std::strlen(first_name) + std::strlen(second_name) + std::strlen(output_dir) >
@@ -285,11 +272,16 @@ int dif_out(const char* first_name, const char* second_name, const char* output_
   std::fflush(stdout);  // the unmatch line comes before the echo
   errmsg("... %s\n", command_line.c_str());
 
+  const platform::Program ralu = platform::find_program("ralu");
+  if (ralu.path.empty()) {
+    errmsg("ralu: not found beside kevo or along PATH; no report written\n");
+    return -1;
+  }
   if (platform::opens_for_reading(report.c_str())) {
     errmsg("%s: overwrite? (y/n) ", report.c_str());
     if (!answer_is_yes()) return 0;
   }
-  return run_ralu(first_name, second_name, report);
+  return run_ralu(ralu, first_name, second_name, report);
 }
 
 }  // namespace
@@ -308,8 +300,8 @@ int main(int argc, char** argv) {
 
   std::FILE* first_stream = open_or_finish(first_name, options);
   std::FILE* second_stream = open_or_finish(second_name, options);
-  const platform::FileStatus first_status = status_or_finish(first_name, options);
-  const platform::FileStatus second_status = status_or_finish(second_name, options);
+  const platform::FileStatus first_status = status_or_finish(first_name, first_stream, options);
+  const platform::FileStatus second_status = status_or_finish(second_name, second_stream, options);
 
   if (std::strcmp(first_name, second_name) == 0) {
     std::printf("%ssame: %s ... %s\n", cmd_name, first_name, second_name);

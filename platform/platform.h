@@ -8,26 +8,46 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
 
-// What the file-status query by name tells about a file.
+// ---------------------------------------------------------------------------
+// Files by name.
+// ---------------------------------------------------------------------------
+
+// What the file-status query tells about a file.
 struct FileStatus {
-  bool is_directory;
-  std::int64_t size;     // bytes; the true size, also beyond 2 GiB
-  bool is_pipe = false;  // a pipe or socket: what is read from it is gone
+  bool is_directory = false;
+  std::int64_t size = 0;  // bytes; the true size, also beyond 2 GiB
+  bool is_pipe = false;   // a pipe or socket: what is read from it is gone
 };
 
 // The name as the system wants it. On POSIX every backslash that is not the
 // trail byte of a double-byte character becomes '/'; elsewhere it is unchanged.
 std::string native_name(const char* name);
 
+// The name as an argument for a program started by run_with_output_to: the
+// path this process opens for it (native_name), and, when it begins with '-',
+// which a program would take for an option or for standard input, that path
+// behind the current folder ("./-", or ".\-" on Windows).
+std::string name_as_argument(const char* name);
+
 // Opens a file for reading without newline translation ("rb"); null on failure.
 std::FILE* open_for_reading(const char* name);
 
-// The status of a file by name, or nothing when it cannot be read.
-std::optional<FileStatus> file_status(const char* name);
+// The status of a file by name, or nothing when it cannot be read. Whether it
+// is a pipe is told by the stream opened for it, which is what is read.
+std::optional<FileStatus> file_status(const char* name, std::FILE* opened);
+
+// True when the file opens for reading in text mode ("r"); it is closed again
+// at once. Used to learn whether a report already exists.
+bool opens_for_reading(const char* name);
+
+// ---------------------------------------------------------------------------
+// Whole files, for ralu.
+// ---------------------------------------------------------------------------
 
 // A moment as local calendar time, the way file listings show it.
 struct LocalTime {
@@ -62,18 +82,25 @@ ReadOutcome read_whole_file(const char* name);
 // the moment of reading: standard input is no file whose time means anything.
 ReadOutcome read_standard_input();
 
+// ---------------------------------------------------------------------------
+// Standard output.
+// ---------------------------------------------------------------------------
+
 // Makes standard output write its bytes unchanged, for output that is data
 // such as a report. On Windows it is otherwise in text mode and writes every
 // line feed as CR LF; elsewhere it already writes bytes unchanged.
 void binary_standard_output();
 
-}  // namespace platform
+// Code page 932 text as the user's terminal shows it. On POSIX, when the
+// locale's character set (LC_CTYPE from the environment) is UTF-8, the text
+// converted to UTF-8; in any other locale, or when the conversion fails, the
+// bytes unchanged. On Windows, whose console takes code page 932 as it is,
+// always unchanged.
+std::string cp932_for_terminal(std::string_view text);
 
-namespace platform {
-
-// True when the file opens for reading in text mode ("r"); it is closed again
-// at once. Used to learn whether a report already exists.
-bool opens_for_reading(const char* name);
+// ---------------------------------------------------------------------------
+// Programs.
+// ---------------------------------------------------------------------------
 
 // A program found on this system, ready to start.
 struct Program {
@@ -102,6 +129,13 @@ struct RunResult {
 // the given arguments, its standard output going into output_name (created or
 // replaced; a name translated like any other), and waits for it to end.
 // Standard input and standard error are shared with this process.
+//
+// An existing output file is only replaced once the program has started. On
+// POSIX the file is not emptied beforehand but cut, after the program ended,
+// where its output ends. That assumes the program writes its output in order
+// from the start, through the standard output it was given (whose file
+// offset it shares with this process), and never seeks in it, truncates it
+// or opens the file again by name: ralu does exactly that.
 RunResult run_with_output_to(const Program& program, const std::vector<std::string>& arguments,
                              const char* output_name);
 

@@ -96,7 +96,7 @@ constexpr int exit_trouble = 2;
 }
 
 [[noreturn]] void exit_after_output(int status) {
-  if (std::fflush(stdout) != 0) fail("standard output", std::strerror(errno));
+  common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
   std::exit(status);
 }
 
@@ -120,10 +120,10 @@ class StandardOutput : public ralu::OutputSink {
       error_ = errno != 0 ? errno : EIO;
     }
   }
-  // 0 when everything written reached the system, else an errno value.
-  int finish() {
-    if (std::fflush(stdout) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
-    return error_;
+  // Returns once everything written reached the system; else says why not
+  // and ends the process.
+  void finish() const {
+    common::flush_standard_output_or_exit(common::cmd_name, exit_trouble, error_);
   }
 
  private:
@@ -286,7 +286,7 @@ class Comparison {
     StandardOutput out;
     ralu::write_unified(out, header_label(0), header_label(1), old_lines, new_lines, marks, hunks,
                         style);
-    if (const int error = out.finish(); error != 0) fail("standard output", std::strerror(error));
+    out.finish();
     return exit_different;
   }
 
@@ -303,7 +303,7 @@ class Comparison {
 
   void print_message(const char* format) {
     std::printf(format, plain_names_[0].c_str(), plain_names_[1].c_str());
-    if (std::fflush(stdout) != 0) fail("standard output", std::strerror(errno));
+    common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
   }
 
   // A label stands alone; a name is followed by the file's time.

@@ -216,7 +216,7 @@ TEST(KevoOutput, FullStandardOutputIsAFailure) {
        {std::vector<std::string>{"a", "b"}, {"a", "a"}, {"-usage"}, {"a", "missing"}}) {
     const ProcessResult r = test_support::run_process(test_support::kevo_path(), args, options);
     EXPECT_EQ(r.status, 1) << args[0];
-    EXPECT_EQ(r.err, "kevo: cannot write standard output (No space left on device)\n") << args[0];
+    EXPECT_EQ(r.err, "kevo: standard output: No space left on device\n") << args[0];
   }
   // With nothing to write, nothing is lost: a quiet match still succeeds.
   write_file(dir.path("a2"), "alpha\n");

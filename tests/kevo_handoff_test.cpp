@@ -38,6 +38,12 @@ std::string hunks_of(const std::string& report) {
   return second_line_end == std::string::npos ? text : text.substr(second_line_end + 1);
 }
 
+// A name behind the current folder, as kevo hands ralu a name that begins
+// with a dash.
+std::string in_current_folder(const std::string& name) {
+  return std::string(".") + test_support::path_separator() + name;
+}
+
 const std::string first_to_second_hunks =
     "@@ -1,5 +1,6 @@\n one\n two\n-three\n+3\n four\n five\n+six\n";
 const std::string second_to_first_hunks =
@@ -173,11 +179,16 @@ TEST_F(KevoHandOffStandIn, NamesReachRaluAsExactlyTwoArgumentsAndNothingElseRuns
     ASSERT_TRUE(file_exists(work(name + ".dif"))) << name;
     EXPECT_EQ(report(name + ".dif"), "argc=2\n[" + name + "]\n[b.txt]\n");
   }
-  // A second name may begin with a dash; it is still a name.
-  write_file(work("-dash.txt"), second_text);
-  const ProcessResult dash = kevo_run({"-t", "a.txt", "-dash.txt"});
-  EXPECT_EQ(dash.err, "... ralu a.txt -dash.txt > .\\a.txt.dif\n");
-  EXPECT_EQ(report("a.txt.dif"), "argc=2\n[a.txt]\n[-dash.txt]\n");
+  // A second name may begin with a dash or be a lone dash; it is still a
+  // name, and reaches ralu as a path that ralu cannot take for an option or
+  // for standard input.
+  for (const std::string name : {"-dash.txt", "-"}) {
+    write_file(work(name), second_text);
+    const ProcessResult dash = kevo_run({"-t", "a.txt", name});
+    EXPECT_EQ(dash.err, "... ralu a.txt " + name + " > .\\a.txt.dif\n");
+    EXPECT_EQ(report("a.txt.dif"), "argc=2\n[a.txt]\n[" + in_current_folder(name) + "]\n");
+    fs::remove(work("a.txt.dif"));
+  }
 
   for (const char* marker : {"pwned1", "pwned2", "pwned3", "pwned4", "pwned5"}) {
     EXPECT_FALSE(file_exists(work(marker))) << marker;
@@ -197,21 +208,23 @@ struct NamePartCase {
   std::string first;
   std::string report_shown;
   std::string report_file;
-  std::string handed = {};  // the first name as ralu gets it, when not as given
+  std::string first_as_opened;  // what ralu receives
 };
 
 TEST_F(KevoHandOffStandIn, NamePartFollowsTheLastSeparatingBackslash) {
   fs::create_directory(dir.path("work/sub"));
   write_file(work("sub/a.txt"), first_text);
+  const std::string sub = std::string("sub") + test_support::path_separator();
   const std::vector<NamePartCase> cases = {
-      {"a.txt", ".\\a.txt.dif", "a.txt.dif"},
-      {"sub\\a.txt", ".\\a.txt.dif", "a.txt.dif"},
-      {"sub/a.txt", ".\\sub/a.txt.dif", "sub/a.txt.dif"},  // a slash stays in the name part
+      {"a.txt", ".\\a.txt.dif", "a.txt.dif", "a.txt"},
+      {"sub\\a.txt", ".\\a.txt.dif", "a.txt.dif", sub + "a.txt"},
+      // A slash stays in the name part.
+      {"sub/a.txt", ".\\sub/a.txt.dif", "sub/a.txt.dif", "sub/a.txt"},
   };
   for (const NamePartCase& c : cases) {
     const ProcessResult r = kevo_run({"-t", c.first, "b.txt"});
     EXPECT_EQ(r.err, "... ralu " + c.first + " b.txt > " + c.report_shown + "\n") << c.first;
-    EXPECT_TRUE(file_exists(work(c.report_file))) << c.first;
+    EXPECT_EQ(report(c.report_file), "argc=2\n[" + c.first_as_opened + "]\n[b.txt]\n") << c.first;
     fs::remove(work(c.report_file));
   }
 }
@@ -225,21 +238,15 @@ TEST_F(KevoHandOffStandIn, ShiftJisTrailByteDoesNotSplitTheNamePart) {
   write_file(work(sjis), first_text);
   fs::create_directory(dir.path("work/sub"));
   write_file(work("sub/" + sjis), first_text);
-#ifdef _WIN32
-  const std::string handed_separator = "\\";  // the system splits names itself
-#else
-  const std::string handed_separator = "/";
-#endif
+  const std::string sub = std::string("sub") + test_support::path_separator();
   const std::vector<NamePartCase> cases = {
-      {sjis, ".\\" + sjis + ".dif", sjis + ".dif"},
-      // ralu gets the path kevo opened: on POSIX the separator is a slash.
-      {"sub\\" + sjis, ".\\" + sjis + ".dif", sjis + ".dif", "sub" + handed_separator + sjis},
+      {sjis, ".\\" + sjis + ".dif", sjis + ".dif", sjis},
+      {"sub\\" + sjis, ".\\" + sjis + ".dif", sjis + ".dif", sub + sjis},
   };
   for (const NamePartCase& c : cases) {
     const ProcessResult r = kevo_run({"-t", c.first, "b.txt"});
     EXPECT_EQ(r.err, "... ralu " + c.first + " b.txt > " + c.report_shown + "\n") << c.first;
-    const std::string handed = c.handed.empty() ? c.first : c.handed;
-    EXPECT_EQ(report(c.report_file), "argc=2\n[" + handed + "]\n[b.txt]\n") << c.first;
+    EXPECT_EQ(report(c.report_file), "argc=2\n[" + c.first_as_opened + "]\n[b.txt]\n") << c.first;
     std::remove(work(c.report_file).c_str());  // std::filesystem would re-encode the name
   }
 }
@@ -294,7 +301,7 @@ TEST_F(KevoHandOffStandIn, NameLengthLimit) {
   EXPECT_FALSE(file_exists(work("a.txt.dif")));
 }
 
-TEST_F(KevoHandOffStandIn, RaluMissingLeavesNoReport) {
+TEST_F(KevoHandOffStandIn, RaluMissingLeavesNoReportAndAsksNothing) {
   const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, {}, false);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err,
@@ -302,9 +309,11 @@ TEST_F(KevoHandOffStandIn, RaluMissingLeavesNoReport) {
             "ralu: not found beside kevo or along PATH; no report written\n");
   EXPECT_FALSE(file_exists(work("a.txt.dif")));
 
+  // With nothing to replace it with, an existing report is not asked about.
   write_file(work("a.txt.dif"), "old report\n");
   const ProcessResult kept = kevo_run({"-t", "a.txt", "b.txt"}, "y\n", false);
   EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(kept.err, r.err);
   EXPECT_EQ(read_file(work("a.txt.dif")), "old report\n");
 }
 

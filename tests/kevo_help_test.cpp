@@ -44,17 +44,33 @@ std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
-TEST(KevoHelp, PrintsNineteenLinesInCodePage932) {
+// kevo -usage in a locale given by LC_ALL, which outranks any other setting.
+test_support::ProcessResult help_in_locale(const std::string& locale) {
   TempDir dir;
-  const auto r = run_kevo(dir, {"-usage"});
+  test_support::ProcessOptions options;
+  options.extra_env = {"LC_ALL=" + locale};
+  return run_kevo(dir, {"-usage"}, options);
+}
+
+TEST(KevoHelp, PrintsNineteenLinesInCodePage932) {
+  const auto r = help_in_locale("C");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(lines_of(cp932_to_utf8(r.out)), expected_help);
 }
 
+// A UTF-8 terminal gets UTF-8 where the system has locales (POSIX); Windows
+// consoles take code page 932 as it is.
+TEST(KevoHelp, PrintsUtf8InAUtf8Locale) {
+  const auto r = help_in_locale("C.UTF-8");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  const std::string text = test_support::help_follows_the_locale() ? r.out : cp932_to_utf8(r.out);
+  EXPECT_EQ(lines_of(text), expected_help);
+}
+
 TEST(KevoHelp, BytesThatLookAlikeInUnicodeAreTheRightOnes) {
-  TempDir dir;
-  const auto lines = lines_of(run_kevo(dir, {"-usage"}).out);
+  const auto lines = lines_of(help_in_locale("C").out);
   ASSERT_EQ(lines.size(), 19u);
   // Entry 8 ends in the half-width full stop, a single byte.
   EXPECT_EQ(lines[8].back(), '\xa1');

@@ -1,46 +1,25 @@
 // kevo on operands that are not plain small files: pipes fed by another
-// process, huge sparse files, devices, awkward names.
-#include <fcntl.h>
+// thread, huge sparse files, devices, awkward names.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "tests/support/fed_pipe.h"
 #include "tests/support/kevo_run.h"
 #include "tests/support/system.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::FedPipe;
+using test_support::fold_line_ends;
 using test_support::ProcessResult;
 using test_support::run_kevo;
 using test_support::TempDir;
 using test_support::write_file;
-
-// Feeds a named pipe from another thread in small pieces, so that kevo sees
-// reads that return less than it asked for before the pipe really ends.
-class PipeFeeder {
- public:
-  PipeFeeder(std::string path, std::string content)
-      : thread_([path = std::move(path), content = std::move(content)] {
-          const int fd = ::open(path.c_str(), O_WRONLY);
-          if (fd < 0) return;
-          for (std::size_t at = 0; at < content.size(); at += 100) {
-            const std::size_t count = std::min<std::size_t>(100, content.size() - at);
-            if (::write(fd, content.data() + at, count) < 0) break;
-            if (at % 5000 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-          }
-          ::close(fd);
-        }) {}
-  ~PipeFeeder() { thread_.join(); }
-
- private:
-  std::thread thread_;
-};
 
 std::string lines(std::size_t count) {
   std::string text;
@@ -52,31 +31,31 @@ TEST(KevoSpecialFiles, NamedPipeIsReadToItsEnd) {
   TempDir dir;
   const std::string content = lines(3000);
   write_file(dir.path("file"), content);
-  if (const auto why = test_support::make_named_pipe(dir.path("pipe")); !why.empty()) {
-    GTEST_SKIP() << why;
-  }
   {
     // A pipe's size is 0, so -t makes kevo read it instead of trusting the sizes.
-    PipeFeeder feeder(dir.path("pipe"), content);
-    const ProcessResult r = run_kevo(dir, {"-t", "pipe", "file"});
+    const FedPipe pipe(dir.path("pipe"), content);
+    if (pipe.name().empty()) GTEST_SKIP() << pipe.why_not();
+    const ProcessResult r = run_kevo(dir, {"-t", pipe.name(), "file"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "match: pipe ... file\n");
+    EXPECT_EQ(fold_line_ends(r.out), "match: " + pipe.name() + " ... file\n");
   }
   {
     // A differing text pair with a pipe is not handed on: ralu would wait
     // for ever on the pipe that kevo has read.
-    PipeFeeder feeder(dir.path("pipe"), content + "x");
-    const ProcessResult r = run_kevo(dir, {"-t", "pipe", "file"});
+    const FedPipe pipe(dir.path("pipe"), content + "x");
+    const ProcessResult r = run_kevo(dir, {"-t", pipe.name(), "file"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "unmatch: pipe(0) ... file(" + std::to_string(content.size()) + ")\n");
-    EXPECT_EQ(r.err, "pipe: a pipe cannot be read a second time; no report written\n");
+    EXPECT_EQ(fold_line_ends(r.out),
+              "unmatch: " + pipe.name() + "(0) ... file(" + std::to_string(content.size()) + ")\n");
+    EXPECT_EQ(fold_line_ends(r.err),
+              pipe.name() + ": a pipe cannot be read a second time; no report written\n");
     EXPECT_FALSE(test_support::file_exists(dir.path("pipe.dif")));
   }
-  {
+  if (const std::string null_device = test_support::null_device_name(); !null_device.empty()) {
     // Two sizes of 0 are equal, so the contents are read and compared.
-    PipeFeeder feeder(dir.path("pipe"), content);
-    const ProcessResult r = run_kevo(dir, {"pipe", "/dev/null"});
-    EXPECT_EQ(r.out, "unmatch: pipe(0) ... /dev/null(0)\n");
+    const FedPipe pipe(dir.path("pipe"), content);
+    const ProcessResult r = run_kevo(dir, {pipe.name(), null_device});
+    EXPECT_EQ(r.out, "unmatch: " + pipe.name() + "(0) ... " + null_device + "(0)\n");
   }
 }
 

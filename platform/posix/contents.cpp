@@ -10,10 +10,13 @@
 
 #include "platform/operands.h"
 #include "platform/platform.h"
+#include "platform/posix/descriptor.h"
 
 namespace platform {
 
 namespace {
+
+using posix::Descriptor;
 
 // Reads grow the buffer by at least this much when the size is not known in
 // advance (pipes, terminals) or turns out too small (a growing file).
@@ -39,20 +42,6 @@ LocalTime now() {
   ::clock_gettime(CLOCK_REALTIME, &moment);
   return local_time(moment);
 }
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Reads fd to its end into bytes. expected_size is a hint (0 when unknown);
 // one byte more is asked for, so that reaching the end needs no second buffer.

@@ -11,12 +11,15 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/posix/descriptor.h"
 
 extern char** environ;
 
 namespace platform {
 
 namespace {
+
+using posix::Descriptor;
 
 bool is_executable_file(const std::string& path) {
   struct stat status {};
@@ -48,14 +51,6 @@ std::string search_path(const char* name) {
     rest.remove_prefix(colon + 1);
   }
 }
-
-// Closes a descriptor when it goes out of scope.
-struct Descriptor {
-  int fd;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 RunResult failure(RunResult::Outcome outcome, int error) {
   return RunResult{outcome, -1, std::strerror(error)};
@@ -95,11 +90,11 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
     fd = ::open(output_path.c_str(), O_WRONLY | O_CLOEXEC);
   }
   if (fd < 0) return failure(RunResult::Outcome::output_not_opened, errno);
-  const Descriptor output{fd};
+  const Descriptor output(fd);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, output.fd, STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, output.get(), STDOUT_FILENO);
 
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.path.c_str()));
@@ -120,8 +115,8 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
     if (errno != EINTR) return failure(RunResult::Outcome::abnormal_end, errno);
   }
   // The child shared our file offset, so it now stands where its output ends.
-  const off_t written = ::lseek(output.fd, 0, SEEK_CUR);
-  if (written < 0 || ::ftruncate(output.fd, written) != 0) {
+  const off_t written = ::lseek(output.get(), 0, SEEK_CUR);
+  if (written < 0 || ::ftruncate(output.get(), written) != 0) {
     return failure(RunResult::Outcome::output_not_opened, errno);
   }
   if (!WIFEXITED(wait_status)) {

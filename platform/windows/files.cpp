@@ -11,6 +11,12 @@ namespace platform {
 
 std::string native_name(const char* name) { return name; }
 
+std::string name_as_argument(const char* name) {
+  return name[0] == '-' ? std::string(".\\") + name : std::string(name);
+}
+
+std::string cp932_for_terminal(std::string_view text) { return std::string(text); }
+
 void binary_standard_output() {
   std::fflush(stdout);
   ::_setmode(::_fileno(stdout), _O_BINARY);
@@ -18,10 +24,14 @@ void binary_standard_output() {
 
 std::FILE* open_for_reading(const char* name) { return std::fopen(name, "rb"); }
 
-// The status comes from the system, not from the C runtime's _stat64: some
-// runtimes refuse a name that ends in 0x5C before reading it, even when that
-// byte is the second half of a double-byte character such as 0x95 0x5C.
-std::optional<FileStatus> file_status(const char* name) {
+// A pipe is told by the handle that was opened for it, not by its name (such
+// as \\.\pipe\x), which names no file on a disk. Every other status comes
+// from the system, not from the C runtime's _stat64: some runtimes refuse a
+// name that ends in 0x5C before reading it, even when that byte is the second
+// half of a double-byte character such as 0x95 0x5C.
+std::optional<FileStatus> file_status(const char* name, std::FILE* opened) {
+  const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(opened)));
+  if (::GetFileType(handle) == FILE_TYPE_PIPE) return FileStatus{false, 0, true};
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExA(name, GetFileExInfoStandard, &data)) return std::nullopt;
   const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;

@@ -37,13 +37,17 @@ std::string null_device_name();
 // The name of the device that drops whatever is written to it: /dev/null or NUL.
 std::string discarding_device_name();
 
-// Makes a named pipe (a FIFO) at path. Returns why that cannot be done here, or
-// empty when done.
-std::string make_named_pipe(const std::string& path);
-
 // The name of a device on which every write fails for want of space
 // (/dev/full), or empty where there is none.
 std::string full_device_name();
+
+// The separator in the paths that kevo opens and hands on: '/' on POSIX,
+// where kevo turns a separating backslash into it, '\\' on Windows.
+char path_separator();
+
+// True where kevo -usage writes its code page 932 help text as UTF-8 in a
+// UTF-8 locale (POSIX); false where it always writes the bytes (Windows).
+bool help_follows_the_locale();
 
 // A PATH=... environment entry that lists these folders.
 std::string path_variable(const std::vector<std::string>& folders);

@@ -43,13 +43,11 @@ std::string why_child_time_zone_cannot_be_set() { return {}; }
 
 std::string discarding_device_name() { return "/dev/null"; }
 
-std::string make_named_pipe(const std::string& path) {
-  if (::mkfifo(path.c_str(), 0600) != 0)
-    return "cannot make a named pipe: " + std::string(std::strerror(errno));
-  return {};
-}
-
 std::string full_device_name() { return "/dev/full"; }
+
+char path_separator() { return '/'; }
+
+bool help_follows_the_locale() { return true; }
 
 std::string path_variable(const std::vector<std::string>& folders) {
   std::string entry = "PATH=";

@@ -96,11 +96,11 @@ std::string why_child_time_zone_cannot_be_set() {
 
 std::string discarding_device_name() { return "NUL"; }
 
-std::string make_named_pipe(const std::string&) {
-  return "Windows named pipes live under \\\\.\\pipe\\, not among a folder's files";
-}
-
 std::string full_device_name() { return {}; }
+
+char path_separator() { return '\\'; }
+
+bool help_follows_the_locale() { return false; }
 
 std::string path_variable(const std::vector<std::string>& folders) {
   std::string entry = "PATH=";
