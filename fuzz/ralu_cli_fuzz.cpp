@@ -26,6 +26,7 @@ void check_command_line(fuzz::Input& input) {
   std::vector<std::string> arguments;
   for (int count = input.byte() % 8; count > 0; --count) arguments.push_back(input.text());
   std::vector<const char*> pointers;
+  pointers.reserve(arguments.size());
   for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
 
   const ralu::ParsedCommandLine parsed = ralu::parse_command_line(pointers);

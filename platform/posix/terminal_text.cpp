@@ -33,7 +33,7 @@ bool is_utf8(const std::string& character_set) {
 
 // The whole text as UTF-8, or nothing when any of it does not convert.
 std::optional<std::string> cp932_to_utf8(std::string_view text) {
-  const iconv_t converter = ::iconv_open("UTF-8", "CP932");
+  iconv_t converter = ::iconv_open("UTF-8", "CP932");
   if (reinterpret_cast<std::intptr_t>(converter) == -1) return std::nullopt;  // (iconv_t)-1
   // A double-byte character becomes at most 3 bytes, a single byte at most 3.
   std::string converted(text.size() * 3, '\0');
