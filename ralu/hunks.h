@@ -1,27 +1,43 @@
-// Hunk assembly: grouping changed lines, with lines of context around them,
-// into the hunks of a unified diff.
+// Hunk assembly: grouping the changes of an edit script, with lines of
+// context around them, into the hunks of a unified diff.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <span>
+#include <optional>
 #include <vector>
+
+#include "ralu/edit_script.h"
 
 namespace ralu {
 
 // Lines [old_begin, old_end) of the old input against [new_begin, new_end) of
-// the new one, context included; 0-based.
+// the new one, context included, 0-based; they hold the script's groups
+// [first_group, end_group).
 struct Hunk {
   std::size_t old_begin;
   std::size_t old_end;
   std::size_t new_begin;
   std::size_t new_end;
+  std::size_t first_group;
+  std::size_t end_group;
 };
 
-// The hunks for the given change marks (see ChangeMarks), each change with up
-// to `context` unchanged lines before and after it. Changes whose context
-// would touch or overlap share a hunk.
-std::vector<Hunk> assemble_hunks(std::span<const std::uint8_t> old_changed,
-                                 std::span<const std::uint8_t> new_changed, std::size_t context);
+// Hands out the hunks of a script one at a time, each change with up to
+// `context` unchanged lines before and after it. Changes whose context would
+// touch or overlap share a hunk.
+class HunkWalker {
+ public:
+  HunkWalker(const EditScript& script, std::size_t context) : script_(script), context_(context) {}
+
+  std::optional<Hunk> next();
+
+ private:
+  const EditScript& script_;
+  std::size_t context_;
+  std::size_t next_group_ = 0;
+};
+
+// Every hunk of a script.
+std::vector<Hunk> assemble_hunks(const EditScript& script, std::size_t context);
 
 }  // namespace ralu

@@ -15,7 +15,6 @@
 #include "common/common.h"
 #include "platform/platform.h"
 #include "ralu/changes.h"
-#include "ralu/hunks.h"
 #include "ralu/lines.h"
 #include "ralu/unified.h"
 
@@ -182,16 +181,17 @@ Options parse_command_line(int argc, char** argv) {
   exit_after_output(exit_same);
 }
 
+// Reads a whole input by name; "-" is standard input.
 platform::FileContents load(const char* name) {
-  platform::ReadOutcome outcome = ralu::read_input(name);
+  platform::ReadOutcome outcome = std::strcmp(name, "-") == 0 ? platform::read_standard_input()
+                                                              : platform::read_whole_file(name);
   if (!outcome.contents) fail(name, outcome.failure.c_str());
+  // Only an input of that many bytes can have that many lines.
+  if (outcome.contents->bytes.size() > ralu::max_lines &&
+      ralu::count_lines(outcome.contents->bytes) > ralu::max_lines) {
+    fail(name, "too many lines");
+  }
   return std::move(*outcome.contents);
-}
-
-ralu::LineTable split(const char* name, std::string bytes) {
-  ralu::LineTable lines(std::move(bytes));
-  if (lines.size() > ralu::max_lines) fail(name, "too many lines");
-  return lines;
 }
 
 // Standard output, remembering the first failure to write.
@@ -233,15 +233,12 @@ int main(int argc, char** argv) {
                                                                          : load(new_name);
   if (old_file.bytes == new_file.bytes) return exit_same;
 
-  const ralu::LineTable old_lines = split(old_name, std::move(old_file.bytes));
-  const ralu::LineTable new_lines = split(new_name, std::move(new_file.bytes));
-  const ralu::ChangeMarks marks = ralu::find_changes(old_lines, new_lines, options.minimal);
-  const std::vector<ralu::Hunk> hunks =
-      ralu::assemble_hunks(marks.old_changed, marks.new_changed, options.context);
+  const ralu::EditScript script =
+      ralu::compare_texts(old_file.bytes, new_file.bytes, {options.minimal, std::nullopt});
 
   StandardOutput out;
-  ralu::write_unified(out, {old_name, old_file.modified}, {new_name, new_file.modified}, old_lines,
-                      new_lines, marks, hunks);
+  ralu::write_unified(out, {old_name, old_file.modified}, {new_name, new_file.modified},
+                      old_file.bytes, new_file.bytes, script, options.context);
   if (const int error = out.finish(); error != 0) fail("standard output", std::strerror(error));
   return exit_different;
 }

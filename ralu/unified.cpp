@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ralu/hunks.h"
+#include "ralu/lines.h"
+
 namespace ralu {
 
 namespace {
@@ -22,6 +25,12 @@ class ReportWriter {
   ReportWriter& operator=(const ReportWriter&) = delete;
 
   void put(std::string_view bytes) {
+    if (bytes.size() >= flush_threshold) {
+      // A huge line goes out as it is, never through a copy.
+      flush();
+      sink_.write(bytes);
+      return;
+    }
     buffer_.append(bytes);
     if (buffer_.size() >= flush_threshold) flush();
   }
@@ -34,10 +43,10 @@ class ReportWriter {
 
   // One line of a hunk: its marker, its bytes, and the note that it has no
   // line end when it is the last line of an input that lacks one.
-  void put_line(char marker, const LineTable& lines, std::size_t index) {
+  void put_line(char marker, std::string_view line) {
     put(marker);
-    put(lines.line(index));
-    if (!lines.has_line_end(index)) {
+    put(line);
+    if (line.back() != '\n') {
       put('\n');
       put(no_line_end_marker);
     }
@@ -73,8 +82,11 @@ void write_range(ReportWriter& out, std::size_t begin, std::size_t end) {
   }
 }
 
-void write_hunk(ReportWriter& out, const LineTable& old_lines, const LineTable& new_lines,
-                const ChangeMarks& marks, const Hunk& hunk) {
+// Writes one hunk: its header, then the lines of its groups and of the
+// context around and between them, every deleted line of a group before every
+// inserted one. The cursors read the inputs front to back across the hunks.
+void write_hunk(ReportWriter& out, LineCursor& old_lines, LineCursor& new_lines,
+                const EditScript& script, const Hunk& hunk) {
   out.put("@@ -");
   write_range(out, hunk.old_begin, hunk.old_end);
   out.put(" +");
@@ -82,19 +94,15 @@ void write_hunk(ReportWriter& out, const LineTable& old_lines, const LineTable& 
   out.put(" @@\n");
 
   std::size_t i = hunk.old_begin;
-  std::size_t j = hunk.new_begin;
-  while (i < hunk.old_end || j < hunk.new_end) {
-    const bool old_changed = i < hunk.old_end && marks.old_changed[i] != 0;
-    const bool new_changed = j < hunk.new_end && marks.new_changed[j] != 0;
-    if (!old_changed && !new_changed) {
-      out.put_line(' ', old_lines, i++);
-      ++j;
-      continue;
+  for (std::size_t g = hunk.first_group; g < hunk.end_group; ++g) {
+    const ChangeGroup& group = script.groups[g];
+    for (; i < group.old_begin; ++i) out.put_line(' ', old_lines.line(i));
+    for (; i < group.old_end; ++i) out.put_line('-', old_lines.line(i));
+    for (std::size_t j = group.new_begin; j < group.new_end; ++j) {
+      out.put_line('+', new_lines.line(j));
     }
-    // A change group: every deleted line, then every inserted one.
-    while (i < hunk.old_end && marks.old_changed[i] != 0) out.put_line('-', old_lines, i++);
-    while (j < hunk.new_end && marks.new_changed[j] != 0) out.put_line('+', new_lines, j++);
   }
+  for (; i < hunk.old_end; ++i) out.put_line(' ', old_lines.line(i));
 }
 
 }  // namespace
@@ -109,13 +117,17 @@ std::string format_time(const platform::LocalTime& time) {
 }
 
 void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
-                   const LineTable& old_lines, const LineTable& new_lines, const ChangeMarks& marks,
-                   std::span<const Hunk> hunks) {
-  if (hunks.empty()) return;
+                   std::string_view old_text, std::string_view new_text, const EditScript& script,
+                   std::size_t context) {
+  if (script.groups.empty()) return;
   ReportWriter writer(out);
   write_label(writer, "--- ", old_label);
   write_label(writer, "+++ ", new_label);
-  for (const Hunk& hunk : hunks) write_hunk(writer, old_lines, new_lines, marks, hunk);
+  LineCursor old_lines(old_text), new_lines(new_text);
+  HunkWalker hunks(script, context);
+  while (const std::optional<Hunk> hunk = hunks.next()) {
+    write_hunk(writer, old_lines, new_lines, script, *hunk);
+  }
 }
 
 }  // namespace ralu

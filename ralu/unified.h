@@ -2,14 +2,11 @@
 // reads.
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/platform.h"
-#include "ralu/changes.h"
-#include "ralu/hunks.h"
-#include "ralu/lines.h"
+#include "ralu/edit_script.h"
 
 namespace ralu {
 
@@ -36,10 +33,12 @@ struct FileLabel {
 // A time as the header shows it: "2024-03-05 14:07:09.123456789 +0900".
 std::string format_time(const platform::LocalTime& time);
 
-// Writes the header and every hunk. Nothing is written when there are no
-// hunks.
+// Writes the header and every hunk of the script, with `context` lines of
+// context around each change; nothing when the script is empty. The lines
+// printed are read from old_text and new_text, the inputs as they are, which
+// need not be the texts the script was found on: they only need as many lines.
 void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
-                   const LineTable& old_lines, const LineTable& new_lines, const ChangeMarks& marks,
-                   std::span<const Hunk> hunks);
+                   std::string_view old_text, std::string_view new_text, const EditScript& script,
+                   std::size_t context);
 
 }  // namespace ralu
