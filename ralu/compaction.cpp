@@ -102,14 +102,12 @@ int indent_of(std::string_view line) {
 
 // How good a place the boundary before line `at` is for a hunk to start or
 // end: lower is better. A person cuts after a blank line (or at least at one)
-// and before a line that is not indented deeper than what it follows, rather
-// than between a block's opening line and its body, or just before a closing
-// line.
+// and before a line that is indented little, and not deeper than what it
+// follows: never between a block's opening line and its body.
 int boundary_penalty(const LineTable& lines, std::size_t at) {
   constexpr int after_blank_bonus = 30;
   constexpr int at_blank_bonus = 10;
   constexpr int deeper_penalty = 20;
-  constexpr int closing_penalty = 15;
   const std::size_t size = lines.size();
   if (at == size) return -after_blank_bonus;  // the end of the input is a boundary too
 
@@ -131,7 +129,6 @@ int boundary_penalty(const LineTable& lines, std::size_t at) {
   if (after < 0) return penalty;
   penalty += after;
   if (before >= 0 && after > before) penalty += deeper_penalty;
-  if (before >= 0 && after < before && !after_blank && !blank_at) penalty += closing_penalty;
   return penalty;
 }
 
