@@ -25,8 +25,8 @@ struct CompactionSide {
 };
 
 // Compacts the changes of both inputs. The marks must form an edit script
-// (see ChangeMarks in changes.cpp); they still do afterwards, of the same
-// length.
+// (the unchanged lines of both inputs are the same sequence); they still do
+// afterwards, with as many changed lines on each side.
 void compact(const CompactionSide& old_side, const CompactionSide& new_side);
 
 }  // namespace ralu
