@@ -120,9 +120,23 @@ EditScript compare_texts(std::string_view old_text, std::string_view new_text,
     return script;
   }
   const CommonEnds ends = find_common_ends(old_text, new_text, compaction_margin);
-  const LineTable old_lines(ends.old_middle(old_text));
-  const LineTable new_lines(ends.new_middle(new_text));
+  const std::string_view old_middle = ends.old_middle(old_text);
+  const std::string_view new_middle = ends.new_middle(new_text);
   const std::size_t tail_lines = count_lines(old_text.substr(ends.old_tail_start));
+  if (old_middle.empty() || new_middle.empty()) {
+    // Only one input has lines of its own, all changed: one group, with
+    // nothing to class or search, and nothing it could slide across, as the
+    // margin is empty too.
+    const std::size_t old_count = count_lines(old_middle);
+    const std::size_t new_count = count_lines(new_middle);
+    script.groups.push_back({ends.head_lines, ends.head_lines + old_count, ends.head_lines,
+                             ends.head_lines + new_count});
+    script.old_line_count = ends.head_lines + old_count + tail_lines;
+    script.new_line_count = ends.head_lines + new_count + tail_lines;
+    return script;
+  }
+  const LineTable old_lines(old_middle);
+  const LineTable new_lines(new_middle);
   script.old_line_count = ends.head_lines + old_lines.size() + tail_lines;
   script.new_line_count = ends.head_lines + new_lines.size() + tail_lines;
   script.groups = groups_of(mark_middle(old_lines, new_lines, options), ends.head_lines);

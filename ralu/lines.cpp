@@ -64,23 +64,31 @@ std::size_t count_lines(std::string_view bytes) {
 }
 
 void LineCursor::skip_lines(std::size_t count) {
-  while (count > 0) {
+  // Far skips pass over whole blocks that hold fewer line feeds than are left
+  // to skip; near ones, and the end of a far one, go a line at a time.
+  while (count > skip_block / 16) {
     const std::string_view block = bytes_.substr(offset_, skip_block);
     const auto feeds = static_cast<std::size_t>(std::count(block.begin(), block.end(), '\n'));
-    if (feeds < count && block.size() == skip_block) {
-      offset_ += block.size();
-      count -= feeds;
-      continue;
-    }
-    for (; count > 0; --count) offset_ = bytes_.find('\n', offset_) + 1;
+    if (feeds >= count || block.size() < skip_block) break;
+    offset_ += block.size();
+    count -= feeds;
   }
+  for (; count > 0; --count) offset_ = bytes_.find('\n', offset_) + 1;
 }
 
 std::string_view LineCursor::line(std::size_t number) {
-  skip_lines(number - number_);
-  number_ = number;
-  const std::size_t end = std::min(bytes_.find('\n', offset_), bytes_.size() - 1) + 1;
-  return bytes_.substr(offset_, end - offset_);
+  if (number != number_) {
+    // The line after the one read last starts where that one ends.
+    if (end_ != 0 && number == number_ + 1) {
+      offset_ = end_;
+    } else {
+      skip_lines(number - number_);
+    }
+    number_ = number;
+    end_ = 0;
+  }
+  if (end_ == 0) end_ = std::min(bytes_.find('\n', offset_), bytes_.size() - 1) + 1;
+  return bytes_.substr(offset_, end_ - offset_);
 }
 
 LineTable::LineTable(std::string_view bytes) : bytes_(bytes) {

@@ -66,6 +66,7 @@ class LineCursor {
   std::string_view bytes_;
   std::size_t number_ = 0;  // the line that starts at offset_
   std::size_t offset_ = 0;
+  std::size_t end_ = 0;  // where that line ends, once it has been read; 0 before
 };
 
 }  // namespace ralu
