@@ -20,7 +20,7 @@ constexpr std::ptrdiff_t max_cost_cap = 8192;
 // A division capped at cost C over inputs of total length n costs about C * n
 // steps over the whole search when the inputs have little in common; the cap
 // keeps that product near this many steps.
-constexpr double capped_work = 3.0e8;
+constexpr double capped_work = 2.0e8;
 
 // The cost at which a search that need not be minimal stops looking for the
 // middle of an optimal path: high, so that scripts are shortest whenever that
