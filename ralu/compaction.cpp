@@ -101,17 +101,25 @@ int indent_of(std::string_view line) {
 }
 
 // How good a place the boundary before line `at` is for a hunk to start or
-// end: lower is better. A person cuts after a blank line (or at least at one)
-// and before a line that is indented little, and not deeper than what it
-// follows: never between a block's opening line and its body.
+// end: lower is better. A person cuts after blank lines (the more the better:
+// two often part top-level definitions), or at least at one, and before a
+// line that is indented little, and not deeper than what it follows: never
+// between a block's opening line and its body.
 int boundary_penalty(const LineTable& lines, std::size_t at) {
   constexpr int after_blank_bonus = 30;
   constexpr int at_blank_bonus = 10;
+  constexpr int more_blanks_bonus = 5;  // for each blank line before `at` beyond the first
+  constexpr int max_blanks_counted = 3;
   constexpr int deeper_penalty = 20;
   const std::size_t size = lines.size();
   if (at == size) return -after_blank_bonus;  // the end of the input is a boundary too
 
-  const bool after_blank = at > 0 && indent_of(lines.line(at - 1)) < 0;
+  int blanks_before = 0;  // blank lines right before `at`, up to a few
+  while (blanks_before < max_blanks_counted && at > static_cast<std::size_t>(blanks_before) &&
+         indent_of(lines.line(at - 1 - static_cast<std::size_t>(blanks_before))) < 0) {
+    ++blanks_before;
+  }
+  const bool after_blank = blanks_before > 0;
   int after = -1;  // the indentation of the first non-blank line from `at` on
   bool blank_at = false;
   for (std::size_t i = at; i < size && i < at + look_range; ++i) {
@@ -125,7 +133,9 @@ int boundary_penalty(const LineTable& lines, std::size_t at) {
     if (before >= 0) break;
   }
 
-  int penalty = after_blank ? -after_blank_bonus : blank_at ? -at_blank_bonus : 0;
+  int penalty = after_blank ? -after_blank_bonus - more_blanks_bonus * (blanks_before - 1)
+                : blank_at  ? -at_blank_bonus
+                            : 0;
   if (after < 0) return penalty;
   penalty += after;
   if (before >= 0 && after > before) penalty += deeper_penalty;
