@@ -96,7 +96,14 @@ constexpr std::uint32_t new_side_bit = std::uint32_t{1} << 31;
 class ClassTable {
  public:
   ClassTable(const LineTable& old_lines, const LineTable& new_lines)
-      : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots, 0) {}
+      : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots, 0) {
+    // Room for a class a line, never copied as classes are added; pages that
+    // no class reaches are never touched.
+    const std::size_t most = old_lines.size() + new_lines.size();
+    references_.reserve(most);
+    presence_.reserve(most);
+    hashes_.reserve(most);
+  }
 
   // The class of a line with the given hash; a new one, represented by the
   // line `reference` (see new_side_bit), when no equal line came before.
@@ -106,25 +113,27 @@ class ClassTable {
   std::uint32_t class_of(std::string_view line, std::uint64_t hash, std::uint32_t reference,
                          Presence side) {
     const std::size_t mask = slots_.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(hash >> 32);
-    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const auto tag = static_cast<std::uint32_t>(hash);
+    for (std::size_t slot = tag & mask;; slot = (slot + 1) & mask) {
       const std::uint64_t taken = slots_[slot];
       if (taken == 0) return add_class(reference, side, hash, slot);
       if (static_cast<std::uint32_t>(taken >> 32) != tag) continue;
+      // Equal lines are by far the most common reason for a tag to match,
+      // so their bytes are compared before the full hash is even looked at.
       const auto id = static_cast<std::uint32_t>(taken) - 1;
-      if (hashes_[id] != hash) continue;
       ++comparisons_;
       if (representative(references_[id]) == line) {
         presence_[id] |= side;
         return id;
       }
+      if (hashes_[id] != hash) continue;
       return class_among_collisions(line, hash, reference, side);
     }
   }
 
   void prefetch([[maybe_unused]] std::uint64_t hash) const {
 #if defined(__GNUC__)
-    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    __builtin_prefetch(&slots_[static_cast<std::uint32_t>(hash) & (slots_.size() - 1)]);
 #endif
   }
 
@@ -166,7 +175,7 @@ class ClassTable {
   std::uint32_t add_class(std::uint32_t reference, Presence side, std::uint64_t hash,
                           std::size_t slot) {
     const std::uint32_t id = new_class(reference, side, hash);
-    slots_[slot] = std::uint64_t{static_cast<std::uint32_t>(hash >> 32)} << 32 | (id + 1);
+    slots_[slot] = std::uint64_t{static_cast<std::uint32_t>(hash)} << 32 | (id + 1);
     if (++used_slots_ * 100 > slots_.size() * max_load_percent) grow();
     return id;
   }
@@ -176,7 +185,7 @@ class ClassTable {
     const std::size_t mask = larger.size() - 1;
     for (const std::uint64_t taken : slots_) {
       if (taken == 0) continue;
-      std::size_t slot = hashes_[static_cast<std::uint32_t>(taken) - 1] & mask;
+      std::size_t slot = (taken >> 32) & mask;
       while (larger[slot] != 0) slot = (slot + 1) & mask;
       larger[slot] = taken;
     }
@@ -185,9 +194,10 @@ class ClassTable {
 
   const LineTable& old_lines_;
   const LineTable& new_lines_;
-  // A slot holds the upper half of a class's hash in its upper half, so that
-  // probing past other classes touches nothing else, and its number + 1 in
-  // the lower; 0 is free.
+  // A slot holds the lower half of a class's hash in its upper half, so that
+  // probing past other classes and growing the table touch nothing else, and
+  // its number + 1 in the lower; 0 is free. The table never has more than
+  // 2^32 slots, so the slot is a masked half.
   std::vector<std::uint64_t> slots_;
   std::size_t used_slots_ = 0;
   std::vector<std::uint32_t> references_;  // per class, its first line
