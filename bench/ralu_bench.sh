@@ -109,9 +109,10 @@ measure() {
   printf '%d.%06d %s\n' $((time_median / 1000000)) $((time_median % 1000000)) "$memory_median"
 }
 
-# Lines a unified diff deletes or inserts, its header aside.
+# Lines a unified diff deletes or inserts, its two header lines aside. grep,
+# not awk, as awk takes minutes over a line of 200 MB.
 changed_lines() {
-  awk '/^@@/ { in_hunks = 1; next } in_hunks && /^[-+]/ { n++ } END { print n + 0 }' "$1"
+  tail -n +3 "$1" | grep -c '^[-+]' || true
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
