@@ -4,11 +4,25 @@
 # tool, ralu's ratio to the better peer in both, and how many lines ralu marks
 # as changed against what `diff --minimal` marks.
 #
-# Usage: bench/ralu_bench.sh [path/to/ralu]    (RUNS=n sets the runs a tool)
+#   a  1,000,000 unique lines, 1,000 of them changed
+#   b  100,000 lines, every one changed
+#   c  200,000 lines of a 50-line vocabulary, 20,000 scattered edits
+#   d  1,000,000 lines against an empty file
+#   e  hostile: 100,000 distinct lines that shared one hash under ralu's former
+#      unkeyed line hash (classing them took time quadratic in their number)
+#   f  near-equal: 5,000,000 empty lines against 5,000,001
+#   g  near-equal: one 200 MB line against the same line with one byte changed
+#   h  1,000,000 random lines of "x" and "y" against another such: the search's
+#      worst case, bounded by its cost cap (run once; XY=0 leaves it out)
+#
+# Usage: bench/ralu_bench.sh [path/to/ralu]    (RUNS=n sets the runs a tool;
+#        CASES="a b" picks cases)
 set -euo pipefail
 
-ralu=${1:-"$(dirname "$0")/../build/release/bin/ralu"}
+here=$(cd "$(dirname "$0")" && pwd)
+ralu=${1:-"$here/../build/release/bin/ralu"}
 ralu=$(realpath "$ralu")
+colliding_lines=$(dirname "$ralu")/colliding_lines
 runs=${RUNS:-5}
 work=$(mktemp -d "${TMPDIR:-/tmp}/ralu-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -55,6 +69,27 @@ perl -e '
     elsif ($kind == 0) { print $new $line; }
   }'
 
+"$colliding_lines" 100000 > e.old
+awk 'NR % 1000 != 0' e.old > e.new
+
+perl -e 'print "\n" x 5_000_000' > f.old
+perl -e 'print "\n" x 5_000_001' > f.new
+
+perl -e '
+  my $line = "abcdefghijklmnopqrstuvwxyz0123456789" x 5_825_243; $line .= "\n";
+  open my $old, ">", "g.old" or die; print $old $line;
+  substr($line, 100_000_000, 1) = "#";
+  open my $new, ">", "g.new" or die; print $new $line;'
+
+if [[ ${XY:-1} != 0 ]]; then
+  perl -e '
+    srand(17);
+    for my $name ("h.old", "h.new") {
+      open my $out, ">", $name or die;
+      print $out (rand() < 0.5 ? "x\n" : "y\n") for 1 .. 1_000_000;
+    }'
+fi
+
 # --- measuring ----------------------------------------------------------------
 
 # Runs a command `runs` times with its output into a file; prints the median
@@ -74,30 +109,40 @@ measure() {
   printf '%d.%06d %s\n' $((time_median / 1000000)) $((time_median % 1000000)) "$memory_median"
 }
 
-# Lines a unified diff deletes or inserts, its header aside.
+# Lines a unified diff deletes or inserts, its two header lines aside. grep,
+# not awk, as awk takes minutes over a line of 200 MB.
 changed_lines() {
-  awk '/^@@/ { in_hunks = 1; next } in_hunks && /^[-+]/ { n++ } END { print n + 0 }' "$1"
+  tail -n +3 "$1" | grep -c '^[-+]' || true
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 
-printf '%-4s %9s %9s %9s %6s   %9s %9s %9s %6s   %9s %9s %7s\n' case \
+printf '%-4s %9s %9s %9s %6s   %9s %9s %9s %6s   %9s %9s %8s\n' case \
   "ralu s" "diff s" "git s" ratio "ralu KiB" "diff KiB" "git KiB" ratio \
   "changed" "minimal" excess
-for case in a b c d; do
+default_cases="a b c d e f g"
+[[ ${XY:-1} != 0 ]] && default_cases+=" h"
+for case in ${CASES:-$default_cases}; do
+  # The worst case of the search takes the peers most of a minute a run.
+  if [[ $case == h ]]; then runs=1; else runs=${RUNS:-5}; fi
   read -r ralu_time ralu_memory < <(measure "$ralu" "$case.old" "$case.new")
   cp report.txt ralu.report
   read -r diff_time diff_memory < <(measure diff -u "$case.old" "$case.new")
   read -r git_time git_memory < <(measure git --no-pager diff --no-index --no-color \
     "$case.old" "$case.new")
-  diff --minimal -u "$case.old" "$case.new" > minimal.report || [ $? -eq 1 ]
+  # A shortest script for h costs far more than the search it bounds.
+  minimal=-
+  excess=-
+  if [[ $case != h ]]; then
+    diff --minimal -u "$case.old" "$case.new" > minimal.report || [ $? -eq 1 ]
+    minimal=$(changed_lines minimal.report)
+  fi
 
   best_time=$(printf '%s\n%s\n' "$diff_time" "$git_time" | sort -g | head -n 1)
   best_memory=$(printf '%s\n%s\n' "$diff_memory" "$git_memory" | sort -g | head -n 1)
   changed=$(changed_lines ralu.report)
-  minimal=$(changed_lines minimal.report)
-  excess=$(awk -v a="$changed" -v b="$minimal" 'BEGIN { printf "%+.2f%%", (b > 0 ? 100 * (a - b) / b : 0) }')
-  printf '%-4s %9.3f %9.3f %9.3f %6s   %9d %9d %9d %6s   %9d %9d %7s\n' "$case" \
+  [[ $minimal == - ]] || excess=$(awk -v a="$changed" -v b="$minimal" 'BEGIN { printf "%+.2f%%", (b > 0 ? 100 * (a - b) / b : 0) }')
+  printf '%-4s %9.3f %9.3f %9.3f %6s   %9d %9d %9d %6s   %9s %9s %8s\n' "$case" \
     "$ralu_time" "$diff_time" "$git_time" "$(ratio "$ralu_time" "$best_time")" \
     "$ralu_memory" "$diff_memory" "$git_memory" "$(ratio "$ralu_memory" "$best_memory")" \
     "$changed" "$minimal" "$excess"

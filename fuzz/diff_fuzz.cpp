@@ -1,7 +1,7 @@
-// ralu's analysis on two arbitrary inputs: the marked lines, deleted from the
-// old input and inserted from the new, must turn one into the other, which
-// holds exactly when the unmarked lines of both are the same sequence. On
-// small inputs a minimal search must change no more lines than the longest
+// ralu's engine on two arbitrary inputs: the script's changed lines, deleted
+// from the old input and inserted from the new, must turn one into the other,
+// which holds exactly when the unchanged lines of both are the same sequence.
+// On small inputs a minimal search must change no more lines than the longest
 // common subsequence, computed here directly, leaves.
 #include <algorithm>
 #include <cstdlib>
@@ -11,18 +11,34 @@
 
 #include "fuzz/fuzz_input.h"
 #include "ralu/changes.h"
+#include "ralu/lines.h"
 
 namespace {
 
 using fuzz::check;
 
+// The lines outside the script's groups on one side.
 std::vector<std::string_view> kept_lines(const ralu::LineTable& lines,
-                                         const std::vector<std::uint8_t>& changed) {
+                                         const ralu::EditScript& script, bool old_side) {
   std::vector<std::string_view> kept;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (changed[i] == 0) kept.push_back(lines.line(i));
+  std::size_t at = 0;
+  const auto keep_until = [&](std::size_t end) {
+    for (; at < end; ++at) kept.push_back(lines.line(at));
+  };
+  for (const ralu::ChangeGroup& group : script.groups) {
+    keep_until(old_side ? group.old_begin : group.new_begin);
+    at = old_side ? group.old_end : group.new_end;
   }
+  keep_until(lines.size());
   return kept;
+}
+
+std::size_t changed_count(const ralu::EditScript& script) {
+  std::size_t count = 0;
+  for (const ralu::ChangeGroup& group : script.groups) {
+    count += (group.old_end - group.old_begin) + (group.new_end - group.new_begin);
+  }
+  return count;
 }
 
 std::size_t longest_common_subsequence(const ralu::LineTable& a, const ralu::LineTable& b) {
@@ -34,10 +50,6 @@ std::size_t longest_common_subsequence(const ralu::LineTable& a, const ralu::Lin
     std::swap(row, next);
   }
   return row[0];
-}
-
-std::size_t marked(const std::vector<std::uint8_t>& changed) {
-  return static_cast<std::size_t>(std::count(changed.begin(), changed.end(), 1));
 }
 
 }  // namespace
@@ -52,15 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const ralu::LineTable old_lines(old_text);
   const ralu::LineTable new_lines(new_text);
-  const ralu::ChangeMarks marks = ralu::find_changes(old_lines, new_lines, minimal);
-  check(marks.old_changed.size() == old_lines.size());
-  check(marks.new_changed.size() == new_lines.size());
-  check(kept_lines(old_lines, marks.old_changed) == kept_lines(new_lines, marks.new_changed));
+  const ralu::EditScript script = ralu::compare_texts(old_text, new_text, {minimal, std::nullopt});
+  check(script.old_line_count == old_lines.size());
+  check(script.new_line_count == new_lines.size());
+  check(kept_lines(old_lines, script, true) == kept_lines(new_lines, script, false));
 
   if (minimal && old_lines.size() <= 200 && new_lines.size() <= 200) {
     const std::size_t common = longest_common_subsequence(old_lines, new_lines);
-    check(marked(marks.old_changed) + marked(marks.new_changed) ==
-          old_lines.size() + new_lines.size() - 2 * common);
+    check(changed_count(script) == old_lines.size() + new_lines.size() - 2 * common);
   }
   return 0;
 }

@@ -1,26 +1,19 @@
-// Hunks under -B (--ignore-blank-lines): changes that only delete or insert
-// blank lines are left out, unless a hunk holds other changes too.
+// Which changes -B (--ignore-blank-lines) may leave out: those that only
+// delete or insert blank lines.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <span>
+#include <string_view>
 #include <vector>
 
-#include "ralu/hunks.h"
-#include "ralu/lines.h"
+#include "ralu/edit_script.h"
 
 namespace ralu {
 
-// As assemble_hunks, with these differences, which are GNU diff's: a change
-// group whose deleted and inserted lines are all blank in `old_keys` and
-// `new_keys` (see is_blank) joins the hunk before it only when it lies within
-// that hunk's trailing context (fewer than `context` unchanged lines apart),
-// and a hunk made of such groups alone is not shown.
-std::vector<Hunk> assemble_hunks_ignoring_blank_lines(std::span<const std::uint8_t> old_changed,
-                                                      std::span<const std::uint8_t> new_changed,
-                                                      const LineTable& old_keys,
-                                                      const LineTable& new_keys,
-                                                      std::size_t context);
+// One flag a group of the script: 1 when every line it deletes from old_keys
+// and inserts from new_keys is blank (see is_blank). The texts are those the
+// script was found on, so that blank means blank under the matching options.
+std::vector<std::uint8_t> blank_only_groups(const EditScript& script, std::string_view old_keys,
+                                            std::string_view new_keys);
 
 }  // namespace ralu

@@ -2,13 +2,21 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
-#include "ralu/classes.h"
+#include "ralu/common_ends.h"
+#include "ralu/compaction.h"
 #include "ralu/edit_search.h"
+#include "ralu/lines.h"
 
 namespace ralu {
 
 namespace {
+
+// Equal lines given back to the middle from the common head and tail, so
+// that compaction can slide groups into them and see what lies around.
+constexpr std::size_t compaction_margin = 100;
 
 // The lines of one input that take part in the search: their classes, and
 // where each one stands in its range.
@@ -20,80 +28,119 @@ struct Kept {
 // Sets aside the lines whose class never occurs in the other input: no
 // script can pair them, so they are marked changed at once and the search
 // never sees them. This keeps the search's cost down to the lines that can
-// actually move. The ids are compacted in place to save memory.
-Kept set_aside_unpaired(std::vector<std::uint32_t> ids, const std::vector<std::uint8_t>& presence,
-                        Presence other_side, std::uint8_t* changed) {
+// actually move.
+Kept set_aside_unpaired(const std::vector<std::uint32_t>& ids,
+                        const std::vector<std::uint8_t>& presence, Presence other_side,
+                        std::span<std::uint8_t> changed) {
   const auto paired = [&](std::uint32_t id) { return (presence[id] & other_side) != 0; };
   Kept kept;
-  kept.positions.reserve(static_cast<std::size_t>(std::count_if(ids.begin(), ids.end(), paired)));
-  std::size_t next = 0;
+  const auto count = static_cast<std::size_t>(std::count_if(ids.begin(), ids.end(), paired));
+  kept.ids.reserve(count);
+  kept.positions.reserve(count);
   for (std::size_t i = 0; i < ids.size(); ++i) {
     if (paired(ids[i])) {
-      ids[next++] = ids[i];
+      kept.ids.push_back(ids[i]);
       kept.positions.push_back(static_cast<std::uint32_t>(i));
     } else {
       changed[i] = 1;
     }
   }
-  ids.resize(next);
-  if (next < ids.capacity() / 2) ids.shrink_to_fit();
-  kept.ids = std::move(ids);
   return kept;
 }
 
 // Carries the search's marks over to the lines they stand for.
-void copy_marks(const std::vector<std::uint8_t>& marks, const Kept& kept, std::uint8_t* changed) {
+void copy_marks(const std::vector<std::uint8_t>& marks, const Kept& kept,
+                std::span<std::uint8_t> changed) {
   for (std::size_t i = 0; i < marks.size(); ++i) {
     if (marks[i] != 0) changed[kept.positions[i]] = 1;
   }
 }
 
-// Marks the changed lines of two non-empty ranges; old_changed and
-// new_changed point at the marks of each range's first line.
-void mark_middle(const LineRange& old_range, const LineRange& new_range, bool minimal,
-                 std::uint8_t* old_changed, std::uint8_t* new_changed) {
-  LineClasses classes = classify_lines(old_range, new_range);
-  const Kept old_kept =
-      set_aside_unpaired(std::move(classes.old_ids), classes.presence, in_new, old_changed);
-  const Kept new_kept =
-      set_aside_unpaired(std::move(classes.new_ids), classes.presence, in_old, new_changed);
-  classes.presence = {};
+// The change marks of the middles, one a line: 1 for a line of the old middle
+// that is deleted, or of the new one that is inserted.
+struct ChangeMarks {
+  std::vector<std::uint8_t> old_changed;
+  std::vector<std::uint8_t> new_changed;
+};
 
-  std::vector<std::uint8_t> old_marks(old_kept.ids.size(), 0);
-  std::vector<std::uint8_t> new_marks(new_kept.ids.size(), 0);
-  mark_edits(old_kept.ids, new_kept.ids, old_marks, new_marks, minimal);
-  copy_marks(old_marks, old_kept, old_changed);
-  copy_marks(new_marks, new_kept, new_changed);
+ChangeMarks mark_middle(const LineTable& old_lines, const LineTable& new_lines,
+                        const EngineOptions& options) {
+  ChangeMarks marks{std::vector<std::uint8_t>(old_lines.size(), 0),
+                    std::vector<std::uint8_t>(new_lines.size(), 0)};
+  const HashSettings hashing = options.hashing ? *options.hashing : random_hash_settings();
+  LineClasses classes =
+      classify_lines({old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()}, hashing);
+  {
+    const Kept old_kept =
+        set_aside_unpaired(classes.old_ids, classes.presence, in_new, marks.old_changed);
+    const Kept new_kept =
+        set_aside_unpaired(classes.new_ids, classes.presence, in_old, marks.new_changed);
+    classes.presence = {};
+    std::vector<std::uint8_t> old_search(old_kept.ids.size(), 0);
+    std::vector<std::uint8_t> new_search(new_kept.ids.size(), 0);
+    mark_edits(old_kept.ids, new_kept.ids, old_search, new_search, options.minimal);
+    copy_marks(old_search, old_kept, marks.old_changed);
+    copy_marks(new_search, new_kept, marks.new_changed);
+  }
+  compact({classes.old_ids, marks.old_changed, old_lines},
+          {classes.new_ids, marks.new_changed, new_lines});
+  return marks;
+}
+
+// The groups of the marks, numbered from the first line of the inputs.
+std::vector<ChangeGroup> groups_of(const ChangeMarks& marks, std::size_t first_line) {
+  std::vector<ChangeGroup> groups;
+  const std::size_t old_size = marks.old_changed.size();
+  const std::size_t new_size = marks.new_changed.size();
+  std::size_t i = 0, j = 0;
+  for (;;) {
+    // Unchanged lines come in pairs, one from each input.
+    while (i < old_size && j < new_size && marks.old_changed[i] == 0 && marks.new_changed[j] == 0) {
+      ++i;
+      ++j;
+    }
+    if (i == old_size && j == new_size) break;
+    ChangeGroup group{first_line + i, 0, first_line + j, 0};
+    while (i < old_size && marks.old_changed[i] != 0) ++i;
+    while (j < new_size && marks.new_changed[j] != 0) ++j;
+    group.old_end = first_line + i;
+    group.new_end = first_line + j;
+    groups.push_back(group);
+  }
+  return groups;
 }
 
 }  // namespace
 
-ChangeMarks find_changes(const LineTable& old_lines, const LineTable& new_lines, bool minimal) {
-  ChangeMarks marks{std::vector<std::uint8_t>(old_lines.size(), 0),
-                    std::vector<std::uint8_t>(new_lines.size(), 0)};
-
-  // The common head and tail are compared as bytes, before anything is
-  // hashed: inputs that differ in a few places are mostly head and tail.
-  const std::size_t shorter = std::min(old_lines.size(), new_lines.size());
-  std::size_t head = 0;
-  while (head < shorter && old_lines.line(head) == new_lines.line(head)) ++head;
-  std::size_t tail = 0;
-  while (tail < shorter - head && old_lines.line(old_lines.size() - 1 - tail) ==
-                                      new_lines.line(new_lines.size() - 1 - tail)) {
-    ++tail;
+EditScript compare_texts(std::string_view old_text, std::string_view new_text,
+                         const EngineOptions& options) {
+  EditScript script;
+  if (old_text == new_text) {
+    script.old_line_count = script.new_line_count = count_lines(old_text);
+    return script;
   }
-  const LineRange old_range{old_lines, head, old_lines.size() - tail};
-  const LineRange new_range{new_lines, head, new_lines.size() - tail};
-  std::uint8_t* const old_changed = marks.old_changed.data() + head;
-  std::uint8_t* const new_changed = marks.new_changed.data() + head;
-
-  if (old_range.begin == old_range.end || new_range.begin == new_range.end) {
-    std::fill(old_changed, old_changed + (old_range.end - old_range.begin), 1);
-    std::fill(new_changed, new_changed + (new_range.end - new_range.begin), 1);
-  } else {
-    mark_middle(old_range, new_range, minimal, old_changed, new_changed);
+  const CommonEnds ends = find_common_ends(old_text, new_text, compaction_margin);
+  const std::string_view old_middle = ends.old_middle(old_text);
+  const std::string_view new_middle = ends.new_middle(new_text);
+  const std::size_t tail_lines = count_lines(old_text.substr(ends.old_tail_start));
+  if (old_middle.empty() || new_middle.empty()) {
+    // Only one input has lines of its own, all changed: one group, with
+    // nothing to class or search, and nothing it could slide across, as the
+    // margin is empty too.
+    const std::size_t old_count = count_lines(old_middle);
+    const std::size_t new_count = count_lines(new_middle);
+    script.groups.push_back({ends.head_lines, ends.head_lines + old_count, ends.head_lines,
+                             ends.head_lines + new_count});
+    script.old_line_count = ends.head_lines + old_count + tail_lines;
+    script.new_line_count = ends.head_lines + new_count + tail_lines;
+    return script;
   }
-  return marks;
+  const LineTable old_lines(old_middle);
+  const LineTable new_lines(new_middle);
+  script.old_line_count = ends.head_lines + old_lines.size() + tail_lines;
+  script.new_line_count = ends.head_lines + new_lines.size() + tail_lines;
+  script.groups = groups_of(mark_middle(old_lines, new_lines, options), ends.head_lines);
+  return script;
 }
 
 }  // namespace ralu

@@ -1,25 +1,30 @@
-// Which lines of two inputs differ: the whole analysis from split lines to
-// the marks that hunk assembly reads.
+// The engine: from the bytes of two inputs to their edit script.
+//
+// The common head and tail are set aside as bytes; the lines between are
+// classed, the lines of one input only are set aside too, the search finds
+// which of the rest change, and compaction moves each group of changed lines
+// to where a person would cut. The engine reads nothing and writes nothing.
 #pragma once
 
-#include <cstdint>
-#include <vector>
+#include <optional>
+#include <string_view>
 
-#include "ralu/lines.h"
+#include "ralu/classes.h"
+#include "ralu/edit_script.h"
 
 namespace ralu {
 
-// One mark a line: 1 for a line of the old input that is deleted, or of the
-// new input that is inserted. Unmarked lines pair up in order as the lines the
-// inputs have in common.
-struct ChangeMarks {
-  std::vector<std::uint8_t> old_changed;
-  std::vector<std::uint8_t> new_changed;
+struct EngineOptions {
+  // A shortest edit script, however long the search takes; else a short one
+  // found within a bounded cost.
+  bool minimal = false;
+  // How lines are hashed; a seed is drawn for each comparison unless given.
+  std::optional<HashSettings> hashing;
 };
 
-// Compares the inputs line by line. Both must have at most max_lines lines.
-// With minimal set the marks describe a shortest edit script; without it, a
-// short one found within a bounded cost.
-ChangeMarks find_changes(const LineTable& old_lines, const LineTable& new_lines, bool minimal);
+// The edit script that turns old_text into new_text. Each must hold at most
+// max_lines lines.
+EditScript compare_texts(std::string_view old_text, std::string_view new_text,
+                         const EngineOptions& options);
 
 }  // namespace ralu

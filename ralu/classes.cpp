@@ -1,8 +1,10 @@
 #include "ralu/classes.h"
 
-#include <bit>
 #include <cstring>
+#include <map>
+#include <random>
 #include <string_view>
+#include <unordered_map>
 
 namespace ralu {
 
@@ -11,49 +13,81 @@ namespace {
 // A power of two, like every size of the table: a slot is a hash masked to it.
 constexpr std::size_t initial_slots = 1024;
 // The slot table grows when it is this full. Probing is cheap, as it reads
-// consecutive slots that hold their class's hash, so the table can be fuller
-// than usual for linear probing and take less memory.
+// consecutive slots that hold part of their class's hash, so the table can be
+// fuller than usual for linear probing and take less memory.
 constexpr std::size_t max_load_percent = 80;
 // Hashes this many lines ahead and asks for their slots early: on large
 // inputs nearly every slot lookup is a cache miss, and this hides most of it.
 constexpr std::size_t prefetch_distance = 8;
 
-constexpr std::uint64_t mix_multiplier = 0x9E3779B97F4A7C15ULL;
-constexpr std::uint64_t final_multiplier = 0xFF51AFD7ED558CCDULL;
+__extension__ using Wide = unsigned __int128;
+
+// The two halves of a full 64 x 64 bit product folded into one: every bit of
+// either factor reaches every bit of the result.
+std::uint64_t fold_multiply(std::uint64_t a, std::uint64_t b) {
+  const Wide product = static_cast<Wide>(a) * b;
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+// Spreads one seed into independent keys.
+std::uint64_t split_mix(std::uint64_t& state) {
+  std::uint64_t z = state += 0x9E3779B97F4A7C15ULL;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+struct Keys {
+  std::uint64_t k0, k1, k2, k3;
+};
+
+Keys keys_of(std::uint64_t seed) {
+  std::uint64_t state = seed;
+  return {split_mix(state), split_mix(state), split_mix(state), split_mix(state)};
+}
 
 template <class Word>
-Word load(const char* at) {
+std::uint64_t load(const char* at) {
   Word word;
   std::memcpy(&word, at, sizeof word);
   return word;
 }
 
-// The last `left` bytes of a line, 0 < left < 8, as one word. Loads may
-// overlap: any fixed function of the bytes will do, as the length is hashed
+// A line's bytes, 16 at a time, each pair of words mixed with secret keys by
+// a folded multiplication. Loads of the last bytes may overlap the ones
+// before: any fixed function of the bytes will do, as the length is hashed
 // too, and whole loads are much faster than a loop over single bytes.
-std::uint64_t tail_word(const char* line_start, const char* at, std::size_t left) {
-  if (at - line_start >= 8) return load<std::uint64_t>(at + left - 8);  // bytes before at, too
-  if (left >= 4) {
-    return load<std::uint32_t>(at) | std::uint64_t{load<std::uint32_t>(at + left - 4)} << 32;
-  }
-  return static_cast<unsigned char>(at[0]) | static_cast<unsigned char>(at[left / 2]) << 8 |
-         static_cast<unsigned char>(at[left - 1]) << 16;
-}
-
-// A fast hash of a line's bytes, eight at a time.
-std::uint32_t hash_line(std::string_view line) {
+std::uint64_t keyed_hash(std::string_view line, const Keys& keys) {
   const char* at = line.data();
   std::size_t left = line.size();
-  std::uint64_t hash = line.size() * mix_multiplier;
-  for (; left >= 8; at += 8, left -= 8) {
-    hash = std::rotl((hash ^ load<std::uint64_t>(at)) * mix_multiplier, 29);
+  std::uint64_t hash = keys.k0 ^ left;
+  for (; left > 16; at += 16, left -= 16) {
+    hash = fold_multiply(load<std::uint64_t>(at) ^ keys.k1,
+                         load<std::uint64_t>(at + 8) ^ keys.k2 ^ hash);
   }
-  if (left > 0) hash = std::rotl((hash ^ tail_word(line.data(), at, left)) * mix_multiplier, 29);
-  hash ^= hash >> 32;
-  hash *= final_multiplier;
-  hash ^= hash >> 29;
-  return static_cast<std::uint32_t>(hash);
+  std::uint64_t first = 0, second = 0;
+  if (left > 8) {
+    first = load<std::uint64_t>(at);
+    second = load<std::uint64_t>(at + left - 8);
+  } else if (left >= 4) {
+    first = load<std::uint32_t>(at);
+    second = load<std::uint32_t>(at + left - 4);
+  } else if (left > 0) {
+    first = static_cast<unsigned char>(at[0]) | static_cast<unsigned char>(at[left / 2]) << 8 |
+            static_cast<unsigned char>(at[left - 1]) << 16;
+  }
+  hash = fold_multiply(first ^ keys.k1, second ^ keys.k2 ^ hash);
+  return fold_multiply(hash ^ keys.k3, keys.k0 ^ line.size());
 }
+
+// Orders lines by their bytes and counts how often it compares two.
+struct CountingLess {
+  std::size_t* comparisons;
+  bool operator()(std::string_view a, std::string_view b) const {
+    ++*comparisons;
+    return a < b;
+  }
+};
 
 // A line by which a class is recognised: the top bit tells the input (set for
 // the new one), the rest is the line's number in it.
@@ -62,46 +96,87 @@ constexpr std::uint32_t new_side_bit = std::uint32_t{1} << 31;
 class ClassTable {
  public:
   ClassTable(const LineTable& old_lines, const LineTable& new_lines)
-      : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots, 0) {}
+      : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots, 0) {
+    // Room for a class a line, never copied as classes are added; pages that
+    // no class reaches are never touched.
+    const std::size_t most = old_lines.size() + new_lines.size();
+    references_.reserve(most);
+    presence_.reserve(most);
+    hashes_.reserve(most);
+  }
 
   // The class of a line with the given hash; a new one, represented by the
   // line `reference` (see new_side_bit), when no equal line came before.
-  std::uint32_t class_of(std::string_view line, std::uint32_t hash, std::uint32_t reference,
+  //
+  // Each hash has at most one slot, which holds the first class with that
+  // hash; others with the same hash wait in an ordered table of their own.
+  std::uint32_t class_of(std::string_view line, std::uint64_t hash, std::uint32_t reference,
                          Presence side) {
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const auto tag = static_cast<std::uint32_t>(hash);
+    for (std::size_t slot = tag & mask;; slot = (slot + 1) & mask) {
       const std::uint64_t taken = slots_[slot];
-      if (taken == 0) return add_class(slot, hash, reference, side);
-      if (static_cast<std::uint32_t>(taken >> 32) != hash) continue;
+      if (taken == 0) return add_class(reference, side, hash, slot);
+      if (static_cast<std::uint32_t>(taken >> 32) != tag) continue;
+      // Equal lines are by far the most common reason for a tag to match,
+      // so their bytes are compared before the full hash is even looked at.
       const auto id = static_cast<std::uint32_t>(taken) - 1;
+      ++comparisons_;
       if (representative(references_[id]) == line) {
         presence_[id] |= side;
         return id;
       }
+      if (hashes_[id] != hash) continue;
+      return class_among_collisions(line, hash, reference, side);
     }
   }
 
-  void prefetch([[maybe_unused]] std::uint32_t hash) const {
+  void prefetch([[maybe_unused]] std::uint64_t hash) const {
 #if defined(__GNUC__)
-    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    __builtin_prefetch(&slots_[static_cast<std::uint32_t>(hash) & (slots_.size() - 1)]);
 #endif
   }
 
   std::vector<std::uint8_t> take_presence() { return std::move(presence_); }
+  std::size_t comparisons() const { return comparisons_; }
 
  private:
+  using Collisions = std::map<std::string_view, std::uint32_t, CountingLess>;
+
   std::string_view representative(std::uint32_t reference) const {
     return (reference & new_side_bit) != 0 ? new_lines_.line(reference & ~new_side_bit)
                                            : old_lines_.line(reference);
   }
 
-  std::uint32_t add_class(std::size_t slot, std::uint32_t hash, std::uint32_t reference,
-                          Presence side) {
+  // The class of a line whose hash is that of the class in its slot but whose
+  // bytes are not: found in, or added to, the ordered table of that hash's
+  // other classes.
+  std::uint32_t class_among_collisions(std::string_view line, std::uint64_t hash,
+                                       std::uint32_t reference, Presence side) {
+    Collisions& others = collisions_.try_emplace(hash, CountingLess{&comparisons_}).first->second;
+    const auto found = others.lower_bound(line);
+    if (found != others.end() && !others.key_comp()(line, found->first)) {
+      presence_[found->second] |= side;
+      return found->second;
+    }
+    const std::uint32_t id = new_class(reference, side, hash);
+    others.emplace_hint(found, line, id);
+    return id;
+  }
+
+  std::uint32_t new_class(std::uint32_t reference, Presence side, std::uint64_t hash) {
     const auto id = static_cast<std::uint32_t>(references_.size());
     references_.push_back(reference);
     presence_.push_back(side);
-    slots_[slot] = std::uint64_t{hash} << 32 | (id + 1);
-    if (references_.size() * 100 > slots_.size() * max_load_percent) grow();
+    hashes_.push_back(hash);
+    return id;
+  }
+
+  std::uint32_t add_class(std::uint32_t reference, Presence side, std::uint64_t hash,
+                          std::size_t slot) {
+    const std::uint32_t id = new_class(reference, side, hash);
+    slots_[slot] = std::uint64_t{static_cast<std::uint32_t>(hash)} << 32 | (id + 1);
+    if (++used_slots_ * 100 > slots_.size() * max_load_percent) grow();
     return id;
   }
 
@@ -119,32 +194,42 @@ class ClassTable {
 
   const LineTable& old_lines_;
   const LineTable& new_lines_;
-  // A slot holds a class's hash in its upper half, so that probing past other
-  // classes touches nothing else, and its number + 1 in the lower; 0 is free.
+  // A slot holds the lower half of a class's hash in its upper half, so that
+  // probing past other classes and growing the table touch nothing else, and
+  // its number + 1 in the lower; 0 is free. The table never has more than
+  // 2^32 slots, so the slot is a masked half.
   std::vector<std::uint64_t> slots_;
+  std::size_t used_slots_ = 0;
   std::vector<std::uint32_t> references_;  // per class, its first line
   std::vector<std::uint8_t> presence_;     // per class
+  std::vector<std::uint64_t> hashes_;      // per class
+  std::unordered_map<std::uint64_t, Collisions> collisions_;
+  std::size_t comparisons_ = 0;
 };
 
-std::vector<std::uint32_t> classify_range(ClassTable& table, const LineRange& range,
-                                          Presence side) {
+std::vector<std::uint32_t> classify_range(ClassTable& table, const LineRange& range, Presence side,
+                                          const HashSettings& settings) {
+  const Keys keys = keys_of(settings.seed);
+  const auto hash_of = [&](std::size_t number) {
+    return keyed_hash(range.table.line(number), keys) & settings.mask;
+  };
   const std::uint32_t side_bit = side == in_new ? new_side_bit : 0;
   const std::size_t count = range.end - range.begin;
   std::vector<std::uint32_t> ids(count);
-  // Hashes travel through ids ahead of the line they belong to, which then
-  // overwrites its own entry with its class.
+  // Hashes are computed this many lines ahead and kept in a small ring until
+  // their line's turn comes.
+  std::uint64_t ahead[prefetch_distance];
   const std::size_t warm = std::min(count, prefetch_distance);
-  for (std::size_t i = 0; i < warm; ++i) {
-    ids[i] = hash_line(range.table.line(range.begin + i));
-  }
+  for (std::size_t i = 0; i < warm; ++i) ahead[i] = hash_of(range.begin + i);
   for (std::size_t i = 0; i < count; ++i) {
+    const std::uint64_t hash = ahead[i % prefetch_distance];
     if (i + prefetch_distance < count) {
-      const std::uint32_t ahead = hash_line(range.table.line(range.begin + i + prefetch_distance));
-      ids[i + prefetch_distance] = ahead;
-      table.prefetch(ahead);
+      const std::uint64_t later = hash_of(range.begin + i + prefetch_distance);
+      ahead[i % prefetch_distance] = later;
+      table.prefetch(later);
     }
     const std::size_t number = range.begin + i;
-    ids[i] = table.class_of(range.table.line(number), ids[i],
+    ids[i] = table.class_of(range.table.line(number), hash,
                             static_cast<std::uint32_t>(number) | side_bit, side);
   }
   return ids;
@@ -152,12 +237,23 @@ std::vector<std::uint32_t> classify_range(ClassTable& table, const LineRange& ra
 
 }  // namespace
 
-LineClasses classify_lines(const LineRange& old_range, const LineRange& new_range) {
+HashSettings random_hash_settings() {
+  std::random_device source;
+  return {std::uint64_t{source()} << 32 | source()};
+}
+
+std::uint64_t hash_line(std::string_view line, const HashSettings& settings) {
+  return keyed_hash(line, keys_of(settings.seed)) & settings.mask;
+}
+
+LineClasses classify_lines(const LineRange& old_range, const LineRange& new_range,
+                           const HashSettings& settings) {
   ClassTable table(old_range.table, new_range.table);
   LineClasses classes;
-  classes.old_ids = classify_range(table, old_range, in_old);
-  classes.new_ids = classify_range(table, new_range, in_new);
+  classes.old_ids = classify_range(table, old_range, in_old, settings);
+  classes.new_ids = classify_range(table, new_range, in_new, settings);
   classes.presence = table.take_presence();
+  classes.comparisons = table.comparisons();
   return classes;
 }
 

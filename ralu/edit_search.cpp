@@ -15,13 +15,24 @@ namespace {
 // Below this cost the search never gives up on a shortest script, whatever the
 // size of the inputs.
 constexpr std::ptrdiff_t min_cost_cap = 256;
+// Above this cost it always may.
+constexpr std::ptrdiff_t max_cost_cap = 8192;
+// A division capped at cost C over inputs of total length n costs about C * n
+// steps over the whole search when the inputs have little in common; the cap
+// keeps that product near this many steps.
+constexpr double capped_work = 2.0e8;
 
 // The cost at which a search that need not be minimal stops looking for the
-// middle of an optimal path: about the square root of the inputs' total
-// length, which bounds the work of one division by the length itself.
+// middle of an optimal path: high, so that scripts are shortest whenever that
+// is affordable, but falling with the inputs' total length so that the work
+// on inputs with little in common stays bounded; never below about the square
+// root of the length, which bounds the work of one division by the length.
 std::ptrdiff_t cost_cap(std::size_t total_length) {
-  const auto root = static_cast<std::ptrdiff_t>(std::sqrt(static_cast<double>(total_length)));
-  return std::max(min_cost_cap, root);
+  const double length = static_cast<double>(std::max<std::size_t>(total_length, 1));
+  const auto root = static_cast<std::ptrdiff_t>(std::sqrt(length));
+  const auto affordable = static_cast<std::ptrdiff_t>(
+      std::min(static_cast<double>(max_cost_cap), capped_work / length));
+  return std::max({min_cost_cap, root, affordable});
 }
 
 using Pos = std::ptrdiff_t;

@@ -1,27 +1,58 @@
-// Hunk assembly: grouping changed lines, with lines of context around them,
-// into the hunks of a unified diff.
+// Hunk assembly: grouping the changes of an edit script, with lines of
+// context around them, into the hunks of a unified diff.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
+
+#include "ralu/edit_script.h"
 
 namespace ralu {
 
 // Lines [old_begin, old_end) of the old input against [new_begin, new_end) of
-// the new one, context included; 0-based.
+// the new one, context included, 0-based; they hold the script's groups
+// [first_group, end_group).
 struct Hunk {
   std::size_t old_begin;
   std::size_t old_end;
   std::size_t new_begin;
   std::size_t new_end;
+  std::size_t first_group;
+  std::size_t end_group;
 };
 
-// The hunks for the given change marks (see ChangeMarks), each change with up
-// to `context` unchanged lines before and after it. Changes whose context
-// would touch or overlap share a hunk.
-std::vector<Hunk> assemble_hunks(std::span<const std::uint8_t> old_changed,
-                                 std::span<const std::uint8_t> new_changed, std::size_t context);
+// Hands out the hunks of a script one at a time, each change with up to
+// `context` unchanged lines before and after it. Changes whose context would
+// touch or overlap share a hunk.
+//
+// Given one flag a group (-B), a flagged group (one that only deletes or
+// inserts blank lines) joins the hunk before it only when it lies within that
+// hunk's trailing context, and a hunk of flagged groups alone is left out, as
+// GNU diff has it.
+class HunkWalker {
+ public:
+  HunkWalker(const EditScript& script, std::size_t context,
+             std::span<const std::uint8_t> blank_groups = {})
+      : script_(script), context_(context), blank_groups_(blank_groups) {}
+
+  std::optional<Hunk> next();
+
+ private:
+  bool blank(std::size_t group) const {
+    return !blank_groups_.empty() && blank_groups_[group] != 0;
+  }
+  bool joins(std::size_t group, std::size_t gap) const;
+
+  const EditScript& script_;
+  std::size_t context_;
+  std::span<const std::uint8_t> blank_groups_;
+  std::size_t next_group_ = 0;
+};
+
+// Every hunk of a script.
+std::vector<Hunk> assemble_hunks(const EditScript& script, std::size_t context);
 
 }  // namespace ralu

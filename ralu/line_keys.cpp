@@ -126,14 +126,16 @@ void append_line_key(std::string_view line, const LineMatching& matching, std::s
   append_key(line, matching, key, true);
 }
 
-std::string key_text(const LineTable& lines, const LineMatching& matching) {
+std::string key_text(std::string_view input, const LineMatching& matching) {
   std::string text;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const bool line_end = lines.has_line_end(i);
-    std::string_view line = lines.line(i);
-    if (line_end) line.remove_suffix(1);
+  text.reserve(input.size());
+  while (!input.empty()) {
+    const std::size_t line_feed = input.find('\n');
+    const bool line_end = line_feed != std::string_view::npos;
+    const std::string_view line = input.substr(0, line_feed);
     append_line_key(line, matching, text);
     if (line_end || matching.ignores_white_space()) text.push_back('\n');
+    input.remove_prefix(line_end ? line_feed + 1 : input.size());
   }
   return text;
 }

@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "ralu/lines.h"
-
 namespace ralu {
 
 struct LineMatching {
@@ -46,7 +44,7 @@ void append_line_key(std::string_view line, const LineMatching& matching, std::s
 // The key text of an input: line i is the key of line i, with a line feed
 // after every key line but where the input's last line lacks one and white
 // space is not ignored. So it has exactly as many lines as the input.
-std::string key_text(const LineTable& lines, const LineMatching& matching);
+std::string key_text(std::string_view input, const LineMatching& matching);
 
 // Whether a line (or its key) is blank for -B: nothing before its line feed.
 inline bool is_blank(std::string_view line) { return line.empty() || line == "\n"; }

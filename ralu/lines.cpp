@@ -1,16 +1,12 @@
 #include "ralu/lines.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
 namespace ralu {
-
-platform::ReadOutcome read_input(const char* name) {
-  if (std::strcmp(name, "-") == 0) return platform::read_standard_input();
-  return platform::read_whole_file(name);
-}
 
 namespace {
 
@@ -47,7 +43,7 @@ void for_each_line_feed(std::string_view bytes, Visit visit) {
 
 // Fills starts with where each line of bytes starts, and the end.
 template <class Offset>
-void find_line_starts(const std::string& bytes, std::vector<Offset>& starts) {
+void find_line_starts(std::string_view bytes, std::vector<Offset>& starts) {
   // One pass over the bytes, which on large inputs costs more than growing
   // the table would.
   starts.push_back(0);
@@ -56,9 +52,59 @@ void find_line_starts(const std::string& bytes, std::vector<Offset>& starts) {
   if (starts.capacity() - starts.size() > starts.size() / 8) starts.shrink_to_fit();
 }
 
+// Bytes are counted in blocks of this size when lines are skipped: a block
+// with fewer line feeds than are left to skip is passed over whole.
+constexpr std::size_t skip_block = 4096;
+
 }  // namespace
 
-LineTable::LineTable(std::string bytes) : bytes_(std::move(bytes)) {
+std::size_t count_lines(std::string_view bytes) {
+  const auto feeds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+  return feeds + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
+}
+
+void LineCursor::skip_lines(std::size_t count) {
+  // Far skips pass over whole blocks that hold fewer line feeds than are left
+  // to skip; near ones, and the end of a far one, go a line at a time.
+  while (count > skip_block / 16) {
+    const std::string_view block = bytes_.substr(offset_, skip_block);
+    const auto feeds = static_cast<std::size_t>(std::count(block.begin(), block.end(), '\n'));
+    if (feeds >= count || block.size() < skip_block) break;
+    offset_ += block.size();
+    count -= feeds;
+  }
+  for (; count > 0; --count) offset_ = bytes_.find('\n', offset_) + 1;
+}
+
+void LineCursor::back_lines(std::size_t count) {
+  // Every line before the current one ends in a line feed, just before where
+  // the next one starts.
+  for (; count > 0; --count) {
+    const std::size_t previous_feed = offset_ - 1;
+    const std::size_t feed_before =
+        previous_feed == 0 ? std::string_view::npos : bytes_.rfind('\n', previous_feed - 1);
+    offset_ = feed_before == std::string_view::npos ? 0 : feed_before + 1;
+  }
+}
+
+std::string_view LineCursor::line(std::size_t number) {
+  if (number != number_) {
+    // The line after the one read last starts where that one ends.
+    if (end_ != 0 && number == number_ + 1) {
+      offset_ = end_;
+    } else if (number < number_) {
+      back_lines(number_ - number);
+    } else {
+      skip_lines(number - number_);
+    }
+    number_ = number;
+    end_ = 0;
+  }
+  if (end_ == 0) end_ = std::min(bytes_.find('\n', offset_), bytes_.size() - 1) + 1;
+  return bytes_.substr(offset_, end_ - offset_);
+}
+
+LineTable::LineTable(std::string_view bytes) : bytes_(bytes) {
   if (bytes_.size() <= std::numeric_limits<std::uint32_t>::max()) {
     find_line_starts(bytes_, starts_);
     line_count_ = starts_.size() - 1;

@@ -1,4 +1,4 @@
-// Reading an input whole and splitting it into lines.
+// Splitting an input's bytes into lines.
 //
 // A line is a byte string ended by a line feed; the last line of an input may
 // lack one. Every byte value is allowed, NUL included, and a carriage return
@@ -7,11 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/platform.h"
 
 namespace ralu {
 
@@ -19,20 +16,22 @@ namespace ralu {
 // many lines one input may have.
 inline constexpr std::size_t max_lines = (std::size_t{1} << 31) - 2;
 
-// Reads a whole input by name; "-" is standard input.
-platform::ReadOutcome read_input(const char* name);
+// How many lines bytes holds: its line feeds, and one more for a last line
+// without one.
+std::size_t count_lines(std::string_view bytes);
 
-// An input's bytes and where each of its lines starts.
+// Where each line of some bytes starts. The table views the bytes, which must
+// outlive it.
 class LineTable {
  public:
-  explicit LineTable(std::string bytes);
+  explicit LineTable(std::string_view bytes);
 
   std::size_t size() const { return line_count_; }
   // Line i with its line feed, if it has one, so that a last line without a
   // line feed never equals the same text with one.
   std::string_view line(std::size_t i) const {
     const std::size_t begin = start(i);
-    return std::string_view(bytes_).substr(begin, start(i + 1) - begin);
+    return bytes_.substr(begin, start(i + 1) - begin);
   }
   // Whether line i ends in a line feed; only the last line may not.
   bool has_line_end(std::size_t i) const { return bytes_[start(i + 1) - 1] == '\n'; }
@@ -42,13 +41,34 @@ class LineTable {
     return wide_starts_.empty() ? starts_[i] : wide_starts_[i];
   }
 
-  std::string bytes_;
+  std::string_view bytes_;
   // Where each line starts, and one entry past the end. Offsets take 32 bits
-  // unless the input is 4 GiB or more, as this table is the largest thing
+  // unless the bytes are 4 GiB or more, as this table is the largest thing
   // kept per line; only one of the two is filled.
   std::vector<std::uint32_t> starts_;
   std::vector<std::size_t> wide_starts_;
   std::size_t line_count_;
+};
+
+// Reads the lines of some bytes front to back, for output: nothing is kept per
+// line, so a report on huge inputs costs no more memory than its inputs.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view bytes) : bytes_(bytes) {}
+
+  // Line `number` (0-based), which must exist. Reading forward is cheap;
+  // stepping back (hunks under -B may overlap, as GNU diff's do) costs the
+  // lines stepped over.
+  std::string_view line(std::size_t number);
+
+ private:
+  void skip_lines(std::size_t count);
+  void back_lines(std::size_t count);
+
+  std::string_view bytes_;
+  std::size_t number_ = 0;  // the line that starts at offset_
+  std::size_t offset_ = 0;
+  std::size_t end_ = 0;  // where that line ends, once it has been read; 0 before
 };
 
 }  // namespace ralu

@@ -6,6 +6,7 @@
 // differ, 2 on trouble, with a one-line message on standard error.
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,7 @@
 #include "platform/platform.h"
 #include "ralu/blank_hunks.h"
 #include "ralu/changes.h"
+#include "ralu/edit_script.h"
 #include "ralu/function_line.h"
 #include "ralu/hunks.h"
 #include "ralu/line_keys.h"
@@ -192,10 +194,12 @@ std::array<Input, 2> load_inputs(const std::vector<std::string>& names, bool new
   return inputs;
 }
 
-ralu::LineTable split(const std::string& name, std::string bytes) {
-  ralu::LineTable lines(std::move(bytes));
-  if (lines.size() > ralu::max_lines) fail(name.c_str(), "too many lines");
-  return lines;
+// Only an input of that many bytes can have that many lines.
+void check_line_count(const Input& input) {
+  const std::string& bytes = input.contents.bytes;
+  if (bytes.size() > ralu::max_lines && ralu::count_lines(bytes) > ralu::max_lines) {
+    fail(input.path.c_str(), "too many lines");
+  }
 }
 
 bool holds_nul(const std::string& bytes) { return bytes.find('\0') != std::string::npos; }
@@ -255,37 +259,42 @@ class Comparison {
       old_bytes = ralu::strip_trailing_cr(std::move(old_bytes));
       new_bytes = ralu::strip_trailing_cr(std::move(new_bytes));
     }
-    const ralu::LineTable old_lines = split(inputs_[0].path, std::move(old_bytes));
-    const ralu::LineTable new_lines = split(inputs_[1].path, std::move(new_bytes));
-    std::optional<ralu::LineTable> old_keys;
-    std::optional<ralu::LineTable> new_keys;
+    check_line_count(inputs_[0]);
+    check_line_count(inputs_[1]);
+    // The search runs on the lines' keys when the options ignore something in
+    // them; the report shows the lines themselves.
+    std::string old_keys;
+    std::string new_keys;
     if (matching.needs_keys()) {
-      old_keys.emplace(ralu::key_text(old_lines, matching));
-      new_keys.emplace(ralu::key_text(new_lines, matching));
+      old_keys = ralu::key_text(old_bytes, matching);
+      new_keys = ralu::key_text(new_bytes, matching);
     }
-    const ralu::LineTable& old_matched = old_keys ? *old_keys : old_lines;
-    const ralu::LineTable& new_matched = new_keys ? *new_keys : new_lines;
+    const std::string_view old_matched = matching.needs_keys() ? old_keys : old_bytes;
+    const std::string_view new_matched = matching.needs_keys() ? new_keys : new_bytes;
 
-    const ralu::ChangeMarks marks = ralu::find_changes(old_matched, new_matched, options_.minimal);
-    const std::vector<ralu::Hunk> hunks =
-        options_.ignore_blank_lines
-            ? ralu::assemble_hunks_ignoring_blank_lines(marks.old_changed, marks.new_changed,
-                                                        old_matched, new_matched, options_.context)
-            : ralu::assemble_hunks(marks.old_changed, marks.new_changed, options_.context);
-    if (hunks.empty()) return same();
+    const ralu::EditScript script =
+        ralu::compare_texts(old_matched, new_matched, {options_.minimal, std::nullopt});
+    std::vector<std::uint8_t> blank_groups;
+    if (options_.ignore_blank_lines) {
+      blank_groups = ralu::blank_only_groups(script, old_matched, new_matched);
+    }
+    if (!ralu::HunkWalker(script, options_.context, blank_groups).next()) return same();
     if (options_.brief) return say_different("Files %s and %s differ\n");
 
+    std::optional<ralu::LineTable> old_lines;
     std::optional<ralu::FunctionLineFinder> function_lines;
     if (options_.show_c_function || !patterns.empty()) {
-      function_lines.emplace(old_lines, options_.show_c_function, std::move(patterns));
+      old_lines.emplace(old_bytes);
+      function_lines.emplace(*old_lines, options_.show_c_function, std::move(patterns));
     }
     const ralu::Palette palette;
     ralu::ReportStyle style;
     style.palette = colour_wanted(options_.color) ? &palette : nullptr;
     style.function_lines = function_lines ? &*function_lines : nullptr;
+    style.blank_groups = blank_groups;
     StandardOutput out;
-    ralu::write_unified(out, header_label(0), header_label(1), old_lines, new_lines, marks, hunks,
-                        style);
+    ralu::write_unified(out, header_label(0), header_label(1), old_bytes, new_bytes, script,
+                        options_.context, style);
     out.finish();
     return exit_different;
   }

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ralu/hunks.h"
+#include "ralu/lines.h"
+
 namespace ralu {
 
 namespace {
@@ -24,6 +27,12 @@ class ReportWriter {
   ReportWriter& operator=(const ReportWriter&) = delete;
 
   void put(std::string_view bytes) {
+    if (bytes.size() >= flush_threshold) {
+      // A huge line goes out as it is, never through a copy.
+      flush();
+      sink_.write(bytes);
+      return;
+    }
     buffer_.append(bytes);
     if (buffer_.size() >= flush_threshold) flush();
   }
@@ -36,13 +45,13 @@ class ReportWriter {
 
   // One line of a hunk: its marker, its bytes, and the note that it has no
   // line end when it is the last line of an input that lacks one.
-  void put_line(char marker, const LineTable& lines, std::size_t index) {
+  void put_line(char marker, std::string_view line) {
     if (const std::string_view colour = line_colour(marker); !colour.empty()) {
-      return put_coloured_line(colour, marker, lines, index);
+      return put_coloured_line(colour, marker, line);
     }
     put(marker);
-    put(lines.line(index));
-    if (!lines.has_line_end(index)) {
+    put(line);
+    if (line.back() != '\n') {
       put('\n');
       put(no_line_end_marker);
     }
@@ -73,10 +82,8 @@ class ReportWriter {
                            : std::string_view();
   }
 
-  void put_coloured_line(std::string_view colour, char marker, const LineTable& lines,
-                         std::size_t index) {
-    std::string_view line = lines.line(index);
-    const bool line_end = lines.has_line_end(index);
+  void put_coloured_line(std::string_view colour, char marker, std::string_view line) {
+    const bool line_end = line.back() == '\n';
     if (line_end) line.remove_suffix(1);
     put(colour);
     put(marker);
@@ -113,6 +120,9 @@ void write_range(ReportWriter& out, std::size_t begin, std::size_t end) {
   }
 }
 
+// Writes one hunk: its header, then the lines of its groups and of the
+// context around and between them, every deleted line of a group before every
+// inserted one. The cursors read the inputs front to back across the hunks.
 // "@@ -1,3 +1,4 @@", then the function line if there is one.
 void write_hunk_header(ReportWriter& out, const Hunk& hunk, const ReportStyle& style) {
   if (out.palette() != nullptr) out.put(out.palette()->hunk);
@@ -131,24 +141,20 @@ void write_hunk_header(ReportWriter& out, const Hunk& hunk, const ReportStyle& s
   out.put('\n');
 }
 
-void write_hunk(ReportWriter& out, const LineTable& old_lines, const LineTable& new_lines,
-                const ChangeMarks& marks, const Hunk& hunk, const ReportStyle& style) {
+void write_hunk(ReportWriter& out, LineCursor& old_lines, LineCursor& new_lines,
+                const EditScript& script, const Hunk& hunk, const ReportStyle& style) {
   write_hunk_header(out, hunk, style);
 
   std::size_t i = hunk.old_begin;
-  std::size_t j = hunk.new_begin;
-  while (i < hunk.old_end || j < hunk.new_end) {
-    const bool old_changed = i < hunk.old_end && marks.old_changed[i] != 0;
-    const bool new_changed = j < hunk.new_end && marks.new_changed[j] != 0;
-    if (!old_changed && !new_changed) {
-      out.put_line(' ', old_lines, i++);
-      ++j;
-      continue;
+  for (std::size_t g = hunk.first_group; g < hunk.end_group; ++g) {
+    const ChangeGroup& group = script.groups[g];
+    for (; i < group.old_begin; ++i) out.put_line(' ', old_lines.line(i));
+    for (; i < group.old_end; ++i) out.put_line('-', old_lines.line(i));
+    for (std::size_t j = group.new_begin; j < group.new_end; ++j) {
+      out.put_line('+', new_lines.line(j));
     }
-    // A change group: every deleted line, then every inserted one.
-    while (i < hunk.old_end && marks.old_changed[i] != 0) out.put_line('-', old_lines, i++);
-    while (j < hunk.new_end && marks.new_changed[j] != 0) out.put_line('+', new_lines, j++);
   }
+  for (; i < hunk.old_end; ++i) out.put_line(' ', old_lines.line(i));
 }
 
 }  // namespace
@@ -163,13 +169,16 @@ std::string format_time(const platform::LocalTime& time) {
 }
 
 void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
-                   const LineTable& old_lines, const LineTable& new_lines, const ChangeMarks& marks,
-                   std::span<const Hunk> hunks, const ReportStyle& style) {
-  if (hunks.empty()) return;
+                   std::string_view old_text, std::string_view new_text, const EditScript& script,
+                   std::size_t context, const ReportStyle& style) {
+  HunkWalker hunks(script, context, style.blank_groups);
+  std::optional<Hunk> hunk = hunks.next();
+  if (!hunk) return;
   ReportWriter writer(out, style.palette);
   write_label(writer, "--- ", old_label);
   write_label(writer, "+++ ", new_label);
-  for (const Hunk& hunk : hunks) write_hunk(writer, old_lines, new_lines, marks, hunk, style);
+  LineCursor old_lines(old_text), new_lines(new_text);
+  for (; hunk; hunk = hunks.next()) write_hunk(writer, old_lines, new_lines, script, *hunk, style);
 }
 
 }  // namespace ralu

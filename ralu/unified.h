@@ -2,16 +2,16 @@
 // reads.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/platform.h"
-#include "ralu/changes.h"
+#include "ralu/edit_script.h"
 #include "ralu/function_line.h"
-#include "ralu/hunks.h"
-#include "ralu/lines.h"
 
 namespace ralu {
 
@@ -45,20 +45,25 @@ struct Palette {
   std::string_view reset = "\x1b[0m";
 };
 
-// What the report shows beyond the lines: colour, and the function line after
-// each hunk's "@@". Either may be left out.
+// What the report shows beyond the lines: colour, the function line after
+// each hunk's "@@", and which changes may be left out. Any may be left out.
 struct ReportStyle {
   const Palette* palette = nullptr;
   FunctionLineFinder* function_lines = nullptr;
+  // Under -B, one flag a group of the script: 1 when the group only deletes
+  // or inserts blank lines (see HunkWalker); empty otherwise.
+  std::span<const std::uint8_t> blank_groups;
 };
 
 // A time as the header shows it: "2024-03-05 14:07:09.123456789 +0900".
 std::string format_time(const platform::LocalTime& time);
 
-// Writes the header and every hunk. Nothing is written when there are no
-// hunks.
+// Writes the header and every hunk of the script, with `context` lines of
+// context around each change; nothing when there is no hunk to show. The lines
+// printed are read from old_text and new_text, the inputs as they are, which
+// need not be the texts the script was found on: they only need as many lines.
 void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
-                   const LineTable& old_lines, const LineTable& new_lines, const ChangeMarks& marks,
-                   std::span<const Hunk> hunks, const ReportStyle& style = {});
+                   std::string_view old_text, std::string_view new_text, const EditScript& script,
+                   std::size_t context, const ReportStyle& style = {});
 
 }  // namespace ralu

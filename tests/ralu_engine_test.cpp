@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <random>
@@ -12,6 +13,7 @@
 
 #include "ralu/changes.h"
 #include "ralu/classes.h"
+#include "ralu/edit_script.h"
 #include "ralu/edit_search.h"
 #include "ralu/hunks.h"
 #include "ralu/lines.h"
@@ -55,8 +57,8 @@ TEST(RaluClasses, EqualBytesShareAClassAndNothingElseDoes) {
   }
   new_text += std::string("line 1\0", 7);
   const ralu::LineTable old_lines(old_text), new_lines(new_text);
-  const ralu::LineClasses classes =
-      ralu::classify_lines({old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()});
+  const ralu::LineClasses classes = ralu::classify_lines(
+      {old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()}, {20240305});
 
   std::map<std::string, std::uint32_t> seen;
   std::map<std::uint32_t, std::uint8_t> presence;
@@ -171,6 +173,18 @@ TEST(RaluSearch, CostCapKeepsScriptsValidAndShort) {
   }
 }
 
+// The marks an edit script stands for, one a line.
+void marks_of_script(const ralu::EditScript& script, Marks& old_marks, Marks& new_marks) {
+  old_marks.assign(script.old_line_count, 0);
+  new_marks.assign(script.new_line_count, 0);
+  for (const ralu::ChangeGroup& group : script.groups) {
+    std::fill(old_marks.begin() + static_cast<std::ptrdiff_t>(group.old_begin),
+              old_marks.begin() + static_cast<std::ptrdiff_t>(group.old_end), 1);
+    std::fill(new_marks.begin() + static_cast<std::ptrdiff_t>(group.new_begin),
+              new_marks.begin() + static_cast<std::ptrdiff_t>(group.new_end), 1);
+  }
+}
+
 TEST(RaluChanges, LinesOfOneInputOnlyAndCommonEndsAreHandledExactly) {
   // Unique lines in the middle are set aside before the search; the marks
   // must still form a shortest script over the whole inputs.
@@ -193,25 +207,41 @@ TEST(RaluChanges, LinesOfOneInputOnlyAndCommonEndsAreHandledExactly) {
       return ids;
     };
     const Ids a = ids_of(old_lines), b = ids_of(new_lines);
-    const ralu::ChangeMarks marks = ralu::find_changes(old_lines, new_lines, false);
+    const ralu::EditScript script = ralu::compare_texts(old_text, new_text, {});
+    Marks old_marks, new_marks;
+    marks_of_script(script, old_marks, new_marks);
     std::size_t cost = 0;
-    ASSERT_TRUE(is_edit_script(a, b, marks.old_changed, marks.new_changed, &cost)) << old_text;
+    ASSERT_TRUE(is_edit_script(a, b, old_marks, new_marks, &cost)) << old_text;
     EXPECT_EQ(cost, a.size() + b.size() - 2 * lcs_length(a, b)) << old_text;
   }
 }
 
-// Marks from a picture: '-' or '+' a changed line, '.' an unchanged one.
-Marks marks_of(const std::string& picture) {
-  Marks marks;
-  for (const char c : picture) marks.push_back(c == '.' ? 0 : 1);
-  return marks;
+// A script from pictures of both inputs: '-' or '+' a changed line, '.' an
+// unchanged one.
+ralu::EditScript script_of(const std::string& old_picture, const std::string& new_picture) {
+  ralu::EditScript script{{}, old_picture.size(), new_picture.size()};
+  std::size_t i = 0, j = 0;
+  for (;;) {
+    while (i < old_picture.size() && j < new_picture.size() && old_picture[i] == '.' &&
+           new_picture[j] == '.') {
+      ++i;
+      ++j;
+    }
+    if (i == old_picture.size() && j == new_picture.size()) return script;
+    ralu::ChangeGroup group{i, i, j, j};
+    while (i < old_picture.size() && old_picture[i] != '.') ++i;
+    while (j < new_picture.size() && new_picture[j] != '.') ++j;
+    group.old_end = i;
+    group.new_end = j;
+    script.groups.push_back(group);
+  }
 }
 
 TEST(RaluHunks, ContextAroundChangesAndMergingWhereItTouches) {
   struct Case {
     std::string old_picture, new_picture;
     std::size_t context;
-    std::vector<ralu::Hunk> expected;
+    std::vector<std::array<std::size_t, 4>> expected;  // old begin and end, new begin and end
   };
   const std::vector<Case> cases = {
       {"....", "....", 3, {}},
@@ -228,13 +258,12 @@ TEST(RaluHunks, ContextAroundChangesAndMergingWhereItTouches) {
   };
   for (const Case& c : cases) {
     const std::vector<ralu::Hunk> hunks =
-        ralu::assemble_hunks(marks_of(c.old_picture), marks_of(c.new_picture), c.context);
+        ralu::assemble_hunks(script_of(c.old_picture, c.new_picture), c.context);
     ASSERT_EQ(hunks.size(), c.expected.size()) << c.old_picture << " " << c.new_picture;
     for (std::size_t h = 0; h < hunks.size(); ++h) {
-      EXPECT_EQ(hunks[h].old_begin, c.expected[h].old_begin) << c.old_picture;
-      EXPECT_EQ(hunks[h].old_end, c.expected[h].old_end) << c.old_picture;
-      EXPECT_EQ(hunks[h].new_begin, c.expected[h].new_begin) << c.old_picture;
-      EXPECT_EQ(hunks[h].new_end, c.expected[h].new_end) << c.old_picture;
+      const std::array<std::size_t, 4> got = {hunks[h].old_begin, hunks[h].old_end,
+                                              hunks[h].new_begin, hunks[h].new_end};
+      EXPECT_EQ(got, c.expected[h]) << c.old_picture;
     }
   }
 }

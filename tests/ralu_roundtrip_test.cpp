@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "ralu/changes.h"
-#include "ralu/hunks.h"
-#include "ralu/lines.h"
 #include "ralu/unified.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -93,12 +91,12 @@ Pair random_pair(std::mt19937& rng, std::size_t max_lines, bool odd_bytes) {
 }
 
 std::string report(const Pair& pair, std::size_t context, bool minimal) {
-  const ralu::LineTable old_lines(pair.old_text), new_lines(pair.new_text);
-  const ralu::ChangeMarks marks = ralu::find_changes(old_lines, new_lines, minimal);
-  const auto hunks = ralu::assemble_hunks(marks.old_changed, marks.new_changed, context);
+  const ralu::EditScript script =
+      ralu::compare_texts(pair.old_text, pair.new_text, {minimal, std::nullopt});
   const platform::LocalTime time{2024, 1, 2, 3, 4, 5, 6, 0};
   ralu::StringSink sink;
-  ralu::write_unified(sink, {"old", time}, {"new", time}, old_lines, new_lines, marks, hunks);
+  ralu::write_unified(sink, {"old", time}, {"new", time}, pair.old_text, pair.new_text, script,
+                      context);
   return sink.text;
 }
 
