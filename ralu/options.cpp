@@ -34,19 +34,19 @@ enum class Id {
 
 enum class Takes { nothing, value, optional_value };
 
-struct LongSpec {
+struct LongOption {
   std::string_view name;
   Takes takes;
   Id id;
 };
 
-struct ShortSpec {
+struct ShortOption {
   char letter;
   Takes takes;
   Id id;
 };
 
-constexpr LongSpec long_options[] = {
+constexpr LongOption long_options[] = {
     {"unified", Takes::optional_value, Id::unified},
     {"minimal", Takes::nothing, Id::minimal},
     {"ignore-case", Takes::nothing, Id::ignore_case},
@@ -68,7 +68,7 @@ constexpr LongSpec long_options[] = {
     {"version", Takes::nothing, Id::version},
 };
 
-constexpr ShortSpec short_options[] = {
+constexpr ShortOption short_options[] = {
     {'u', Takes::nothing, Id::unified_default},
     {'U', Takes::value, Id::unified},
     {'d', Takes::nothing, Id::minimal},
@@ -119,34 +119,34 @@ class Reader {
     const std::size_t equals = text.find('=');
     const std::string_view name = text.substr(0, equals);
     const std::string shown = "--" + std::string(name);
-    const LongSpec* spec = find_long(name, shown);
-    if (spec == nullptr) return;
-    const std::string written = "--" + std::string(spec->name);
+    const LongOption* known = find_long(name, shown);
+    if (known == nullptr) return;
+    const std::string written = "--" + std::string(known->name);
     std::optional<std::string_view> value;
     if (equals != std::string_view::npos) {
-      if (spec->takes == Takes::nothing) return fail(written + ": takes no value");
+      if (known->takes == Takes::nothing) return fail(written + ": takes no value");
       value = text.substr(equals + 1);
-    } else if (spec->takes == Takes::value) {
+    } else if (known->takes == Takes::value) {
       if (at_ == arguments_.size()) return fail(written + ": missing value");
       value = arguments_[at_++];
     }
-    apply(spec->id, written, value);
+    apply(known->id, written, value);
   }
 
   // The long option that `name` spells out, or abbreviates without ambiguity.
-  const LongSpec* find_long(std::string_view name, const std::string& shown) {
-    std::vector<const LongSpec*> candidates;
-    for (const LongSpec& spec : long_options) {
-      if (spec.name == name) return &spec;
-      if (spec.name.starts_with(name)) candidates.push_back(&spec);
+  const LongOption* find_long(std::string_view name, const std::string& shown) {
+    std::vector<const LongOption*> candidates;
+    for (const LongOption& known : long_options) {
+      if (known.name == name) return &known;
+      if (known.name.starts_with(name)) candidates.push_back(&known);
     }
     if (candidates.size() == 1) return candidates.front();
     if (candidates.empty() || name.empty()) {
       fail(shown + ": unknown option");
     } else {
       std::string list;
-      for (const LongSpec* spec : candidates) {
-        list += (list.empty() ? "--" : ", --") + std::string(spec->name);
+      for (const LongOption* known : candidates) {
+        list += (list.empty() ? "--" : ", --") + std::string(known->name);
       }
       fail(shown + ": ambiguous option (" + list + ")");
     }
@@ -158,16 +158,16 @@ class Reader {
   void read_short_group(std::string_view letters) {
     for (std::size_t i = 0; i < letters.size() && error_.empty() && !stop_; ++i) {
       const std::string written = std::string("-") + letters[i];
-      const auto spec = std::find_if(std::begin(short_options), std::end(short_options),
-                                     [&](const ShortSpec& s) { return s.letter == letters[i]; });
-      if (spec == std::end(short_options)) return fail(written + ": unknown option");
-      if (spec->takes == Takes::nothing) {
-        apply(spec->id, written, std::nullopt);
+      const auto known = std::find_if(std::begin(short_options), std::end(short_options),
+                                      [&](const ShortOption& s) { return s.letter == letters[i]; });
+      if (known == std::end(short_options)) return fail(written + ": unknown option");
+      if (known->takes == Takes::nothing) {
+        apply(known->id, written, std::nullopt);
         continue;
       }
-      if (i + 1 < letters.size()) return apply(spec->id, written, letters.substr(i + 1));
+      if (i + 1 < letters.size()) return apply(known->id, written, letters.substr(i + 1));
       if (at_ == arguments_.size()) return fail(written + ": missing value");
-      return apply(spec->id, written, arguments_[at_++]);
+      return apply(known->id, written, arguments_[at_++]);
     }
   }
 
