@@ -45,7 +45,7 @@ std::size_t groups(const Marks& changed) {
 }
 
 // Applies a unified report to `text`: what `patch` would make of it.
-std::optional<std::string> apply(const std::string& text, const std::string& report) {
+std::optional<std::string> apply_report(const std::string& text, const std::string& report) {
   const ralu::LineTable lines(text);
   std::string result;
   std::size_t next_old = 0;  // the next old line not yet copied
@@ -122,6 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const platform::LocalTime time{2024, 1, 2, 3, 4, 5, 6, 0};
   ralu::write_unified(sink, {"a", time}, {"b", time}, old_text, new_text, script, flags >> 5);
   check(sink.text.empty() == (old_text == new_text));
-  check(apply(old_text, sink.text) == new_text);
+  check(apply_report(old_text, sink.text) == new_text);
   return 0;
 }
