@@ -74,10 +74,6 @@ struct ReadOutcome {
   std::string failure;
 };
 
-// Reads a whole file by name, without newline translation. A directory is a
-// failure, not an empty file.
-ReadOutcome read_whole_file(const char* name);
-
 // Reads standard input to its end, without newline translation. Its time is
 // the moment of reading: standard input is no file whose time means anything.
 ReadOutcome read_standard_input();

@@ -65,10 +65,6 @@ int read_to_end(int fd, std::size_t expected_size, std::string& bytes) {
 
 }  // namespace
 
-ReadOutcome read_whole_file(const char* name) {
-  return read_whole_file_at(native_name(name).c_str());
-}
-
 ReadOutcome read_whole_file_at(const char* path) {
   const Descriptor file(::open(path, O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) return failure(errno);

@@ -108,14 +108,15 @@ class Descriptor {
 
 }  // namespace
 
-ReadOutcome read_whole_file(const char* name) {
+// Names are paths as they stand.
+ReadOutcome read_whole_file_at(const char* path) {
   // The runtime refuses to open a directory with "Permission denied"; say
   // what it is instead.
-  const DWORD attributes = ::GetFileAttributesA(name);
+  const DWORD attributes = ::GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return failure(EISDIR);
   }
-  const Descriptor file(::_open(name, _O_RDONLY | _O_BINARY | _O_NOINHERIT));
+  const Descriptor file(::_open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT));
   if (file.get() < 0) return failure(errno);
   FILETIME modified{};
   if (!::GetFileTime(reinterpret_cast<HANDLE>(::_get_osfhandle(file.get())), nullptr, nullptr,
@@ -129,9 +130,6 @@ ReadOutcome read_whole_file(const char* name) {
   }
   return ReadOutcome{std::move(contents), {}};
 }
-
-// Names are paths as they stand.
-ReadOutcome read_whole_file_at(const char* path) { return read_whole_file(path); }
 
 LocalTime epoch_local_time() {
   // 1970-01-01 in 100 ns ticks since 1601-01-01.
