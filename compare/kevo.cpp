@@ -134,6 +134,18 @@ struct Verdict {
   bool still_text = true;  // only meaningful under -t
 };
 
+// 0 when none of the first count bytes of block is a control byte, -1 when
+// one is; a count of 0 or below looks at nothing.
+int bin_chk(const unsigned char* block, int count) {
+  if (count <= 0) return 0;
+  return kevo::has_control_byte(block, static_cast<std::size_t>(count)) ? -1 : 0;
+}
+
+// bin_chk over a chunk, which is never more than chunk_size bytes.
+bool holds_control_byte(std::span<const unsigned char> chunk) {
+  return bin_chk(chunk.data(), static_cast<int>(chunk.size())) != 0;
+}
+
 // True when the two chunks are equal. Under -t, while the pair still counts as
 // text, one pass also scans the first chunk for control bytes; a chunk equal
 // to the first holds one only where the first does, so only a differing
@@ -147,8 +159,8 @@ bool compare_chunks(std::span<const unsigned char> first, std::span<const unsign
   const kevo::ChunkScan scan =
       first.size() == second.size()
           ? kevo::compare_and_scan(first.data(), second.data(), first.size())
-          : kevo::ChunkScan{false, kevo::has_control_byte(first.data(), first.size())};
-  if (scan.first_control || (!scan.equal && kevo::has_control_byte(second.data(), second.size()))) {
+          : kevo::ChunkScan{false, holds_control_byte(first)};
+  if (scan.first_control || (!scan.equal && holds_control_byte(second))) {
     verdict.still_text = false;
   }
   return scan.equal;
