@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "ralu/common_ends.h"
 #include "ralu/compaction.h"
 #include "ralu/edit_search.h"
+#include "ralu/frequent_lines.h"
 #include "ralu/lines.h"
 
 namespace ralu {
@@ -17,6 +19,10 @@ namespace {
 // Equal lines given back to the middle from the common head and tail, so
 // that compaction can slide groups into them and see what lies around.
 constexpr std::size_t compaction_margin = 100;
+// How many more changed lines ralu accepts to show frequent lines among
+// changes as changed: enough for a blank line or two between rewritten
+// blocks, and no more, so that scripts stay close to the shortest.
+constexpr std::ptrdiff_t joining_allowance = 4;
 
 // The lines of one input that take part in the search: their classes, and
 // where each one stands in its range.
@@ -27,18 +33,20 @@ struct Kept {
 
 // Sets aside the lines whose class never occurs in the other input: no
 // script can pair them, so they are marked changed at once and the search
-// never sees them. This keeps the search's cost down to the lines that can
-// actually move.
+// never sees them; lines marked changed already are set aside too. This
+// keeps the search's cost down to the lines that can actually move.
 Kept set_aside_unpaired(const std::vector<std::uint32_t>& ids,
                         const std::vector<std::uint8_t>& presence, Presence other_side,
                         std::span<std::uint8_t> changed) {
   const auto paired = [&](std::uint32_t id) { return (presence[id] & other_side) != 0; };
+  const auto searched = [&](std::size_t i) { return changed[i] == 0 && paired(ids[i]); };
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < ids.size(); ++i) count += searched(i) ? 1 : 0;
   Kept kept;
-  const auto count = static_cast<std::size_t>(std::count_if(ids.begin(), ids.end(), paired));
   kept.ids.reserve(count);
   kept.positions.reserve(count);
   for (std::size_t i = 0; i < ids.size(); ++i) {
-    if (paired(ids[i])) {
+    if (searched(i)) {
       kept.ids.push_back(ids[i]);
       kept.positions.push_back(static_cast<std::uint32_t>(i));
     } else {
@@ -63,24 +71,60 @@ struct ChangeMarks {
   std::vector<std::uint8_t> new_changed;
 };
 
+// Searches which lines change, among those not marked changed yet.
+void search_marks(const LineClasses& classes, ChangeMarks& marks, bool minimal) {
+  const Kept old_kept =
+      set_aside_unpaired(classes.old_ids, classes.presence, in_new, marks.old_changed);
+  const Kept new_kept =
+      set_aside_unpaired(classes.new_ids, classes.presence, in_old, marks.new_changed);
+  std::vector<std::uint8_t> old_search(old_kept.ids.size(), 0);
+  std::vector<std::uint8_t> new_search(new_kept.ids.size(), 0);
+  mark_edits(old_kept.ids, new_kept.ids, old_search, new_search, minimal);
+  copy_marks(old_search, old_kept, marks.old_changed);
+  copy_marks(new_search, new_kept, marks.new_changed);
+}
+
+std::ptrdiff_t changed_lines(const ChangeMarks& marks) {
+  return std::count(marks.old_changed.begin(), marks.old_changed.end(), 1) +
+         std::count(marks.new_changed.begin(), marks.new_changed.end(), 1);
+}
+
+// Marks with the frequent lines among changes changed from the start, if
+// there are any such lines; else nothing.
+std::optional<ChangeMarks> frequent_lines_marked(const LineClasses& classes) {
+  std::vector<std::uint32_t> old_counts(classes.presence.size(), 0);
+  std::vector<std::uint32_t> new_counts(classes.presence.size(), 0);
+  for (const std::uint32_t id : classes.old_ids) ++old_counts[id];
+  for (const std::uint32_t id : classes.new_ids) ++new_counts[id];
+  ChangeMarks marks{std::vector<std::uint8_t>(classes.old_ids.size(), 0),
+                    std::vector<std::uint8_t>(classes.new_ids.size(), 0)};
+  const std::size_t marked =
+      mark_frequent_lines_among_changes(classes.old_ids, new_counts, classes.new_ids.size(),
+                                        marks.old_changed) +
+      mark_frequent_lines_among_changes(classes.new_ids, old_counts, classes.old_ids.size(),
+                                        marks.new_changed);
+  if (marked == 0) return std::nullopt;
+  return marks;
+}
+
 ChangeMarks mark_middle(const LineTable& old_lines, const LineTable& new_lines,
                         const EngineOptions& options) {
+  const HashSettings hashing = options.hashing ? *options.hashing : random_hash_settings();
+  const LineClasses classes =
+      classify_lines({old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()}, hashing);
   ChangeMarks marks{std::vector<std::uint8_t>(old_lines.size(), 0),
                     std::vector<std::uint8_t>(new_lines.size(), 0)};
-  const HashSettings hashing = options.hashing ? *options.hashing : random_hash_settings();
-  LineClasses classes =
-      classify_lines({old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()}, hashing);
-  {
-    const Kept old_kept =
-        set_aside_unpaired(classes.old_ids, classes.presence, in_new, marks.old_changed);
-    const Kept new_kept =
-        set_aside_unpaired(classes.new_ids, classes.presence, in_old, marks.new_changed);
-    classes.presence = {};
-    std::vector<std::uint8_t> old_search(old_kept.ids.size(), 0);
-    std::vector<std::uint8_t> new_search(new_kept.ids.size(), 0);
-    mark_edits(old_kept.ids, new_kept.ids, old_search, new_search, options.minimal);
-    copy_marks(old_search, old_kept, marks.old_changed);
-    copy_marks(new_search, new_kept, marks.new_changed);
+  search_marks(classes, marks, options.minimal);
+  // A second search shows the frequent lines among changes as changed, so
+  // that blocks rewritten around them read as one; its script is taken when
+  // it is longer by no more than the allowance. --minimal means shortest.
+  if (!options.minimal) {
+    if (std::optional<ChangeMarks> joined = frequent_lines_marked(classes)) {
+      search_marks(classes, *joined, false);
+      if (changed_lines(*joined) <= changed_lines(marks) + joining_allowance) {
+        marks = std::move(*joined);
+      }
+    }
   }
   compact({classes.old_ids, marks.old_changed, old_lines},
           {classes.new_ids, marks.new_changed, new_lines});

@@ -2,8 +2,11 @@
 //
 // The common head and tail are set aside as bytes; the lines between are
 // classed, the lines of one input only are set aside too, the search finds
-// which of the rest change, and compaction moves each group of changed lines
-// to where a person would cut. The engine reads nothing and writes nothing.
+// which of the rest change (and, unless the script must be shortest, a second
+// search lets blank lines and their like among changes join the blocks around
+// them when that costs little), and compaction moves each group of changed
+// lines to where a person would cut. The engine reads nothing and writes
+// nothing.
 #pragma once
 
 #include <optional>
@@ -16,7 +19,7 @@ namespace ralu {
 
 struct EngineOptions {
   // A shortest edit script, however long the search takes; else a short one
-  // found within a bounded cost.
+  // found within a bounded cost, a few lines longer where that joins blocks.
   bool minimal = false;
   // How lines are hashed; a seed is drawn for each comparison unless given.
   std::optional<HashSettings> hashing;

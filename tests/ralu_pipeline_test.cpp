@@ -174,4 +174,45 @@ TEST(RaluCompaction, HunksSitWhereAPersonWouldCut) {
   for (const Case& c : cases) EXPECT_EQ(hunks_of(c.old_text, c.new_text), c.hunks) << c.what;
 }
 
+// Rewritten blocks of `block` lines each, one blank line between blocks, in
+// a text whose other lines are parted by blank lines too.
+std::string rewritten_blocks(const std::string& mark, std::size_t blocks, std::size_t block) {
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += "keep " + std::to_string(i) + "\n\n";
+  for (std::size_t b = 0; b < blocks; ++b) {
+    if (b > 0) text += "\n";
+    for (std::size_t i = 0; i < block; ++i) {
+      text += mark + " " + std::to_string(b) + "." + std::to_string(i) + "\n";
+    }
+  }
+  return text + "tail\n";
+}
+
+TEST(RaluEngine, BlankLinesAmongRewrittenBlocksJoinThemWhenThatCostsLittle) {
+  struct Case {
+    const char* what;
+    std::size_t blocks, block;
+    bool minimal;
+    std::size_t groups, extra_lines;  // beyond the shortest script
+  };
+  const std::vector<Case> cases = {
+      {"two long blocks read as one", 2, 8, false, 1, 2},
+      {"short blocks keep the blank line", 2, 2, false, 2, 0},
+      {"--minimal keeps it too", 2, 8, true, 2, 0},
+      {"joining four costs too much", 4, 8, false, 4, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string old_text = rewritten_blocks("old", c.blocks, c.block);
+    const std::string new_text = rewritten_blocks("new", c.blocks, c.block);
+    const ralu::EditScript script = ralu::compare_texts(old_text, new_text, {c.minimal, {}});
+    expect_valid_script(old_text, new_text, script);
+    std::size_t changed = 0;
+    for (const ralu::ChangeGroup& g : script.groups) {
+      changed += g.old_end - g.old_begin + g.new_end - g.new_begin;
+    }
+    EXPECT_EQ(script.groups.size(), c.groups) << c.what;
+    EXPECT_EQ(changed, 2 * c.blocks * c.block + c.extra_lines) << c.what;
+  }
+}
+
 }  // namespace
