@@ -12,8 +12,14 @@ for seeded random pairs, it runs ralu, `diff` and `git diff --no-index
 - the pairs, and the lines, by which each tool's report is longer than the
   minimal one (`ralu --minimal`, checked against `diff --minimal`).
 
+With --hunk-bound it also prints, for the real pairs, the fewest -U0 hunks
+that any tool could write while changing no more than 0.1% more lines than
+the minimal scripts do (from bench/hunk_bound, built beside ralu): a bound
+that shows how many hunks that much minimality allows.
+
 Usage: bench/ralu_readability.py [path/to/ralu] [--random N] [--seed S]
                                  [--max-pairs N] [--show-misplaced N]
+                                 [--skip-real] [--hunk-bound]
 """
 import argparse
 import glob
@@ -168,6 +174,22 @@ def measure(pairs, ralu, show_misplaced):
     return tallies, minimal_lines
 
 
+def hunk_bound(pairs, ralu, minimal_lines, slack=0.001):
+    """The fewest hunks a script set can have with at most minimal_lines *
+    (1 + slack) changed lines: each pair's least score, changed lines plus
+    twice the hunks, summed, bounds C + 2H from below for any tool."""
+    tool = os.path.join(os.path.dirname(ralu), "hunk_bound")
+    score = 0
+    for old, new in pairs:
+        found = run([tool, old, new]).split()
+        if found == [b"skip"]:  # too large to try: at least its minimal lines and one hunk
+            found = [sum(h[1] + h[3] for h in hunks(run([ralu, "--minimal", "-U0", old, new]))) + 2]
+        score += int(found[0])
+    allowed = int(minimal_lines * (1 + slack))
+    fewest = -(-(score - allowed) // 2)
+    print(f"fewest -U0 hunks possible within {100 * slack:.1f}% of minimal: {fewest}")
+
+
 def report(title, tallies, minimal_lines):
     print(f"\n{title}: {tallies['ralu'].pairs} pairs, {minimal_lines} changed lines when minimal")
     print(f"{'tool':6} {'placed as git':>14} {'-U0 hunks':>10} {'pairs over min':>15} "
@@ -188,13 +210,17 @@ def main():
     parser.add_argument("--max-pairs", type=int, default=0, help="limit on real pairs")
     parser.add_argument("--show-misplaced", type=int, default=0)
     parser.add_argument("--skip-real", action="store_true")
+    parser.add_argument("--hunk-bound", action="store_true")
     args = parser.parse_args()
     ralu = os.path.abspath(args.ralu)
 
     if not args.skip_real:
         pairs = real_pairs(args.max_pairs)
         if pairs:
-            report("real version pairs", *measure(pairs, ralu, args.show_misplaced))
+            tallies, minimal_lines = measure(pairs, ralu, args.show_misplaced)
+            report("real version pairs", tallies, minimal_lines)
+            if args.hunk_bound:
+                hunk_bound(pairs, ralu, minimal_lines)
         else:
             print("no two versions of a Python library found: no real pairs")
 
