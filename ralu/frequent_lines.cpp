@@ -21,23 +21,35 @@ constexpr std::size_t frequent_share = 7;
 
 enum class Kind : std::uint8_t { unpaired, frequent, ordinary };
 
-// The unpaired and frequent lines met from one line outwards, up to the
-// first ordinary line.
-struct Surroundings {
-  std::size_t unpaired = 0;
-  std::size_t frequent = 0;
-};
-
-template <typename Step>
-Surroundings look_around(const std::vector<Kind>& kinds, std::size_t from, Step step) {
-  Surroundings found;
-  std::size_t at = from;
-  for (std::size_t seen = 0; seen < look_range && step(at); ++seen) {
-    if (kinds[at] == Kind::ordinary) break;
-    ++(kinds[at] == Kind::unpaired ? found.unpaired : found.frequent);
+// Counts of unpaired and frequent lines in stretches of one input that hold
+// no ordinary line, each found in constant time.
+class Stretches {
+ public:
+  explicit Stretches(const std::vector<Kind>& kinds)
+      : unpaired_before_(kinds.size() + 1, 0),
+        next_ordinary_(kinds.size() + 1, static_cast<std::uint32_t>(kinds.size())) {
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+      unpaired_before_[i + 1] = unpaired_before_[i] + (kinds[i] == Kind::unpaired ? 1 : 0);
+    }
+    for (std::size_t i = kinds.size(); i-- > 0;) {
+      next_ordinary_[i] =
+          kinds[i] == Kind::ordinary ? static_cast<std::uint32_t>(i) : next_ordinary_[i + 1];
+    }
   }
-  return found;
-}
+
+  // The first ordinary line from `at` on, or the end.
+  std::size_t next_ordinary(std::size_t at) const { return next_ordinary_[at]; }
+
+  // Unpaired lines among [begin, end).
+  std::size_t unpaired(std::size_t begin, std::size_t end) const {
+    return unpaired_before_[end] - unpaired_before_[begin];
+  }
+
+ private:
+  // Line numbers fit 32 bits, as the engine's classes do.
+  std::vector<std::uint32_t> unpaired_before_;
+  std::vector<std::uint32_t> next_ordinary_;
+};
 
 }  // namespace
 
@@ -53,22 +65,30 @@ std::size_t mark_frequent_lines_among_changes(std::span<const std::uint32_t> ids
     return count == 0 ? Kind::unpaired : count >= frequent_count ? Kind::frequent : Kind::ordinary;
   });
 
-  // Every line is judged by what surrounds it in the input as it stands, so
-  // marks are set only once all are decided.
-  std::vector<std::size_t> marked;
-  for (std::size_t i = 0; i < ids.size(); ++i) {
+  if (std::find(kinds.begin(), kinds.end(), Kind::frequent) == kinds.end()) return 0;
+
+  // Around a frequent line, the unpaired and frequent lines up to the nearest
+  // ordinary line and no further than the look range. Marks do not change
+  // kinds, so every line is judged by the input as it stands.
+  const Stretches stretches(kinds);
+  std::size_t marked = 0;
+  std::size_t after_ordinary = 0;  // the line after the last ordinary line so far
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    if (kinds[i] == Kind::ordinary) after_ordinary = i + 1;
     if (kinds[i] != Kind::frequent) continue;
-    const Surroundings before =
-        look_around(kinds, i, [](std::size_t& at) { return at > 0 ? (--at, true) : false; });
-    const Surroundings after = look_around(
-        kinds, i, [&](std::size_t& at) { return at + 1 < kinds.size() ? (++at, true) : false; });
-    if (before.unpaired == 0 || after.unpaired == 0) continue;  // not among changes
-    const std::size_t frequent = before.frequent + after.frequent + 1;
-    if (frequent * frequent_share < before.unpaired + after.unpaired + frequent)
-      marked.push_back(i);
+    const std::size_t begin = std::max(after_ordinary, i - std::min(i, look_range));
+    const std::size_t end = std::min(stretches.next_ordinary(i + 1), i + 1 + look_range);
+    const std::size_t unpaired_before = stretches.unpaired(begin, i);
+    const std::size_t unpaired_after = stretches.unpaired(i + 1, end);
+    if (unpaired_before == 0 || unpaired_after == 0) continue;  // not among changes
+    const std::size_t around = end - begin;  // unpaired and frequent, this line included
+    const std::size_t frequent = around - unpaired_before - unpaired_after;
+    if (frequent * frequent_share < around) {
+      changed[i] = 1;
+      ++marked;
+    }
   }
-  for (const std::size_t i : marked) changed[i] = 1;
-  return marked.size();
+  return marked;
 }
 
 }  // namespace ralu
