@@ -43,12 +43,32 @@ std::ptrdiff_t cost_cap(std::size_t total_length) {
 using Pos = std::ptrdiff_t;
 
 // Snakes, the runs of equal entries the search follows, are mostly a line or
-// two long on inputs that differ much. Testing four entries at once makes the
-// loop's exit a matter of counting bits rather than a branch the processor
-// mispredicts on nearly every diagonal.
+// two long on inputs that differ much. Where two entries taken at random are
+// often equal (few distinct lines, as in "x"/"y" input), whether a snake goes
+// on is a coin toss that the processor mispredicts on nearly every diagonal;
+// testing four entries at once turns that into counting bits. Elsewhere most
+// snakes end at once, the plain loop's branch is predicted, and it is faster.
+// Both give the same runs.
 
-// How many of a[0, limit) equal b[0, limit) before the first that differs.
-Pos equal_run_forward(const std::uint32_t* a, const std::uint32_t* b, Pos limit) {
+// Whether two entries drawn at random from a and b are equal often enough
+// for the four-at-once test to pay, judged from a fixed sample of pairs.
+bool entries_often_equal(std::span<const std::uint32_t> a, std::span<const std::uint32_t> b) {
+  constexpr std::size_t samples = 256;
+  constexpr std::size_t often = samples / 8;
+  if (a.empty() || b.empty()) return false;
+  std::size_t equal = 0;
+  for (std::size_t s = 0; s < samples; ++s) {
+    // b's samples in another order than a's, so that lines the inputs share
+    // at the same places do not count as chance matches.
+    const std::size_t t = (s * 97 + 31) % samples;
+    equal += a[s * a.size() / samples] == b[t * b.size() / samples] ? 1 : 0;
+  }
+  return equal >= often;
+}
+
+// How many of a[0, limit) equal b[0, limit) before the first that differs,
+// tested four entries at a time.
+Pos equal_run_forward_wide(const std::uint32_t* a, const std::uint32_t* b, Pos limit) {
   Pos run = 0;
 #if defined(__SSE2__)
   for (; run + 4 <= limit; run += 4) {
@@ -64,8 +84,8 @@ Pos equal_run_forward(const std::uint32_t* a, const std::uint32_t* b, Pos limit)
 }
 
 // How many of a[-limit, 0) equal b[-limit, 0), counted from the end, before
-// the first that differs.
-Pos equal_run_backward(const std::uint32_t* a, const std::uint32_t* b, Pos limit) {
+// the first that differs, tested four entries at a time.
+Pos equal_run_backward_wide(const std::uint32_t* a, const std::uint32_t* b, Pos limit) {
   Pos run = 0;
 #if defined(__SSE2__)
   for (; run + 4 <= limit; run += 4) {
@@ -127,6 +147,7 @@ class EditSearch {
         old_size_(static_cast<Pos>(old_ids.size())),
         new_size_(static_cast<Pos>(new_ids.size())),
         minimal_(minimal),
+        often_equal_(entries_often_equal(old_ids, new_ids)),
         cost_cap_(cost_cap(old_ids.size() + new_ids.size())),
         // Left uninitialised: the search writes a diagonal before reading it,
         // and pages of diagonals it never reaches are never touched.
@@ -147,7 +168,13 @@ class EditSearch {
   std::int32_t& forward(Pos k) { return forward_diagonals_[k]; }
   std::int32_t& backward(Pos k) { return backward_diagonals_[k]; }
 
-  Split find_split(const Box& box);
+  Split find_split(const Box& box) {
+    return often_equal_ ? find_split_following<true>(box) : find_split_following<false>(box);
+  }
+  // The search, with snakes followed four entries at a time or one by one:
+  // chosen once for the whole search rather than on every diagonal.
+  template <bool four_at_once>
+  Split find_split_following(const Box& box);
   Split furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax);
 
   const std::uint32_t* old_;
@@ -157,6 +184,7 @@ class EditSearch {
   Pos old_size_;
   Pos new_size_;
   bool minimal_;
+  bool often_equal_;  // whether snakes are followed four entries at a time
   Pos cost_cap_;
   std::unique_ptr<std::int32_t[]> forward_;
   std::unique_ptr<std::int32_t[]> backward_;
@@ -196,7 +224,8 @@ void EditSearch::run() {
 // at a time, until the two searches meet on a diagonal: the meeting point lies
 // on a shortest path through the box. The box is not empty on either side and
 // its first and last entries differ.
-Split EditSearch::find_split(const Box& box) {
+template <bool four_at_once>
+Split EditSearch::find_split_following(const Box& box) {
   const Pos dmin = box.x0 - box.y1;  // the lowest diagonal inside the box
   const Pos dmax = box.x1 - box.y0;  // the highest
   const Pos fmid = box.x0 - box.y0;  // where the forward search starts
@@ -216,10 +245,17 @@ Split EditSearch::find_split(const Box& box) {
       const Pos from_above = forward(k + 1);  // then insert new[y]
       Pos x = from_left >= from_above ? from_left + 1 : from_above;
       Pos y = x - k;
-      const Pos forward_run =
-          equal_run_forward(old_ + x, new_ + y, std::min(box.x1 - x, box.y1 - y));
-      x += forward_run;
-      y += forward_run;
+      if constexpr (four_at_once) {
+        const Pos run =
+            equal_run_forward_wide(old_ + x, new_ + y, std::min(box.x1 - x, box.y1 - y));
+        x += run;
+        y += run;
+      } else {
+        while (x < box.x1 && y < box.y1 && old_[x] == new_[y]) {
+          ++x;
+          ++y;
+        }
+      }
       forward(k) = static_cast<std::int32_t>(x);
       if (odd && bmin <= k && k <= bmax && backward(k) <= x) return {x, y, true, true};
     }
@@ -230,10 +266,17 @@ Split EditSearch::find_split(const Box& box) {
       const Pos from_right = backward(k + 1);  // then un-delete old[x - 1]
       Pos x = from_below < from_right ? from_below : from_right - 1;
       Pos y = x - k;
-      const Pos backward_run =
-          equal_run_backward(old_ + x, new_ + y, std::min(x - box.x0, y - box.y0));
-      x -= backward_run;
-      y -= backward_run;
+      if constexpr (four_at_once) {
+        const Pos run =
+            equal_run_backward_wide(old_ + x, new_ + y, std::min(x - box.x0, y - box.y0));
+        x -= run;
+        y -= run;
+      } else {
+        while (x > box.x0 && y > box.y0 && old_[x - 1] == new_[y - 1]) {
+          --x;
+          --y;
+        }
+      }
       backward(k) = static_cast<std::int32_t>(x);
       if (!odd && fmin <= k && k <= fmax && x <= forward(k)) return {x, y, true, true};
     }
