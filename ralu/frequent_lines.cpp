@@ -65,7 +65,12 @@ std::size_t mark_frequent_lines_among_changes(std::span<const std::uint32_t> ids
     return count == 0 ? Kind::unpaired : count >= frequent_count ? Kind::frequent : Kind::ordinary;
   });
 
-  if (std::find(kinds.begin(), kinds.end(), Kind::frequent) == kinds.end()) return 0;
+  // Nothing to mark without both kinds, as in inputs of unique lines or of
+  // a small vocabulary.
+  if (std::find(kinds.begin(), kinds.end(), Kind::frequent) == kinds.end() ||
+      std::find(kinds.begin(), kinds.end(), Kind::unpaired) == kinds.end()) {
+    return 0;
+  }
 
   // Around a frequent line, the unpaired and frequent lines up to the nearest
   // ordinary line and no further than the look range. Marks do not change
