@@ -59,18 +59,20 @@ std::size_t mark_frequent_lines_among_changes(std::span<const std::uint32_t> ids
                                               std::span<std::uint8_t> changed) {
   const auto root = static_cast<std::uint32_t>(std::sqrt(static_cast<double>(other_size)));
   const std::uint32_t frequent_count = std::max(min_frequent_count, root);
+  // Nothing to mark without both kinds, as in inputs of unique lines or of
+  // a small vocabulary: a first pass finds out without storing anything.
+  bool any_unpaired = false, any_frequent = false;
+  for (const std::uint32_t id : ids) {
+    any_unpaired |= count_in_other[id] == 0;
+    any_frequent |= count_in_other[id] >= frequent_count;
+  }
+  if (!any_unpaired || !any_frequent) return 0;
+
   std::vector<Kind> kinds(ids.size());
   std::transform(ids.begin(), ids.end(), kinds.begin(), [&](std::uint32_t id) {
     const std::uint32_t count = count_in_other[id];
     return count == 0 ? Kind::unpaired : count >= frequent_count ? Kind::frequent : Kind::ordinary;
   });
-
-  // Nothing to mark without both kinds, as in inputs of unique lines or of
-  // a small vocabulary.
-  if (std::find(kinds.begin(), kinds.end(), Kind::frequent) == kinds.end() ||
-      std::find(kinds.begin(), kinds.end(), Kind::unpaired) == kinds.end()) {
-    return 0;
-  }
 
   // Around a frequent line, the unpaired and frequent lines up to the nearest
   // ordinary line and no further than the look range. Marks do not change
