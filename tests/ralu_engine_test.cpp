@@ -15,6 +15,7 @@
 #include "ralu/classes.h"
 #include "ralu/edit_script.h"
 #include "ralu/edit_search.h"
+#include "ralu/frequent_lines.h"
 #include "ralu/hunks.h"
 #include "ralu/lines.h"
 #include "ralu/unified.h"
@@ -183,6 +184,39 @@ void marks_of_script(const ralu::EditScript& script, Marks& old_marks, Marks& ne
     std::fill(new_marks.begin() + static_cast<std::ptrdiff_t>(group.new_begin),
               new_marks.begin() + static_cast<std::ptrdiff_t>(group.new_end), 1);
   }
+}
+
+// Which lines of an input are marked, given each line's kind as a letter:
+// 'u' occurs nowhere in the other input, 'f' often, 'o' once.
+std::string frequent_marks(const std::string& kinds) {
+  const std::vector<std::uint32_t> count_in_other = {0, 100, 1};  // by class: u, f, o
+  std::vector<std::uint32_t> ids;
+  for (const char kind : kinds) ids.push_back(kind == 'u' ? 0 : kind == 'f' ? 1 : 2);
+  std::vector<std::uint8_t> changed(ids.size(), 0);
+  ralu::mark_frequent_lines_among_changes(ids, count_in_other, 100, changed);
+  std::string marks;
+  for (const std::uint8_t mark : changed) marks += mark != 0 ? 'x' : '.';
+  return marks;
+}
+
+TEST(RaluFrequentLines, MarkedOnlyAmongEnoughUnpairedLinesOnBothSides) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"uuuufuuuu", "....x...."},
+      {"uuuuffuuuuuuuuuuu", "....xx..........."},    // 2 of 17 is under a seventh
+      {"uuuffuuu", "........"},                      // 2 of 8 is not
+      {"ofuuuuuuuu", ".........."},                  // nothing unpaired before it
+      {"fuuuuuuuu", "........."},                    // nor at the start
+      {"uuuuuuuuofuuuuuuuu", ".................."},  // an ordinary line bounds the look
+      {"uuuuuuuuoouuuuuuuu", ".................."},  // only frequent lines are marked
+  };
+  for (const auto& [kinds, marks] : cases) EXPECT_EQ(frequent_marks(kinds), marks) << kinds;
+  // Lines beyond 100 on each side are not looked at: counted, the 400
+  // frequent lines there would outweigh the 200 unpaired ones.
+  const std::string frequent_run(200, 'f'), unpaired_run(100, 'u');
+  const std::string wide = frequent_run + unpaired_run + "f" + unpaired_run + frequent_run;
+  std::string marked(wide.size(), '.');
+  marked[300] = 'x';
+  EXPECT_EQ(frequent_marks(wide), marked);
 }
 
 TEST(RaluChanges, LinesOfOneInputOnlyAndCommonEndsAreHandledExactly) {
