@@ -10,10 +10,6 @@
 
 namespace platform {
 
-// Reads a whole file by its path, without newline translation; a directory is
-// a failure.
-ReadOutcome read_whole_file_at(const char* path);
-
 enum class PathKind {
   absent,     // the system says there is no such file
   directory,  // a folder

@@ -15,30 +15,51 @@ bool starts_like_c_function(std::string_view line) {
          first == '$';
 }
 
-std::string_view without_line_end(std::string_view line) {
-  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-  return line;
-}
-
 }  // namespace
 
-FunctionLineFinder::FunctionLineFinder(const LineTable& old_lines, bool c_function,
-                                       std::vector<std::unique_ptr<platform::LinePattern>> patterns)
-    : lines_(old_lines), c_function_(c_function), patterns_(std::move(patterns)) {}
+FunctionLineFinder::FunctionLineFinder(std::string_view old_text, bool c_function,
+                                       std::vector<std::unique_ptr<platform::LinePattern>> patterns,
+                                       bool strip_trailing_cr)
+    : text_(old_text),
+      cursor_(old_text),
+      c_function_(c_function),
+      strip_trailing_cr_(strip_trailing_cr),
+      patterns_(std::move(patterns)) {}
+
+std::size_t FunctionLineFinder::start_of(std::size_t line) {
+  if (line == 0) return 0;
+  const std::string_view previous = cursor_.line(line - 1);
+  return static_cast<std::size_t>(previous.data() - text_.data()) + previous.size();
+}
 
 std::string_view FunctionLineFinder::before(std::size_t begin) {
   if (begin < searched_) {  // out of order: start over
     searched_ = 0;
+    searched_end_ = 0;
     found_.reset();
   }
-  for (std::size_t i = begin; i > searched_; --i) {
-    if (matches(without_line_end(lines_.line(i - 1)))) {
-      found_ = i - 1;
+  const std::size_t end = start_of(begin);
+  // Each line ends in a line feed just before where the next one starts.
+  for (std::size_t at = end; at > searched_end_;) {
+    const std::size_t feed = at >= 2 ? text_.rfind('\n', at - 2) : std::string_view::npos;
+    const std::size_t start = feed == std::string_view::npos ? 0 : feed + 1;
+    const std::string_view line = content(text_.substr(start, at - start));
+    if (matches(line)) {
+      found_ = line;
       break;
     }
+    at = start;
   }
   searched_ = begin;
+  searched_end_ = end;
   return found_ ? shown(*found_) : std::string_view();
+}
+
+std::string_view FunctionLineFinder::content(std::string_view line) const {
+  if (line.empty() || line.back() != '\n') return line;
+  line.remove_suffix(1);
+  if (strip_trailing_cr_ && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
 }
 
 bool FunctionLineFinder::matches(std::string_view line) const {
@@ -49,8 +70,8 @@ bool FunctionLineFinder::matches(std::string_view line) const {
   return false;
 }
 
-std::string_view FunctionLineFinder::shown(std::size_t index) const {
-  std::string_view text = without_line_end(lines_.line(index)).substr(0, max_shown);
+std::string_view FunctionLineFinder::shown(std::string_view line) const {
+  std::string_view text = line.substr(0, max_shown);
   while (!text.empty() && (is_white_space(text.back()) || text.back() == '\n')) {
     text.remove_suffix(1);
   }

@@ -41,21 +41,6 @@ void for_each_line_feed(std::string_view bytes, Visit visit) {
   }
 }
 
-// How many line feeds bytes holds. The inner loop's sum fits a byte, which
-// lets the compiler count 16 or 32 bytes an instruction.
-std::size_t count_line_feeds(std::string_view bytes) {
-  constexpr std::size_t chunk = 255;
-  std::size_t count = 0;
-  while (!bytes.empty()) {
-    const std::size_t length = std::min(bytes.size(), chunk);
-    unsigned char feeds = 0;
-    for (std::size_t i = 0; i < length; ++i) feeds += bytes[i] == '\n' ? 1 : 0;
-    count += feeds;
-    bytes.remove_prefix(length);
-  }
-  return count;
-}
-
 // Where the count-th line feed from `from` on ends, which must exist; `from`
 // itself when count is 0.
 std::size_t past_line_feeds(std::string_view bytes, std::size_t from, std::size_t count) {
@@ -96,6 +81,21 @@ void find_line_starts(std::string_view bytes, std::vector<Offset>& starts) {
 constexpr std::size_t skip_block = 4096;
 
 }  // namespace
+
+// The inner loop's sum fits a byte, which lets the compiler count 16 or 32
+// bytes an instruction.
+std::size_t count_line_feeds(std::string_view bytes) {
+  constexpr std::size_t chunk = 255;
+  std::size_t count = 0;
+  while (!bytes.empty()) {
+    const std::size_t length = std::min(bytes.size(), chunk);
+    unsigned char feeds = 0;
+    for (std::size_t i = 0; i < length; ++i) feeds += bytes[i] == '\n' ? 1 : 0;
+    count += feeds;
+    bytes.remove_prefix(length);
+  }
+  return count;
+}
 
 std::size_t count_lines(std::string_view bytes) {
   return count_line_feeds(bytes) + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);

@@ -16,6 +16,9 @@ namespace ralu {
 // many lines one input may have.
 inline constexpr std::size_t max_lines = (std::size_t{1} << 31) - 2;
 
+// How many line feeds bytes holds.
+std::size_t count_line_feeds(std::string_view bytes);
+
 // How many lines bytes holds: its line feeds, and one more for a last line
 // without one.
 std::size_t count_lines(std::string_view bytes);

@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,10 +28,12 @@
 #include "ralu/edit_script.h"
 #include "ralu/function_line.h"
 #include "ralu/hunks.h"
+#include "ralu/inputs.h"
 #include "ralu/line_keys.h"
 #include "ralu/lines.h"
 #include "ralu/name_quoting.h"
 #include "ralu/options.h"
+#include "ralu/trouble.h"
 #include "ralu/unified.h"
 
 namespace common {
@@ -80,22 +84,16 @@ std::FILE* errfp = nullptr;
 
 namespace {
 
-using common::errmsg;
+using ralu::exit_different;
+using ralu::exit_same;
+using ralu::exit_trouble;
+using ralu::fail;
+using ralu::fail_usage;
 
-constexpr int exit_same = 0;
-constexpr int exit_different = 1;
-constexpr int exit_trouble = 2;
-
-[[noreturn]] void fail(const char* subject, const char* reason) {
-  errmsg("%s: %s: %s\n", common::cmd_name, subject, reason);
-  std::exit(exit_trouble);
-}
-
-// A mistake on the command line: one line, with the way to the help.
-[[noreturn]] void fail_usage(const std::string& what) {
-  errmsg("%s: %s; try '%s --help'\n", common::cmd_name, what.c_str(), common::cmd_name);
-  std::exit(exit_trouble);
-}
+// Equal lines kept around the middles beyond the context: as many as the
+// engine gives back to compaction, so that it finds the same script as on the
+// whole inputs.
+constexpr std::uint64_t engine_margin = 100;
 
 [[noreturn]] void exit_after_output(int status) {
   common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
@@ -132,77 +130,13 @@ class StandardOutput : public ralu::OutputSink {
   int error_ = 0;
 };
 
-// One of the two inputs: what was named, what is read, and how it is shown.
-struct Input {
-  std::string path;                 // what is opened: the name, or a file inside a named directory
-  platform::FileContents contents;  // empty, with the epoch's time, for a file missing under -N
-};
-
-bool is_standard_input(const std::string& name) { return name == "-"; }
-
-// The paths the two names stand for: a directory beside a file stands for the
-// file of that name inside it.
-std::array<std::string, 2> resolve_paths(const std::vector<std::string>& names) {
-  std::array<std::string, 2> paths{names[0], names[1]};
-  std::array<bool, 2> directory{};
-  for (std::size_t i = 0; i < 2; ++i) {
-    directory[i] = !is_standard_input(names[i]) &&
-                   platform::path_kind(names[i].c_str()) == platform::PathKind::directory;
-  }
-  if (directory[0] && directory[1]) {
-    fail_usage("'" + names[0] + "' and '" + names[1] +
-               "' are both directories, and ralu compares files");
-  }
-  for (std::size_t i = 0; i < 2; ++i) {
-    if (!directory[i]) continue;
-    const std::string& other = names[1 - i];
-    if (is_standard_input(other)) fail_usage("cannot compare '-' to a directory");
-    paths[i] = platform::path_in_directory(names[i], other);
-  }
-  return paths;
-}
-
-std::array<Input, 2> load_inputs(const std::vector<std::string>& names, bool new_file) {
-  const std::array<std::string, 2> paths = resolve_paths(names);
-  std::array<bool, 2> absent{};
-  for (std::size_t i = 0; i < 2; ++i) {
-    absent[i] = new_file && !is_standard_input(paths[i]) &&
-                platform::path_kind(paths[i].c_str()) == platform::PathKind::absent;
-  }
-  // Under -N one file may be missing, not both.
-  if (absent[0] && absent[1]) absent = {false, false};
-
-  std::array<Input, 2> inputs;
-  for (std::size_t i = 0; i < 2; ++i) {
-    Input& input = inputs[i];
-    input.path = paths[i];
-    if (absent[i]) {
-      input.contents.modified = platform::epoch_local_time();
-      continue;
-    }
-    // Standard input can be read only once; named twice, it is one input.
-    if (i == 1 && is_standard_input(paths[0]) && is_standard_input(paths[1])) {
-      input.contents = inputs[0].contents;
-      continue;
-    }
-    platform::ReadOutcome outcome = is_standard_input(input.path)
-                                        ? platform::read_standard_input()
-                                        : platform::read_whole_file_at(input.path.c_str());
-    if (!outcome.contents) fail(input.path.c_str(), outcome.failure.c_str());
-    input.contents = std::move(*outcome.contents);
-  }
-  return inputs;
-}
-
 // Only an input of that many bytes can have that many lines.
-void check_line_count(const Input& input) {
-  const std::string& bytes = input.contents.bytes;
+void check_line_count(const ralu::InputText& input) {
+  const std::string_view bytes = input.window;
   if (bytes.size() > ralu::max_lines && ralu::count_lines(bytes) > ralu::max_lines) {
     fail(input.path.c_str(), "too many lines");
   }
 }
-
-bool holds_nul(const std::string& bytes) { return bytes.find('\0') != std::string::npos; }
 
 bool colour_wanted(ralu::ColorWhen when) {
   if (when != ralu::ColorWhen::automatic) return when == ralu::ColorWhen::always;
@@ -233,20 +167,19 @@ std::vector<std::unique_ptr<platform::LinePattern>> compile_patterns(
 // status.
 class Comparison {
  public:
-  Comparison(const ralu::Options& options, std::array<Input, 2> inputs)
+  Comparison(const ralu::Options& options, ralu::Inputs inputs)
       : options_(options), inputs_(std::move(inputs)) {
     for (std::size_t i = 0; i < 2; ++i) {
       const bool labelled = i < options.labels.size();
-      plain_names_[i] = labelled ? options.labels[i] : inputs_[i].path;
-      header_names_[i] = labelled ? options.labels[i] : ralu::quote_name(inputs_[i].path);
+      const std::string& path = inputs_.texts[i].path;
+      plain_names_[i] = labelled ? options.labels[i] : path;
+      header_names_[i] = labelled ? options.labels[i] : ralu::quote_name(path);
     }
   }
 
   int run(std::vector<std::unique_ptr<platform::LinePattern>> patterns) {
-    std::string& old_bytes = inputs_[0].contents.bytes;
-    std::string& new_bytes = inputs_[1].contents.bytes;
-    if (old_bytes == new_bytes) return same();
-    if (!options_.text && (holds_nul(old_bytes) || holds_nul(new_bytes))) {
+    if (inputs_.identical) return same();
+    if (inputs_.binary) {
       return say_different(options_.brief ? "Files %s and %s differ\n"
                                           : "Binary files %s and %s differ\n");
     }
@@ -255,12 +188,20 @@ class Comparison {
         matching.needs_keys() || matching.strip_trailing_cr || options_.ignore_blank_lines;
     if (options_.brief && !ignores_some_changes) return say_different("Files %s and %s differ\n");
 
+    const ralu::InputText& old_input = inputs_.texts[0];
+    const ralu::InputText& new_input = inputs_.texts[1];
+    check_line_count(old_input);
+    check_line_count(new_input);
+    std::string_view old_bytes = old_input.window;
+    std::string_view new_bytes = new_input.window;
+    std::string old_stripped;
+    std::string new_stripped;
     if (matching.strip_trailing_cr) {
-      old_bytes = ralu::strip_trailing_cr(std::move(old_bytes));
-      new_bytes = ralu::strip_trailing_cr(std::move(new_bytes));
+      old_stripped = ralu::strip_trailing_cr(std::string(old_bytes));
+      new_stripped = ralu::strip_trailing_cr(std::string(new_bytes));
+      old_bytes = old_stripped;
+      new_bytes = new_stripped;
     }
-    check_line_count(inputs_[0]);
-    check_line_count(inputs_[1]);
     // The search runs on the lines' keys when the options ignore something in
     // them; the report shows the lines themselves.
     std::string old_keys;
@@ -281,17 +222,18 @@ class Comparison {
     if (!ralu::HunkWalker(script, options_.context, blank_groups).next()) return same();
     if (options_.brief) return say_different("Files %s and %s differ\n");
 
-    std::optional<ralu::LineTable> old_lines;
     std::optional<ralu::FunctionLineFinder> function_lines;
     if (options_.show_c_function || !patterns.empty()) {
-      old_lines.emplace(old_bytes);
-      function_lines.emplace(*old_lines, options_.show_c_function, std::move(patterns));
+      function_lines.emplace(old_input.from_start, options_.show_c_function, std::move(patterns),
+                             matching.strip_trailing_cr);
     }
     const ralu::Palette palette;
     ralu::ReportStyle style;
     style.palette = colour_wanted(options_.color) ? &palette : nullptr;
     style.function_lines = function_lines ? &*function_lines : nullptr;
     style.blank_groups = blank_groups;
+    style.old_first_line = old_input.first_line;
+    style.new_first_line = new_input.first_line;
     StandardOutput out;
     ralu::write_unified(out, header_label(0), header_label(1), old_bytes, new_bytes, script,
                         options_.context, style);
@@ -318,18 +260,28 @@ class Comparison {
   // A label stands alone; a name is followed by the file's time.
   ralu::FileLabel header_label(std::size_t i) const {
     if (i < options_.labels.size()) return {header_names_[i], std::nullopt};
-    return {header_names_[i], inputs_[i].contents.modified};
+    return {header_names_[i], inputs_.texts[i].modified};
   }
 
   const ralu::Options& options_;
-  std::array<Input, 2> inputs_;
+  ralu::Inputs inputs_;
   std::array<std::string, 2> plain_names_;
   std::array<std::string, 2> header_names_;
 };
 
-}  // namespace
+// What the comparison needs of the inputs: the lines around the changes that
+// the engine and the report look at, and, for the function lines, everything
+// before them.
+ralu::InputRequest input_request(const ralu::Options& options) {
+  ralu::InputRequest request;
+  request.new_file = options.new_file;
+  request.margin_lines = engine_margin + options.context;
+  request.old_from_start = options.show_c_function || !options.function_patterns.empty();
+  request.look_for_nul = !options.text;
+  return request;
+}
 
-int main(int argc, char** argv) {
+int compare(int argc, char** argv) {
   platform::binary_standard_output();  // the report's lines keep their own ends
   const ralu::ParsedCommandLine parsed = ralu::parse_command_line(
       std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)));
@@ -341,6 +293,20 @@ int main(int argc, char** argv) {
   std::vector<std::unique_ptr<platform::LinePattern>> patterns =
       compile_patterns(options.function_patterns);
 
-  Comparison comparison(options, load_inputs(options.names, options.new_file));
+  Comparison comparison(options, ralu::read_inputs(options.names, input_request(options)));
   return comparison.run(std::move(patterns));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ralu::end_quietly_when_memory_runs_out();
+  try {
+    return compare(argc, argv);
+  } catch (const std::bad_alloc&) {
+    ralu::fail_memory_exhausted();
+  } catch (const std::length_error&) {
+    // A size beyond what a container can hold: memory, again.
+    ralu::fail_memory_exhausted();
+  }
 }

@@ -110,10 +110,11 @@ void write_label(ReportWriter& out, std::string_view marker, const FileLabel& la
 }
 
 // A hunk's range as "first,count", 1-based, with ",count" left out when it is
-// 1; an empty range names the line before it.
-void write_range(ReportWriter& out, std::size_t begin, std::size_t end) {
+// 1; an empty range names the line before it. The text's first line is line
+// first_line of its input.
+void write_range(ReportWriter& out, std::size_t begin, std::size_t end, std::size_t first_line) {
   const std::size_t count = end - begin;
-  out.put_number(count == 0 ? begin : begin + 1);
+  out.put_number(first_line + (count == 0 ? begin : begin + 1));
   if (count != 1) {
     out.put(',');
     out.put_number(count);
@@ -127,13 +128,15 @@ void write_range(ReportWriter& out, std::size_t begin, std::size_t end) {
 void write_hunk_header(ReportWriter& out, const Hunk& hunk, const ReportStyle& style) {
   if (out.palette() != nullptr) out.put(out.palette()->hunk);
   out.put("@@ -");
-  write_range(out, hunk.old_begin, hunk.old_end);
+  write_range(out, hunk.old_begin, hunk.old_end, style.old_first_line);
   out.put(" +");
-  write_range(out, hunk.new_begin, hunk.new_end);
+  write_range(out, hunk.new_begin, hunk.new_end, style.new_first_line);
   out.put(" @@");
   if (out.palette() != nullptr) out.put(out.palette()->reset);
   if (style.function_lines != nullptr) {
-    if (const std::string_view text = style.function_lines->before(hunk.old_begin); !text.empty()) {
+    if (const std::string_view text =
+            style.function_lines->before(style.old_first_line + hunk.old_begin);
+        !text.empty()) {
       out.put(' ');
       out.put(text);
     }

@@ -53,6 +53,10 @@ struct ReportStyle {
   // Under -B, one flag a group of the script: 1 when the group only deletes
   // or inserts blank lines (see HunkWalker); empty otherwise.
   std::span<const std::uint8_t> blank_groups;
+  // The line numbers, counted from 0, of the first lines of the texts given:
+  // hunks are numbered as lines of the whole inputs.
+  std::size_t old_first_line = 0;
+  std::size_t new_first_line = 0;
 };
 
 // A time as the header shows it: "2024-03-05 14:07:09.123456789 +0900".

@@ -1,5 +1,10 @@
-// Reading whole files and their modification times on POSIX systems.
+// Reading ralu's inputs on POSIX systems: regular files by offset and by
+// read-only mappings, anything else to its end, and modification times.
+#include "platform/input_file.h"
+
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,16 +12,15 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
+#include "platform/mapping_guard.h"
 #include "platform/operands.h"
 #include "platform/platform.h"
-#include "platform/posix/descriptor.h"
 
 namespace platform {
 
 namespace {
-
-using posix::Descriptor;
 
 // Reads grow the buffer by at least this much when the size is not known in
 // advance (pipes, terminals) or turns out too small (a growing file).
@@ -63,22 +67,152 @@ int read_to_end(int fd, std::size_t expected_size, std::string& bytes) {
   return 0;
 }
 
+// A bus error inside a guarded mapping means its file lost the bytes being
+// read: say so and exit. Any other is a fault of the program, and the
+// default action takes it.
+void on_bus_error(int signal, siginfo_t* info, void* /*context*/) {
+  if (const std::string* message = mapping_guard::message_for(info->si_addr)) {
+    const ssize_t ignored = ::write(STDERR_FILENO, message->data(), message->size());
+    static_cast<void>(ignored);
+    ::_exit(mapping_guard::status());
+  }
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+long page_size() {
+  static const long size = ::sysconf(_SC_PAGESIZE);
+  return size;
+}
+
+int fd_of(std::intptr_t handle) { return static_cast<int>(handle); }
+
 }  // namespace
 
-ReadOutcome read_whole_file_at(const char* path) {
-  const Descriptor file(::open(path, O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return failure(errno);
-  struct stat status {};
-  if (::fstat(file.get(), &status) != 0) return failure(errno);
-  if (S_ISDIR(status.st_mode)) return failure(EISDIR);
+void mapping_guard::install_handler() {
+  static const bool installed = [] {
+    struct sigaction action {};
+    action.sa_sigaction = on_bus_error;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    return ::sigaction(SIGBUS, &action, nullptr) == 0;
+  }();
+  static_cast<void>(installed);
+}
 
-  FileContents contents{{}, local_time(status.st_mtim)};
-  const std::size_t expected =
-      S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0;
-  if (const int error = read_to_end(file.get(), expected, contents.bytes); error != 0) {
+void set_mapping_fault_status(int status) { mapping_guard::set_status(status); }
+
+void MappedBytes::release() {
+  mapping_guard::remove(guard_);
+  guard_ = -1;
+  if (base_ != nullptr) ::munmap(base_, base_length_);
+  base_ = nullptr;
+  base_length_ = 0;
+  start_ = nullptr;
+  length_ = 0;
+  fault_message_.reset();
+}
+
+MappedBytes::~MappedBytes() { release(); }
+
+MappedBytes::MappedBytes(MappedBytes&& other) noexcept
+    : base_(std::exchange(other.base_, nullptr)),
+      base_length_(std::exchange(other.base_length_, 0)),
+      start_(std::exchange(other.start_, nullptr)),
+      length_(std::exchange(other.length_, 0)),
+      fault_message_(std::move(other.fault_message_)),
+      guard_(std::exchange(other.guard_, -1)) {}
+
+MappedBytes& MappedBytes::operator=(MappedBytes&& other) noexcept {
+  if (this != &other) {
+    release();
+    base_ = std::exchange(other.base_, nullptr);
+    base_length_ = std::exchange(other.base_length_, 0);
+    start_ = std::exchange(other.start_, nullptr);
+    length_ = std::exchange(other.length_, 0);
+    fault_message_ = std::move(other.fault_message_);
+    guard_ = std::exchange(other.guard_, -1);
+  }
+  return *this;
+}
+
+std::optional<InputFile> InputFile::open(const char* path, std::string& failure) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  struct stat status {};
+  int error = ::fstat(fd, &status) != 0 ? errno : 0;
+  if (error == 0 && S_ISDIR(status.st_mode)) error = EISDIR;
+  if (error != 0) {
+    ::close(fd);
+    failure = std::strerror(error);
+    return std::nullopt;
+  }
+  const bool regular = S_ISREG(status.st_mode);
+  return InputFile(fd, regular, regular ? static_cast<std::uint64_t>(status.st_size) : 0,
+                   local_time(status.st_mtim));
+}
+
+InputFile::~InputFile() {
+  if (handle_ >= 0) ::close(fd_of(handle_));
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)),
+      regular_(other.regular_),
+      size_(other.size_),
+      modified_(other.modified_) {}
+
+std::int64_t InputFile::read_at(std::uint64_t offset, std::span<char> into,
+                                std::string& failure) const {
+  std::size_t filled = 0;
+  while (filled < into.size()) {
+    const ssize_t count = ::pread(fd_of(handle_), into.data() + filled, into.size() - filled,
+                                  static_cast<off_t>(offset + filled));
+    if (count == 0) break;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      failure = std::strerror(errno);
+      return -1;
+    }
+    filled += static_cast<std::size_t>(count);
+  }
+  return static_cast<std::int64_t>(filled);
+}
+
+InputFile::Mapping InputFile::map(std::uint64_t offset, std::size_t length,
+                                  std::string fault_message) const {
+  MappedBytes mapped;
+  if (length == 0) return {std::move(mapped), {}};
+  const auto page = static_cast<std::uint64_t>(page_size());
+  const std::uint64_t aligned = offset / page * page;
+  const std::size_t skip = static_cast<std::size_t>(offset - aligned);
+  void* base = ::mmap(nullptr, length + skip, PROT_READ, MAP_PRIVATE, fd_of(handle_),
+                      static_cast<off_t>(aligned));
+  if (base == MAP_FAILED) return {std::nullopt, std::strerror(errno), errno == ENOMEM};
+  mapped.base_ = base;
+  mapped.base_length_ = length + skip;
+  mapped.start_ = static_cast<const char*>(base) + skip;
+  mapped.length_ = length;
+  mapped.fault_message_ = std::make_unique<std::string>(std::move(fault_message));
+  mapped.guard_ = mapping_guard::add(base, length + skip, mapped.fault_message_.get());
+  return {std::move(mapped), {}};
+}
+
+ReadOutcome InputFile::read_to_end() const {
+  FileContents contents{{}, modified_};
+  if (const int error = platform::read_to_end(fd_of(handle_), 0, contents.bytes); error != 0) {
     return failure(error);
   }
   return ReadOutcome{std::move(contents), {}};
+}
+
+std::optional<std::uint64_t> InputFile::size_now() const {
+  struct stat status {};
+  if (::fstat(fd_of(handle_), &status) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(status.st_size);
 }
 
 LocalTime epoch_local_time() { return local_time(timespec{}); }

@@ -1,7 +1,10 @@
-// Reading whole files and their modification times on Windows. Files are read
-// through the C runtime's descriptors in binary mode, so no newline
-// translation happens and failures are told in the runtime's words, as on
-// POSIX systems; times come from the system, in its 100 ns ticks.
+// Reading ralu's inputs on Windows: regular files by offset and through
+// read-only file mappings, anything else to its end through the C runtime's
+// descriptors in binary mode, so no newline translation happens and failures
+// are told in the runtime's words, as on POSIX systems; times come from the
+// system, in its 100 ns ticks.
+#include "platform/input_file.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -11,9 +14,12 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
+#include "platform/mapping_guard.h"
 #include "platform/operands.h"
 #include "platform/platform.h"
+#include "platform/windows/win32.h"
 
 namespace platform {
 
@@ -91,44 +97,175 @@ std::size_t expected_size(int fd) {
   return static_cast<std::size_t>(size.QuadPart);
 }
 
-// Closes a C runtime descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::_close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
+HANDLE handle_of(std::intptr_t fd) {
+  return reinterpret_cast<HANDLE>(::_get_osfhandle(static_cast<int>(fd)));
+}
 
- private:
-  int fd_;
-};
+// An in-page error inside a guarded mapping means its file lost the bytes
+// being read (or the disk failed): say so and exit. Any other exception is
+// left to whoever handles it next.
+LONG CALLBACK on_exception(EXCEPTION_POINTERS* exception) {
+  const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+  if (record.ExceptionCode != EXCEPTION_IN_PAGE_ERROR || record.NumberParameters < 2) {
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  const auto* address = reinterpret_cast<const void*>(record.ExceptionInformation[1]);
+  const std::string* message = mapping_guard::message_for(address);
+  if (message == nullptr) return EXCEPTION_CONTINUE_SEARCH;
+  DWORD written = 0;
+  ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), message->data(),
+              static_cast<DWORD>(message->size()), &written, nullptr);
+  ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(mapping_guard::status()));
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+std::uint64_t allocation_granularity() {
+  SYSTEM_INFO info{};
+  ::GetSystemInfo(&info);
+  return info.dwAllocationGranularity;
+}
 
 }  // namespace
 
-// Names are paths as they stand.
-ReadOutcome read_whole_file_at(const char* path) {
+void mapping_guard::install_handler() {
+  static const bool installed = ::AddVectoredExceptionHandler(1, on_exception) != nullptr;
+  static_cast<void>(installed);
+}
+
+void set_mapping_fault_status(int status) { mapping_guard::set_status(status); }
+
+void MappedBytes::release() {
+  mapping_guard::remove(guard_);
+  guard_ = -1;
+  if (base_ != nullptr) ::UnmapViewOfFile(base_);
+  base_ = nullptr;
+  base_length_ = 0;
+  start_ = nullptr;
+  length_ = 0;
+  fault_message_.reset();
+}
+
+MappedBytes::~MappedBytes() { release(); }
+
+MappedBytes::MappedBytes(MappedBytes&& other) noexcept
+    : base_(std::exchange(other.base_, nullptr)),
+      base_length_(std::exchange(other.base_length_, 0)),
+      start_(std::exchange(other.start_, nullptr)),
+      length_(std::exchange(other.length_, 0)),
+      fault_message_(std::move(other.fault_message_)),
+      guard_(std::exchange(other.guard_, -1)) {}
+
+MappedBytes& MappedBytes::operator=(MappedBytes&& other) noexcept {
+  if (this != &other) {
+    release();
+    base_ = std::exchange(other.base_, nullptr);
+    base_length_ = std::exchange(other.base_length_, 0);
+    start_ = std::exchange(other.start_, nullptr);
+    length_ = std::exchange(other.length_, 0);
+    fault_message_ = std::move(other.fault_message_);
+    guard_ = std::exchange(other.guard_, -1);
+  }
+  return *this;
+}
+
+// Names are paths as they stand. Files are opened through the C runtime, so
+// that failures are told in its words, as on POSIX systems.
+std::optional<InputFile> InputFile::open(const char* path, std::string& failure) {
   // The runtime refuses to open a directory with "Permission denied"; say
   // what it is instead.
   const DWORD attributes = ::GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return failure(EISDIR);
+    failure = std::strerror(EISDIR);
+    return std::nullopt;
   }
-  const Descriptor file(::_open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT));
-  if (file.get() < 0) return failure(errno);
+  const int fd = ::_open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) {
+    failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  const HANDLE handle = handle_of(fd);
   FILETIME modified{};
-  if (!::GetFileTime(reinterpret_cast<HANDLE>(::_get_osfhandle(file.get())), nullptr, nullptr,
-                     &modified)) {
-    return failure(EIO);
+  if (!::GetFileTime(handle, nullptr, nullptr, &modified)) {
+    ::GetSystemTimeAsFileTime(&modified);  // a device or a pipe has no time of its own
   }
-  FileContents contents{{}, local_time(modified)};
-  if (const int error = read_to_end(file.get(), expected_size(file.get()), contents.bytes);
+  LARGE_INTEGER size{};
+  const bool regular = ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileSizeEx(handle, &size);
+  return InputFile(fd, regular, regular ? static_cast<std::uint64_t>(size.QuadPart) : 0,
+                   local_time(modified));
+}
+
+InputFile::~InputFile() {
+  if (handle_ >= 0) ::_close(static_cast<int>(handle_));
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)),
+      regular_(other.regular_),
+      size_(other.size_),
+      modified_(other.modified_) {}
+
+std::int64_t InputFile::read_at(std::uint64_t offset, std::span<char> into,
+                                std::string& failure) const {
+  std::size_t filled = 0;
+  while (filled < into.size()) {
+    OVERLAPPED at{};
+    const std::uint64_t position = offset + filled;
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    const auto wanted = static_cast<DWORD>(std::min(into.size() - filled, max_read));
+    DWORD count = 0;
+    if (!::ReadFile(handle_of(handle_), into.data() + filled, wanted, &count, &at)) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_HANDLE_EOF) break;
+      failure = win32::system_message(error);
+      return -1;
+    }
+    if (count == 0) break;
+    filled += count;
+  }
+  return static_cast<std::int64_t>(filled);
+}
+
+InputFile::Mapping InputFile::map(std::uint64_t offset, std::size_t length,
+                                  std::string fault_message) const {
+  MappedBytes mapped;
+  if (length == 0) return {std::move(mapped), {}};
+  static const std::uint64_t granularity = allocation_granularity();
+  const std::uint64_t aligned = offset / granularity * granularity;
+  const auto skip = static_cast<std::size_t>(offset - aligned);
+  const win32::Handle mapping(
+      ::CreateFileMappingA(handle_of(handle_), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  void* base = mapping.valid() ? ::MapViewOfFile(mapping.get(), FILE_MAP_READ,
+                                                 static_cast<DWORD>(aligned >> 32),
+                                                 static_cast<DWORD>(aligned), length + skip)
+                               : nullptr;
+  if (base == nullptr) {
+    const DWORD error = ::GetLastError();
+    return {std::nullopt, win32::system_message(error),
+            error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_COMMITMENT_LIMIT};
+  }
+  mapped.base_ = base;
+  mapped.base_length_ = length + skip;
+  mapped.start_ = static_cast<const char*>(base) + skip;
+  mapped.length_ = length;
+  mapped.fault_message_ = std::make_unique<std::string>(std::move(fault_message));
+  mapped.guard_ = mapping_guard::add(base, length + skip, mapped.fault_message_.get());
+  return {std::move(mapped), {}};
+}
+
+ReadOutcome InputFile::read_to_end() const {
+  FileContents contents{{}, modified_};
+  if (const int error = platform::read_to_end(static_cast<int>(handle_), 0, contents.bytes);
       error != 0) {
     return failure(error);
   }
   return ReadOutcome{std::move(contents), {}};
+}
+
+std::optional<std::uint64_t> InputFile::size_now() const {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(handle_of(handle_), &size)) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 LocalTime epoch_local_time() {

@@ -1,0 +1,97 @@
+// Reading an input of ralu by offset, and mapping parts of it into memory, so
+// that huge files are compared without holding them in memory whole.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// The status the process exits with when reading mapped bytes faults: the file
+// shrank under the mapping, or the disk failed to give them. Before it exits,
+// it writes the message given with the mapping to standard error.
+void set_mapping_fault_status(int status);
+
+// Bytes of a file mapped read-only into memory. They occupy no memory of the
+// process's own: the system reads them from the file as they are touched, and
+// may drop them again when memory runs short.
+class MappedBytes {
+ public:
+  MappedBytes() = default;
+  ~MappedBytes();
+  MappedBytes(MappedBytes&& other) noexcept;
+  MappedBytes& operator=(MappedBytes&& other) noexcept;
+  MappedBytes(const MappedBytes&) = delete;
+  MappedBytes& operator=(const MappedBytes&) = delete;
+
+  std::string_view bytes() const { return {start_, length_}; }
+
+ private:
+  friend class InputFile;
+  void release();
+
+  void* base_ = nullptr;  // where the mapping starts, on an aligned offset of the file
+  std::size_t base_length_ = 0;
+  const char* start_ = nullptr;  // the bytes asked for
+  std::size_t length_ = 0;
+  std::unique_ptr<std::string> fault_message_;  // where the fault handler finds it
+  int guard_ = -1;                              // the mapping's slot among the guarded ones
+};
+
+// A file opened for reading: a regular file is read by offset or mapped; any
+// other (a pipe, a device) is read to its end.
+class InputFile {
+ public:
+  // Opens a file; nothing, with the system's words in failure, when it cannot
+  // be opened or is a directory.
+  static std::optional<InputFile> open(const char* path, std::string& failure);
+
+  ~InputFile();
+  InputFile(InputFile&& other) noexcept;
+  InputFile& operator=(InputFile&&) = delete;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  bool is_regular() const { return regular_; }
+  std::uint64_t size() const { return size_; }  // of a regular file, as it was opened
+  LocalTime modified() const { return modified_; }
+
+  // Reads the bytes at offset into `into`: the count read, fewer only where the
+  // file ends, or -1 with the system's words in failure.
+  std::int64_t read_at(std::uint64_t offset, std::span<char> into, std::string& failure) const;
+
+  // What mapping gave: the bytes, or the system's words for why not.
+  struct Mapping {
+    std::optional<MappedBytes> bytes;
+    std::string failure;
+    bool out_of_memory = false;  // no room in the address space
+  };
+
+  // Maps the bytes [offset, offset + length) of a regular file. Reading them
+  // where the file no longer has them ends the process with fault_message (see
+  // set_mapping_fault_status).
+  Mapping map(std::uint64_t offset, std::size_t length, std::string fault_message) const;
+
+  // Reads a file that is not regular to its end.
+  ReadOutcome read_to_end() const;
+
+  // The size a regular file has now; nothing when the system won't say.
+  std::optional<std::uint64_t> size_now() const;
+
+ private:
+  InputFile(std::intptr_t handle, bool regular, std::uint64_t size, LocalTime modified)
+      : handle_(handle), regular_(regular), size_(size), modified_(modified) {}
+
+  std::intptr_t handle_;  // a descriptor on POSIX, a HANDLE on Windows; -1 once moved from
+  bool regular_;
+  std::uint64_t size_;
+  LocalTime modified_;
+};
+
+}  // namespace platform

@@ -1,0 +1,68 @@
+// The common head and tail of two inputs, found by reading them side by side
+// in chunks, before anything is held whole: two huge files that differ in a
+// few lines cost a pass over their bytes and the memory of their middles.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace ralu {
+
+// The bytes of one input, read by offset.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t size() const = 0;
+  // Fills `into` with the bytes at offset, which all lie within size().
+  virtual void read(std::uint64_t offset, std::span<char> into) = 0;
+};
+
+// An input already in memory.
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  std::uint64_t size() const override { return bytes_.size(); }
+  void read(std::uint64_t offset, std::span<char> into) override;
+
+ private:
+  std::string_view bytes_;
+};
+
+// The longest head and tail of whole lines that both inputs share; the tail
+// lies after the head in both. Offsets are bytes from each input's start.
+struct ChunkedEnds {
+  std::uint64_t old_size = 0;
+  std::uint64_t new_size = 0;
+  std::uint64_t head_bytes = 0;  // where the middles start, in both
+  std::uint64_t head_lines = 0;
+  std::uint64_t old_tail_start = 0;
+  std::uint64_t new_tail_start = 0;
+  bool nul_seen = false;   // a NUL byte among the bytes compared equal
+  bool identical = false;  // the inputs are the same bytes
+};
+
+// How many bytes of each input are read at a time: two chunks stay in the
+// processor's cache while they are compared.
+inline constexpr std::size_t default_chunk = std::size_t{256} * 1024;
+
+ChunkedEnds find_chunked_ends(ByteSource& old_source, ByteSource& new_source,
+                              std::size_t chunk = default_chunk);
+
+// The middles with up to lines_before lines of the head and lines_after lines
+// of the tail around them: whole lines, [begin, old_end) of the old input and
+// [begin, new_end) of the new one, the first of them line first_line (from 0).
+struct Window {
+  std::uint64_t begin = 0;
+  std::uint64_t first_line = 0;
+  std::uint64_t old_end = 0;
+  std::uint64_t new_end = 0;
+};
+
+// The tail being the same in both inputs, the old input alone tells how far
+// the window reaches into it.
+Window widen_middles(ByteSource& old_source, const ChunkedEnds& ends, std::uint64_t lines_before,
+                     std::uint64_t lines_after, std::size_t chunk = default_chunk);
+
+}  // namespace ralu

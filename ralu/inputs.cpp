@@ -1,0 +1,194 @@
+#include "ralu/inputs.h"
+
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "platform/operands.h"
+#include "ralu/chunked_ends.h"
+#include "ralu/trouble.h"
+
+namespace ralu {
+
+namespace {
+
+constexpr const char* changed_size = "changed size while being read";
+
+bool is_standard_input(const std::string& name) { return name == "-"; }
+
+// A regular file, read by offset. A file that turns out shorter than it was
+// when opened has changed under ralu, which ends the run.
+class FileSource : public ByteSource {
+ public:
+  FileSource(const platform::InputFile& file, const std::string& path) : file_(file), path_(path) {}
+
+  std::uint64_t size() const override { return file_.size(); }
+  void read(std::uint64_t offset, std::span<char> into) override {
+    std::string failure;
+    const std::int64_t count = file_.read_at(offset, into, failure);
+    if (count < 0) fail(path_.c_str(), failure.c_str());
+    if (static_cast<std::size_t>(count) != into.size()) fail(path_.c_str(), changed_size);
+  }
+
+ private:
+  const platform::InputFile& file_;
+  const std::string& path_;
+};
+
+// One input while it is being read: an open regular file, or bytes in memory.
+struct Opened {
+  InputText text;
+  std::optional<platform::InputFile> file;  // a regular file
+  std::unique_ptr<ByteSource> source;
+};
+
+// The paths the two names stand for: a directory beside a file stands for the
+// file of that name inside it.
+std::array<std::string, 2> resolve_paths(const std::vector<std::string>& names) {
+  std::array<std::string, 2> paths{names[0], names[1]};
+  std::array<bool, 2> directory{};
+  for (std::size_t i = 0; i < 2; ++i) {
+    directory[i] = !is_standard_input(names[i]) &&
+                   platform::path_kind(names[i].c_str()) == platform::PathKind::directory;
+  }
+  if (directory[0] && directory[1]) {
+    fail_usage("'" + names[0] + "' and '" + names[1] +
+               "' are both directories, and ralu compares files");
+  }
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (!directory[i]) continue;
+    const std::string& other = names[1 - i];
+    if (is_standard_input(other)) fail_usage("cannot compare '-' to a directory");
+    paths[i] = platform::path_in_directory(names[i], other);
+  }
+  return paths;
+}
+
+void hold(Opened& input, std::shared_ptr<const std::string> bytes) {
+  input.text.held = std::move(bytes);
+  input.source = std::make_unique<MemorySource>(*input.text.held);
+}
+
+// Opens one input: standard input and anything but a regular file are read
+// whole; a regular file is only opened.
+void open_input(Opened& input) {
+  if (is_standard_input(input.text.path)) {
+    platform::ReadOutcome outcome = platform::read_standard_input();
+    if (!outcome.contents) fail(input.text.path.c_str(), outcome.failure.c_str());
+    input.text.modified = outcome.contents->modified;
+    return hold(input, std::make_shared<const std::string>(std::move(outcome.contents->bytes)));
+  }
+  std::string failure;
+  std::optional<platform::InputFile> file =
+      platform::InputFile::open(input.text.path.c_str(), failure);
+  if (!file) fail(input.text.path.c_str(), failure.c_str());
+  input.file.emplace(std::move(*file));
+  input.text.modified = input.file->modified();
+  if (input.file->is_regular()) {
+    input.source = std::make_unique<FileSource>(*input.file, input.text.path);
+    return;
+  }
+  platform::ReadOutcome outcome = input.file->read_to_end();
+  if (!outcome.contents) fail(input.text.path.c_str(), outcome.failure.c_str());
+  input.file.reset();
+  hold(input, std::make_shared<const std::string>(std::move(outcome.contents->bytes)));
+}
+
+std::array<Opened, 2> open_inputs(const std::vector<std::string>& names, bool new_file) {
+  const std::array<std::string, 2> paths = resolve_paths(names);
+  std::array<bool, 2> absent{};
+  for (std::size_t i = 0; i < 2; ++i) {
+    absent[i] = new_file && !is_standard_input(paths[i]) &&
+                platform::path_kind(paths[i].c_str()) == platform::PathKind::absent;
+  }
+  // Under -N one file may be missing, not both.
+  if (absent[0] && absent[1]) absent = {false, false};
+
+  std::array<Opened, 2> inputs;
+  for (std::size_t i = 0; i < 2; ++i) {
+    Opened& input = inputs[i];
+    input.text.path = paths[i];
+    if (absent[i]) {
+      input.text.modified = platform::epoch_local_time();
+      hold(input, std::make_shared<const std::string>());
+    } else if (i == 1 && is_standard_input(paths[0]) && is_standard_input(paths[1])) {
+      // Standard input can be read only once; named twice, it is one input.
+      input.text.modified = inputs[0].text.modified;
+      hold(input, inputs[0].text.held);
+    } else {
+      open_input(input);
+    }
+  }
+  return inputs;
+}
+
+// The bytes [begin, end) of an input: a view of what it holds, or a mapping of
+// its file.
+std::string_view bytes_of(Opened& input, std::uint64_t begin, std::uint64_t end) {
+  if (!input.file) {
+    return std::string_view(*input.text.held)
+        .substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
+  }
+  const std::string& path = input.text.path;
+  platform::InputFile::Mapping mapping = input.file->map(
+      begin, static_cast<std::size_t>(end - begin), "ralu: " + path + ": " + changed_size + "\n");
+  if (!mapping.bytes) {
+    if (mapping.out_of_memory) fail_memory_exhausted();
+    fail(path.c_str(), mapping.failure.c_str());
+  }
+  input.text.mapped = std::move(*mapping.bytes);
+  return input.text.mapped.bytes();
+}
+
+// A regular file whose size is not what it was has changed while ralu read it.
+void check_size_kept(const Opened& input) {
+  if (input.file && input.file->size_now() != input.file->size()) {
+    fail(input.text.path.c_str(), changed_size);
+  }
+}
+
+bool holds_nul(std::string_view bytes) {
+  return std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
+}
+
+}  // namespace
+
+Inputs read_inputs(const std::vector<std::string>& names, const InputRequest& request) {
+  platform::set_mapping_fault_status(exit_trouble);
+  std::array<Opened, 2> opened = open_inputs(names, request.new_file);
+  Opened& old_input = opened[0];
+  Opened& new_input = opened[1];
+  const ChunkedEnds ends = find_chunked_ends(*old_input.source, *new_input.source);
+
+  Inputs inputs;
+  inputs.identical = ends.identical;
+  if (!ends.identical) {
+    const Window window =
+        widen_middles(*old_input.source, ends, request.margin_lines, request.margin_lines);
+    const std::uint64_t old_begin = request.old_from_start ? 0 : window.begin;
+    const std::string_view old_bytes = bytes_of(old_input, old_begin, window.old_end);
+    const std::string_view new_bytes = bytes_of(new_input, window.begin, window.new_end);
+    const auto skipped = static_cast<std::size_t>(window.begin - old_begin);
+    old_input.text.window = old_bytes.substr(skipped);
+    old_input.text.from_start = request.old_from_start ? old_bytes : std::string_view();
+    new_input.text.window = new_bytes;
+    old_input.text.first_line = new_input.text.first_line = window.first_line;
+
+    // Only the middles are left to look at for a NUL byte: the head and tail
+    // were looked at as they were compared.
+    const auto middle_start = static_cast<std::size_t>(ends.head_bytes - window.begin);
+    inputs.binary =
+        request.look_for_nul &&
+        (ends.nul_seen ||
+         holds_nul(old_input.text.window.substr(
+             middle_start, static_cast<std::size_t>(ends.old_tail_start - ends.head_bytes))) ||
+         holds_nul(new_input.text.window.substr(
+             middle_start, static_cast<std::size_t>(ends.new_tail_start - ends.head_bytes))));
+  }
+  check_size_kept(old_input);
+  check_size_kept(new_input);
+  for (std::size_t i = 0; i < 2; ++i) inputs.texts[i] = std::move(opened[i].text);
+  return inputs;
+}
+
+}  // namespace ralu
