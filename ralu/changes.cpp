@@ -10,6 +10,7 @@
 #include "ralu/compaction.h"
 #include "ralu/edit_search.h"
 #include "ralu/frequent_lines.h"
+#include "ralu/large_array.h"
 #include "ralu/lines.h"
 
 namespace ralu {
@@ -27,17 +28,16 @@ constexpr std::ptrdiff_t joining_allowance = 4;
 // The lines of one input that take part in the search: their classes, and
 // where each one stands in its range.
 struct Kept {
-  std::vector<std::uint32_t> ids;
-  std::vector<std::uint32_t> positions;
+  LargeArray<std::uint32_t> ids;
+  LargeArray<std::uint32_t> positions;
 };
 
 // Sets aside the lines whose class never occurs in the other input: no
 // script can pair them, so they are marked changed at once and the search
 // never sees them; lines marked changed already are set aside too. This
 // keeps the search's cost down to the lines that can actually move.
-Kept set_aside_unpaired(const std::vector<std::uint32_t>& ids,
-                        const std::vector<std::uint8_t>& presence, Presence other_side,
-                        std::span<std::uint8_t> changed) {
+Kept set_aside_unpaired(std::span<const std::uint32_t> ids, std::span<const std::uint8_t> presence,
+                        Presence other_side, std::span<std::uint8_t> changed) {
   const auto paired = [&](std::uint32_t id) { return (presence[id] & other_side) != 0; };
   const auto searched = [&](std::size_t i) { return changed[i] == 0 && paired(ids[i]); };
   std::size_t count = 0;
@@ -57,7 +57,7 @@ Kept set_aside_unpaired(const std::vector<std::uint32_t>& ids,
 }
 
 // Carries the search's marks over to the lines they stand for.
-void copy_marks(const std::vector<std::uint8_t>& marks, const Kept& kept,
+void copy_marks(std::span<const std::uint8_t> marks, const Kept& kept,
                 std::span<std::uint8_t> changed) {
   for (std::size_t i = 0; i < marks.size(); ++i) {
     if (marks[i] != 0) changed[kept.positions[i]] = 1;
@@ -67,8 +67,8 @@ void copy_marks(const std::vector<std::uint8_t>& marks, const Kept& kept,
 // The change marks of the middles, one a line: 1 for a line of the old middle
 // that is deleted, or of the new one that is inserted.
 struct ChangeMarks {
-  std::vector<std::uint8_t> old_changed;
-  std::vector<std::uint8_t> new_changed;
+  LargeArray<std::uint8_t> old_changed;
+  LargeArray<std::uint8_t> new_changed;
 };
 
 // Searches which lines change, among those not marked changed yet.
@@ -77,8 +77,8 @@ void search_marks(const LineClasses& classes, ChangeMarks& marks, bool minimal) 
       set_aside_unpaired(classes.old_ids, classes.presence, in_new, marks.old_changed);
   const Kept new_kept =
       set_aside_unpaired(classes.new_ids, classes.presence, in_old, marks.new_changed);
-  std::vector<std::uint8_t> old_search(old_kept.ids.size(), 0);
-  std::vector<std::uint8_t> new_search(new_kept.ids.size(), 0);
+  LargeArray<std::uint8_t> old_search(old_kept.ids.size());
+  LargeArray<std::uint8_t> new_search(new_kept.ids.size());
   mark_edits(old_kept.ids, new_kept.ids, old_search, new_search, minimal);
   copy_marks(old_search, old_kept, marks.old_changed);
   copy_marks(new_search, new_kept, marks.new_changed);
@@ -92,12 +92,12 @@ std::ptrdiff_t changed_lines(const ChangeMarks& marks) {
 // Marks with the frequent lines among changes changed from the start, if
 // there are any such lines; else nothing.
 std::optional<ChangeMarks> frequent_lines_marked(const LineClasses& classes) {
-  std::vector<std::uint32_t> old_counts(classes.presence.size(), 0);
-  std::vector<std::uint32_t> new_counts(classes.presence.size(), 0);
+  LargeArray<std::uint32_t> old_counts(classes.presence.size());
+  LargeArray<std::uint32_t> new_counts(classes.presence.size());
   for (const std::uint32_t id : classes.old_ids) ++old_counts[id];
   for (const std::uint32_t id : classes.new_ids) ++new_counts[id];
-  ChangeMarks marks{std::vector<std::uint8_t>(classes.old_ids.size(), 0),
-                    std::vector<std::uint8_t>(classes.new_ids.size(), 0)};
+  ChangeMarks marks{LargeArray<std::uint8_t>(classes.old_ids.size()),
+                    LargeArray<std::uint8_t>(classes.new_ids.size())};
   const std::size_t marked =
       mark_frequent_lines_among_changes(classes.old_ids, new_counts, classes.new_ids.size(),
                                         marks.old_changed) +
@@ -112,8 +112,8 @@ ChangeMarks mark_middle(const LineTable& old_lines, const LineTable& new_lines,
   const HashSettings hashing = options.hashing ? *options.hashing : random_hash_settings();
   const LineClasses classes =
       classify_lines({old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()}, hashing);
-  ChangeMarks marks{std::vector<std::uint8_t>(old_lines.size(), 0),
-                    std::vector<std::uint8_t>(new_lines.size(), 0)};
+  ChangeMarks marks{LargeArray<std::uint8_t>(old_lines.size()),
+                    LargeArray<std::uint8_t>(new_lines.size())};
   search_marks(classes, marks, options.minimal);
   // A second search shows the frequent lines among changes as changed, so
   // that blocks rewritten around them read as one; its script is taken when

@@ -96,7 +96,7 @@ constexpr std::uint32_t new_side_bit = std::uint32_t{1} << 31;
 class ClassTable {
  public:
   ClassTable(const LineTable& old_lines, const LineTable& new_lines)
-      : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots, 0) {
+      : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots) {
     // Room for a class a line, never copied as classes are added; pages that
     // no class reaches are never touched.
     const std::size_t most = old_lines.size() + new_lines.size();
@@ -137,7 +137,7 @@ class ClassTable {
 #endif
   }
 
-  std::vector<std::uint8_t> take_presence() { return std::move(presence_); }
+  LargeArray<std::uint8_t> take_presence() { return std::move(presence_); }
   std::size_t comparisons() const { return comparisons_; }
 
  private:
@@ -181,7 +181,7 @@ class ClassTable {
   }
 
   void grow() {
-    std::vector<std::uint64_t> larger(slots_.size() * 2, 0);
+    LargeArray<std::uint64_t> larger(slots_.size() * 2);
     const std::size_t mask = larger.size() - 1;
     for (const std::uint64_t taken : slots_) {
       if (taken == 0) continue;
@@ -198,24 +198,24 @@ class ClassTable {
   // probing past other classes and growing the table touch nothing else, and
   // its number + 1 in the lower; 0 is free. The table never has more than
   // 2^32 slots, so the slot is a masked half.
-  std::vector<std::uint64_t> slots_;
+  LargeArray<std::uint64_t> slots_;
   std::size_t used_slots_ = 0;
-  std::vector<std::uint32_t> references_;  // per class, its first line
-  std::vector<std::uint8_t> presence_;     // per class
-  std::vector<std::uint64_t> hashes_;      // per class
+  LargeArray<std::uint32_t> references_;  // per class, its first line
+  LargeArray<std::uint8_t> presence_;     // per class
+  LargeArray<std::uint64_t> hashes_;      // per class
   std::unordered_map<std::uint64_t, Collisions> collisions_;
   std::size_t comparisons_ = 0;
 };
 
-std::vector<std::uint32_t> classify_range(ClassTable& table, const LineRange& range, Presence side,
-                                          const HashSettings& settings) {
+LargeArray<std::uint32_t> classify_range(ClassTable& table, const LineRange& range, Presence side,
+                                         const HashSettings& settings) {
   const Keys keys = keys_of(settings.seed);
   const auto hash_of = [&](std::size_t number) {
     return keyed_hash(range.table.line(number), keys) & settings.mask;
   };
   const std::uint32_t side_bit = side == in_new ? new_side_bit : 0;
   const std::size_t count = range.end - range.begin;
-  std::vector<std::uint32_t> ids(count);
+  LargeArray<std::uint32_t> ids(count);
   // Hashes are computed this many lines ahead and kept in a small ring until
   // their line's turn comes.
   std::uint64_t ahead[prefetch_distance];

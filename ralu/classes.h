@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "ralu/large_array.h"
 #include "ralu/lines.h"
 
 namespace ralu {
@@ -41,10 +42,10 @@ HashSettings random_hash_settings();
 std::uint64_t hash_line(std::string_view line, const HashSettings& settings);
 
 struct LineClasses {
-  std::vector<std::uint32_t> old_ids;  // class of each line of the old range, in order
-  std::vector<std::uint32_t> new_ids;  // class of each line of the new range, in order
-  std::vector<std::uint8_t> presence;  // per class: the Presence bits of where it occurs
-  std::size_t comparisons = 0;         // how many times two lines' bytes were compared
+  LargeArray<std::uint32_t> old_ids;  // class of each line of the old range, in order
+  LargeArray<std::uint32_t> new_ids;  // class of each line of the new range, in order
+  LargeArray<std::uint8_t> presence;  // per class: the Presence bits of where it occurs
+  std::size_t comparisons = 0;        // how many times two lines' bytes were compared
 };
 
 // Classifies every line of both ranges. Each range must hold fewer than

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "ralu/large_array.h"
+
 namespace ralu {
 
 namespace {
@@ -47,8 +49,8 @@ class Stretches {
 
  private:
   // Line numbers fit 32 bits, as the engine's classes do.
-  std::vector<std::uint32_t> unpaired_before_;
-  std::vector<std::uint32_t> next_ordinary_;
+  LargeArray<std::uint32_t> unpaired_before_;
+  LargeArray<std::uint32_t> next_ordinary_;
 };
 
 }  // namespace

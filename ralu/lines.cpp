@@ -67,13 +67,13 @@ std::size_t past_line_feeds(std::string_view bytes, std::size_t from, std::size_
 
 // Fills starts with where each line of bytes starts, and the end.
 template <class Offset>
-void find_line_starts(std::string_view bytes, std::vector<Offset>& starts) {
-  // One pass over the bytes, which on large inputs costs more than growing
-  // the table would.
-  starts.push_back(0);
-  for_each_line_feed(bytes, [&](std::size_t at) { starts.push_back(static_cast<Offset>(at + 1)); });
-  if (!bytes.empty() && bytes.back() != '\n') starts.push_back(static_cast<Offset>(bytes.size()));
-  if (starts.capacity() - starts.size() > starts.size() / 8) starts.shrink_to_fit();
+void find_line_starts(std::string_view bytes, LargeArray<Offset>& starts) {
+  // The table is made at its size, counted first: counting is much cheaper
+  // than copying a growing table of millions of entries.
+  starts = LargeArray<Offset>(count_lines(bytes) + 1);
+  std::size_t next = 1;
+  for_each_line_feed(bytes, [&](std::size_t at) { starts[next++] = static_cast<Offset>(at + 1); });
+  if (next < starts.size()) starts[next] = static_cast<Offset>(bytes.size());
 }
 
 // Bytes are counted in blocks of this size when lines are skipped: a block

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ralu/large_array.h"
+
 namespace ralu {
 
 // Lines are numbered with 32-bit integers inside the engine, which bounds how
@@ -48,8 +50,8 @@ class LineTable {
   // Where each line starts, and one entry past the end. Offsets take 32 bits
   // unless the bytes are 4 GiB or more, as this table is the largest thing
   // kept per line; only one of the two is filled.
-  std::vector<std::uint32_t> starts_;
-  std::vector<std::size_t> wide_starts_;
+  LargeArray<std::uint32_t> starts_;
+  LargeArray<std::size_t> wide_starts_;
   std::size_t line_count_;
 };
 

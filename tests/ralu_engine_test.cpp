@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,8 @@ TEST(RaluClasses, EqualBytesShareAClassAndNothingElseDoes) {
 
   std::map<std::string, std::uint32_t> seen;
   std::map<std::uint32_t, std::uint8_t> presence;
-  const auto check = [&](const ralu::LineTable& table, const Ids& ids, std::uint8_t side) {
+  const auto check = [&](const ralu::LineTable& table, std::span<const std::uint32_t> ids,
+                         std::uint8_t side) {
     ASSERT_EQ(ids.size(), table.size());
     for (std::size_t i = 0; i < ids.size(); ++i) {
       const auto [entry, added] = seen.emplace(std::string(table.line(i)), ids[i]);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,7 @@ TEST(RaluClasses, LinesSharingAHashAreClassedByTheirBytesInFewComparisons) {
 
   std::map<std::string_view, std::uint32_t> class_of;
   std::map<std::uint32_t, std::string_view> line_of;
-  const auto check = [&](const ralu::LineTable& lines, const std::vector<std::uint32_t>& ids) {
+  const auto check = [&](const ralu::LineTable& lines, std::span<const std::uint32_t> ids) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       EXPECT_EQ(class_of.emplace(lines.line(i), ids[i]).first->second, ids[i]) << lines.line(i);
       EXPECT_EQ(line_of.emplace(ids[i], lines.line(i)).first->second, lines.line(i));

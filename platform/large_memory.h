@@ -1,0 +1,17 @@
+// Memory for large arrays straight from the system: it comes zeroed, so an
+// array that starts as zeros needs no pass to fill it, and on Linux it is
+// advised for transparent huge pages, so that first touching it costs one
+// page fault per 2 MiB instead of one per 4 KiB.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+// At least `bytes` bytes of zeroed memory, or null when there is none.
+void* allocate_zeroed(std::size_t bytes);
+
+// Gives back what allocate_zeroed gave, with the size it was asked for.
+void free_zeroed(void* memory, std::size_t bytes);
+
+}  // namespace platform
