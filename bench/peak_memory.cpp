@@ -8,10 +8,11 @@
 // The command's standard output goes to OUT and its standard error to ERR
 // (both /dev/null by default); its standard input is /dev/null. Prints one
 // line, "WALL_SECONDS HWM_KIB ANON_KIB STATUS", where HWM_KIB is the largest
-// VmHWM seen (or the kernel's maxrss at exit, if larger), ANON_KIB the largest
-// RssAnon seen, and STATUS "exit=N" or "signal=N". Exits with 0 once the
-// command has been measured, whatever its own status, and with 2 when the
-// command cannot be started.
+// VmHWM seen (or the kernel's maxrss at exit, if larger, which also counts
+// the children the command waited for), ANON_KIB the largest RssAnon seen of
+// the command's own process, and STATUS "exit=N" or "signal=N". Exits with 0
+// once the command has been measured, whatever its own status, and with 2
+// when the command cannot be started.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/types.h>
