@@ -1,0 +1,228 @@
+#!/usr/bin/env bash
+# ralu on huge inputs, beside `diff -u` and `kevo -t`, in one run on the same
+# generated files, page cache warm. For each tool it prints the median wall
+# time, peak resident memory (VmHWM) and peak anonymous memory (RssAnon, what
+# a program allocates rather than maps), sampled from /proc while it runs, and
+# the ratios set against the goals for ralu.
+#
+#   spread      8,000,000 log lines (about 550 MB) against the same with lines
+#               100, 3,000,000, 5,000,000 and 7,999,000 changed: ralu, diff -u
+#   near-equal  2 GiB of log lines against the same with one line changed in
+#               the middle: ralu, diff -u, and kevo -t with no ralu to find,
+#               which reads both files to the end (the cost of kevo's own
+#               comparison) and says only that ralu is not found
+#
+#   bench/ralu_huge_bench.sh [BUILD_DIR] [SCALE]
+#
+# BUILD_DIR defaults to build/release (configure and build it first; its
+# bin/ralu is the ralu measured). SCALE (default 1) scales the line count of
+# the first case and the size of the second: SCALE=0.05 tries the whole bench
+# in a few seconds. RUNS (default 3) sets the runs of each tool, interleaved
+# (ralu, diff, kevo, ralu, ...). Needs about 5.5 GB * SCALE in $TMPDIR.
+set -euo pipefail
+
+build=${1:-build/release}
+scale=${2:-1}
+runs=${RUNS:-3}
+bin=$(realpath "$build/bin")
+ralu=$bin/ralu
+kevo=$bin/kevo
+peak_memory=$bin/peak_memory
+log_lines=$bin/log_lines
+for tool in "$ralu" "$kevo" "$peak_memory" "$log_lines"; do
+  [[ -x $tool ]] || { echo "no $tool: build $build first" >&2; exit 2; }
+done
+if ! [[ $scale =~ ^[0-9]*\.?[0-9]+$ ]] || ! awk -v s="$scale" 'BEGIN { exit !(s > 0) }'; then
+  echo "SCALE must be a number above 0, not '$scale'" >&2
+  exit 2
+fi
+[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "RUNS must be a whole number above 0" >&2; exit 2; }
+
+# Whole numbers from the scale: the lines of the first case, its changed
+# lines, and the bytes of the second.
+scaled() { awk -v n="$1" -v s="$scale" 'BEGIN { printf "%.0f", int(n * s) }'; }
+spread_lines=$(scaled 8000000)
+near_bytes=$(scaled $((2 * 1024 * 1024 * 1024)))
+spread_changes=(100 "$(scaled 3000000)" "$(scaled 5000000)" $((spread_lines - 1000)))
+if ((spread_lines < 2000)); then
+  echo "SCALE $scale is too small: the first case needs 2,000 lines or more" >&2
+  exit 2
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ralu-huge-bench-XXXXXX")
+cleanup() { rm -rf "$work"; }
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# Lines of log_lines are 70 bytes at most on average; the reports are small.
+need_kib=$(((2 * spread_lines * 70 + 2 * near_bytes) / 1024 + 256 * 1024))
+free_kib=$(df -Pk "$work" | awk 'NR == 2 { print $4 }')
+if ((free_kib < need_kib)); then
+  printf 'not enough disk space in %s: the files need about %d MiB, %d MiB are free\n' \
+    "$(dirname "$work")" $((need_kib / 1024)) $((free_kib / 1024)) >&2
+  printf 'set TMPDIR to a larger file system, or use a smaller SCALE\n' >&2
+  exit 2
+fi
+available_kib=$(awk '/^MemAvailable:/ { print $2 }' /proc/meminfo)
+if ((available_kib < need_kib)); then
+  printf 'note: %d MiB of memory available for %d MiB of files: reading may hit the disk\n' \
+    $((available_kib / 1024)) $((need_kib / 1024))
+fi
+
+echo "ralu: $ralu"
+echo "scale $scale, $runs runs a tool (median), work folder $work"
+start=$SECONDS
+changes=()
+for line in "${spread_changes[@]}"; do changes+=(-c "$line"); done
+"$log_lines" -n "$spread_lines" >"$work/spread.old"
+"$log_lines" -n "$spread_lines" "${changes[@]}" >"$work/spread.new"
+"$log_lines" -b "$near_bytes" >"$work/near.old"
+near_lines=$(wc -l <"$work/near.old")
+"$log_lines" -b "$near_bytes" -c $((near_lines / 2)) >"$work/near.new"
+echo "generated $(du -sm "$work" | cut -f1) MiB in $((SECONDS - start)) s"
+
+# kevo alone in a folder, run with a PATH that leads nowhere: it finds no ralu.
+mkdir "$work/kevo-alone" "$work/nowhere"
+cp "$kevo" "$work/kevo-alone/kevo"
+cd "$work"
+
+# --- measuring ----------------------------------------------------------------
+
+median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+# "met" or "missed" for a value against an upper bound.
+goal() { awk -v v="$1" -v g="$2" 'BEGIN { print (v <= g ? "met" : "missed") }'; }
+
+# Per tool of the case: its command and the samples of its runs.
+declare -A command walls hwms anons statuses
+tools=()
+
+# A tool's command line run by peak_memory, its output into NAME.out and its
+# standard error into NAME.err.
+sampled() {  # name command...
+  local name=$1
+  shift
+  printf -v "command[$name]" '%q ' "$peak_memory" -o "$name.out" -e "$name.err" "$@"
+}
+
+# One run of a tool. A tool that was killed (by the kernel for memory, say)
+# runs no more in the case: its samples so far stand.
+run_once() {  # name
+  local name=$1 line wall hwm anon status
+  [[ ${statuses[$name]} == *signal=* ]] && return
+  line=$(eval "${command[$name]}") || line="0 0 0 not-started"
+  read -r wall hwm anon status <<<"$line"
+  walls[$name]+=" $wall"
+  hwms[$name]+=" $hwm"
+  anons[$name]+=" $anon"
+  statuses[$name]+=" $status"
+}
+
+# Runs the tools of a case interleaved, after reading its files once so that
+# the page cache holds them.
+measure_case() {  # files...
+  cat "$@" >/dev/null
+  local r name
+  for name in "${tools[@]}"; do
+    walls[$name]='' hwms[$name]='' anons[$name]='' statuses[$name]=''
+  done
+  for ((r = 0; r < runs; r++)); do
+    for name in "${tools[@]}"; do run_once "$name"; done
+  done
+}
+
+# The statuses of a tool's runs, each once, with how many runs ended so.
+status_summary() {  # name
+  # shellcheck disable=SC2086  # the statuses are words
+  printf '%s\n' ${statuses[$1]} | sort | uniq -c | awk '{ printf "%s%s x%d", (NR > 1 ? ", " : ""), $2, $1 }'
+}
+
+# The median of one measure of a tool: wall seconds, or a peak in KiB.
+med() {  # array name
+  local -n samples=$1
+  # shellcheck disable=SC2086  # the samples are words
+  median ${samples[$2]}
+}
+
+print_header() {
+  printf '%-22s %-8s %9s %13s %13s   %s\n' case tool "wall s" "peak RSS MiB" "peak anon MiB" status
+}
+
+print_tool() {  # case-title name label
+  printf '%-22s %-8s %9.3f %13s %13s   %s\n' "$1" "$3" "$(med walls "$2")" \
+    "$(mib "$(med hwms "$2")")" "$(mib "$(med anons "$2")")" "$(status_summary "$2")"
+}
+
+# Whether every run of a tool ended with the given status.
+all_ended() {  # name status
+  # shellcheck disable=SC2086  # the statuses are words
+  [[ $(printf '%s\n' ${statuses[$1]} | sort -u) == "$2" ]]
+}
+
+# Whether ralu's report is diff's, the times in the two header lines aside.
+compare_reports() {
+  local name
+  for name in ralu diff; do
+    if ! all_ended "$name" exit=1; then
+      echo "  output: not compared: $name ended with $(status_summary "$name")"
+      return
+    fi
+  done
+  sed '1,2s/\t.*//' ralu.out >ralu.cmp
+  sed '1,2s/\t.*//' diff.out >diff.cmp
+  if cmp -s ralu.cmp diff.cmp; then
+    echo "  output: identical to diff ($(wc -c <diff.out) bytes)"
+  else
+    echo "  output: MISMATCH: ralu wrote $(wc -c <ralu.out) bytes, diff $(wc -c <diff.out);" \
+      "first difference: $(cmp ralu.cmp diff.cmp 2>&1 | head -n 1)"
+  fi
+}
+
+echo
+print_header
+
+# --- spread changes -----------------------------------------------------------
+
+sampled ralu "$ralu" spread.old spread.new
+sampled diff diff -u spread.old spread.new
+tools=(ralu diff)
+measure_case spread.old spread.new
+print_tool "spread $spread_lines lines" ralu ralu
+print_tool "4 lines changed" diff "diff -u"
+if all_ended ralu exit=1; then
+  wall_ratio=$(ratio "$(med walls ralu)" "$(med walls diff)")
+  anon_ratio=$(ratio "$(med anons ralu)" "$(med hwms diff)")
+  printf '  ralu/diff wall %s (goal <= 0.25: %s)   ralu anon / diff RSS %s (goal <= 0.4: %s)\n' \
+    "$wall_ratio" "$(goal "$wall_ratio" 0.25)" "$anon_ratio" "$(goal "$anon_ratio" 0.4)"
+else
+  echo "  ralu failed: $(status_summary ralu); $(tr '\n' ' ' <ralu.err | head -c 200)"
+fi
+compare_reports
+rm -f spread.old spread.new
+
+# --- near-equal pair ----------------------------------------------------------
+
+sampled ralu "$ralu" near.old near.new
+sampled diff diff -u near.old near.new
+sampled kevo "$work/kevo-alone/kevo" -t near.old near.new
+command[kevo]="PATH=$(printf '%q' "$work/nowhere") ${command[kevo]}"
+tools=(ralu diff kevo)
+measure_case near.old near.new
+print_tool "near-equal $(mib $((near_bytes / 1024))) MiB" ralu ralu
+print_tool "1 line changed" diff "diff -u"
+print_tool "" kevo "kevo -t"
+if ! grep -q 'ralu: not found' kevo.err; then
+  echo "  kevo -t did not say that ralu is not found: $(tr '\n' ' ' <kevo.err | head -c 200)"
+fi
+if all_ended ralu exit=1; then
+  wall_ratio=$(ratio "$(med walls ralu)" "$(med walls kevo)")
+  anon=$(mib "$(med anons ralu)")
+  printf '  ralu/kevo wall %s (goal <= 1.5: %s)   ralu/diff wall %s   ralu peak anon %s MiB (goal <= 64: %s)\n' \
+    "$wall_ratio" "$(goal "$wall_ratio" 1.5)" "$(ratio "$(med walls ralu)" "$(med walls diff)")" \
+    "$anon" "$(goal "$anon" 64)"
+else
+  echo "  ralu failed: $(status_summary ralu); $(tr '\n' ' ' <ralu.err | head -c 200)"
+fi
+compare_reports
