@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/heap.h"
 #include "tests/support/ralu_run.h"
 #include "tests/support/system.h"
 
@@ -16,6 +17,12 @@ using test_support::ProcessResult;
 using test_support::run_ralu;
 using test_support::TempDir;
 using test_support::write_file;
+
+#ifdef _WIN32
+constexpr bool on_windows = true;
+#else
+constexpr bool on_windows = false;
+#endif
 
 // The times the fixture gives its two files, as the header shows them in UTC.
 // Windows keeps file times in 100 ns ticks, so the fraction is one of those.
@@ -261,6 +268,36 @@ TEST(RaluOutput, FullStandardOutputIsTrouble) {
   // Equal files write nothing, so nothing is lost.
   write_file(dir.path("c"), "old\n");
   EXPECT_EQ(run_ralu(dir, {"a", "c"}, options).status, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Running out of memory is trouble like any other: a message and status 2,
+// never an abort. The limit is set as a shell's "ulimit -v" sets it, on two
+// inputs of a million lines that have none in common.
+TEST(RaluOutput, MemoryExhaustionIsTrouble) {
+  if (on_windows || test_support::address_sanitizer_active) {
+    GTEST_SKIP() << "the address-space limit is POSIX's, and AddressSanitizer needs more of it "
+                    "than any limit that fails ralu leaves";
+  }
+  TempDir dir;
+  std::string old_text, new_text;
+  for (int i = 0; i < 1'000'000; ++i) {
+    old_text += "old line " + std::to_string(i) + "\n";
+    new_text += "new line " + std::to_string(i) + "\n";
+  }
+  write_file(dir.path("a"), old_text);
+  write_file(dir.path("b"), new_text);
+  const std::string ralu = std::filesystem::absolute(RALU_PATH).string();
+  ProcessOptions options;
+  options.working_dir = dir.root().string();
+  const ProcessResult r = test_support::run_process(
+      "/bin/sh", {"-c", "ulimit -v 60000 && exec \"$0\" \"$@\"", ralu, "a", "b"}, options);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "ralu: memory exhausted\n");
+  EXPECT_EQ(r.out, "");
 }
 
 }  // namespace

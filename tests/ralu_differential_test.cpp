@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,6 +73,20 @@ std::string words(int first, int last) {
   return text;
 }
 
+// Two thousand lines with a function's first line near the top: changes far
+// from both ends are read from a window of the files, whose lines must still
+// be numbered, given context and given their function line as in the whole.
+std::string long_text(const std::map<int, std::string>& changed,
+                      const std::string& line_end = "\n") {
+  std::string text = "#include <stdio.h>\n\nint far_away(void)\n{\n";
+  for (int i = 5; i <= 2000; ++i) {
+    const auto found = changed.find(i);
+    text +=
+        (found != changed.end() ? found->second : "  line " + std::to_string(i) + ";") + line_end;
+  }
+  return text;
+}
+
 struct File {
   std::string name;
   std::string bytes;
@@ -117,6 +132,11 @@ const std::vector<File> files = {
     {"\xc3\xa9t\xc3\xa9", "five\n"},
     {"new\nline", "six\n"},
     {"sub/fn.old", function_new},
+    {"long.old", long_text({})},
+    {"long.new", long_text({{700, "  LINE 700;"}, {1500, ""}, {1990, "  line 1990 ;"}})},
+    {"longcr.old", long_text({}, "\r\n")},
+    {"longcr.new", long_text({{800, "  LINE 800;"}}, "\r\n")},
+    {"longeol.new", long_text({{1999, "  changed;"}}).substr(0, long_text({}).size() - 1)},
 };
 
 struct Case {
@@ -255,6 +275,17 @@ const std::vector<Case> cases = {
     {{"-u", "--label=in", "-", "fn.new"}, function_old},
     {{"-u", "--label=A", "--label=B", "fn.old", "-"}, function_new},
     {{"-s", "-", "fn.old"}, function_old},
+    // Changes far from both ends of long files.
+    {{"-u", "long.old", "long.new"}},
+    {{"-U150", "long.old", "long.new"}},
+    {{"-U0", "-p", "long.old", "long.new"}},
+    {{"-U1", "-F", "^int", "-B", "long.old", "long.new"}},
+    {{"-u", "-b", "long.old", "long.new"}},
+    {{"-u", "--strip-trailing-cr", "-p", "longcr.old", "longcr.new"}},
+    {{"-u", "long.old", "longeol.new"}},
+    {{"-U3", "longeol.new", "long.new"}},
+    {{"-u", "--label=in", "-", "long.new"}, long_text({})},
+    {{"-q", "long.old", "long.new"}},
     // Mistakes: nothing on standard output, status 2.
     {{"-x", "fn.old", "fn.new"}},
     {{"--bogus", "fn.old", "fn.new"}},
