@@ -5,6 +5,8 @@
 #include <random>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace ralu {
 
@@ -93,16 +95,29 @@ struct CountingLess {
 // the new one), the rest is the line's number in it.
 constexpr std::uint32_t new_side_bit = std::uint32_t{1} << 31;
 
+// How many slots the table may grow to for that many classes: the smallest
+// power of two they fill to no more than the load allowed.
+std::size_t most_slots(std::size_t classes) {
+  std::size_t slots = initial_slots;
+  while (classes * 100 > slots * max_load_percent) slots *= 2;
+  return slots;
+}
+
 class ClassTable {
  public:
-  ClassTable(const LineTable& old_lines, const LineTable& new_lines)
-      : old_lines_(old_lines), new_lines_(new_lines), slots_(initial_slots) {
+  ClassTable(const LineTable& old_lines, const LineTable& new_lines, const HashSettings& settings)
+      : old_lines_(old_lines),
+        new_lines_(new_lines),
+        keys_(keys_of(settings.seed)),
+        mask_(settings.mask) {
     // Room for a class a line, never copied as classes are added; pages that
-    // no class reaches are never touched.
+    // no class reaches are never touched. So the slot table grows where it
+    // stands, and its memory is never held twice.
     const std::size_t most = old_lines.size() + new_lines.size();
+    slots_.reserve(most_slots(most));
+    slots_.resize(initial_slots);
     references_.reserve(most);
     presence_.reserve(most);
-    hashes_.reserve(most);
   }
 
   // The class of a line with the given hash; a new one, represented by the
@@ -126,7 +141,9 @@ class ClassTable {
         presence_[id] |= side;
         return id;
       }
-      if (hashes_[id] != hash) continue;
+      // Lines of a class that differ are rare, so its hash is not kept but
+      // computed again when one comes.
+      if (hash_of(representative(references_[id])) != hash) continue;
       return class_among_collisions(line, hash, reference, side);
     }
   }
@@ -142,6 +159,8 @@ class ClassTable {
 
  private:
   using Collisions = std::map<std::string_view, std::uint32_t, CountingLess>;
+
+  std::uint64_t hash_of(std::string_view line) const { return keyed_hash(line, keys_) & mask_; }
 
   std::string_view representative(std::uint32_t reference) const {
     return (reference & new_side_bit) != 0 ? new_lines_.line(reference & ~new_side_bit)
@@ -159,41 +178,84 @@ class ClassTable {
       presence_[found->second] |= side;
       return found->second;
     }
-    const std::uint32_t id = new_class(reference, side, hash);
+    const std::uint32_t id = new_class(reference, side);
     others.emplace_hint(found, line, id);
     return id;
   }
 
-  std::uint32_t new_class(std::uint32_t reference, Presence side, std::uint64_t hash) {
+  std::uint32_t new_class(std::uint32_t reference, Presence side) {
     const auto id = static_cast<std::uint32_t>(references_.size());
     references_.push_back(reference);
     presence_.push_back(side);
-    hashes_.push_back(hash);
     return id;
   }
 
   std::uint32_t add_class(std::uint32_t reference, Presence side, std::uint64_t hash,
                           std::size_t slot) {
-    const std::uint32_t id = new_class(reference, side, hash);
+    const std::uint32_t id = new_class(reference, side);
     slots_[slot] = std::uint64_t{static_cast<std::uint32_t>(hash)} << 32 | (id + 1);
     if (++used_slots_ * 100 > slots_.size() * max_load_percent) grow();
     return id;
   }
 
+  // Doubles the table where it stands (its room is reserved) and moves each
+  // run of taken slots to where the larger table puts it, one run at a time.
+  // Runs are taken in order from just after a free slot, so that the run that
+  // wraps round the end comes last; each class of a run lands at or before
+  // where it was, or in the new upper half, so no class is ever placed past
+  // one that is still to move. Should a probe ever wrap round the whole upper
+  // half, the check after finds it and the table is built again.
   void grow() {
-    LargeArray<std::uint64_t> larger(slots_.size() * 2);
-    const std::size_t mask = larger.size() - 1;
-    for (const std::uint64_t taken : slots_) {
-      if (taken == 0) continue;
-      std::size_t slot = (taken >> 32) & mask;
-      while (larger[slot] != 0) slot = (slot + 1) & mask;
-      larger[slot] = taken;
+    const std::size_t old_size = slots_.size();
+    slots_.resize(old_size * 2);
+    std::size_t free_slot = 0;
+    while (slots_[free_slot] != 0) ++free_slot;
+    std::vector<std::uint64_t> run;
+    for (std::size_t step = 1; step <= old_size;) {
+      run.clear();
+      for (; step <= old_size; ++step) {
+        std::uint64_t& taken = slots_[(free_slot + step) % old_size];
+        if (taken == 0) break;
+        run.push_back(taken);
+        taken = 0;
+      }
+      for (const std::uint64_t taken : run) place(taken);
+      ++step;
     }
-    slots_ = std::move(larger);
+    if (!every_class_found()) rebuild();
+  }
+
+  void place(std::uint64_t taken) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = (taken >> 32) & mask;
+    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    slots_[slot] = taken;
+  }
+
+  // Whether a probe from each class's own slot reaches it.
+  bool every_class_found() const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = 0; at < slots_.size(); ++at) {
+      if (slots_[at] == 0) continue;
+      for (std::size_t slot = (slots_[at] >> 32) & mask; slot != at; slot = (slot + 1) & mask) {
+        if (slots_[slot] == 0) return false;
+      }
+    }
+    return true;
+  }
+
+  void rebuild() {
+    std::vector<std::uint64_t> taken;
+    for (std::uint64_t& slot : slots_) {
+      if (slot != 0) taken.push_back(std::exchange(slot, 0));
+    }
+    for (const std::uint64_t entry : taken) place(entry);
   }
 
   const LineTable& old_lines_;
   const LineTable& new_lines_;
+  Keys keys_;
+  std::uint64_t mask_;
   // A slot holds the lower half of a class's hash in its upper half, so that
   // probing past other classes and growing the table touch nothing else, and
   // its number + 1 in the lower; 0 is free. The table never has more than
@@ -202,7 +264,6 @@ class ClassTable {
   std::size_t used_slots_ = 0;
   LargeArray<std::uint32_t> references_;  // per class, its first line
   LargeArray<std::uint8_t> presence_;     // per class
-  LargeArray<std::uint64_t> hashes_;      // per class
   std::unordered_map<std::uint64_t, Collisions> collisions_;
   std::size_t comparisons_ = 0;
 };
@@ -248,7 +309,7 @@ std::uint64_t hash_line(std::string_view line, const HashSettings& settings) {
 
 LineClasses classify_lines(const LineRange& old_range, const LineRange& new_range,
                            const HashSettings& settings) {
-  ClassTable table(old_range.table, new_range.table);
+  ClassTable table(old_range.table, new_range.table, settings);
   LineClasses classes;
   classes.old_ids = classify_range(table, old_range, in_old, settings);
   classes.new_ids = classify_range(table, new_range, in_new, settings);
