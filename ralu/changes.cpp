@@ -17,9 +17,6 @@ namespace ralu {
 
 namespace {
 
-// Equal lines given back to the middle from the common head and tail, so
-// that compaction can slide groups into them and see what lies around.
-constexpr std::size_t compaction_margin = 100;
 // How many more changed lines ralu accepts to show frequent lines among
 // changes as changed: enough for a blank line or two between rewritten
 // blocks, and no more, so that scripts stay close to the shortest.

@@ -9,6 +9,7 @@
 // nothing.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -16,6 +17,12 @@
 #include "ralu/edit_script.h"
 
 namespace ralu {
+
+// Equal lines given back to the middle from the common head and tail, so
+// that compaction can slide groups into them and see what lies around. The
+// engine looks at no line further from the middle than this: a caller may
+// give it only the middles and this many lines around them.
+inline constexpr std::size_t compaction_margin = 100;
 
 struct EngineOptions {
   // A shortest edit script, however long the search takes; else a short one

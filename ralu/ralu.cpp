@@ -90,11 +90,6 @@ using ralu::exit_trouble;
 using ralu::fail;
 using ralu::fail_usage;
 
-// Equal lines kept around the middles beyond the context: as many as the
-// engine gives back to compaction, so that it finds the same script as on the
-// whole inputs.
-constexpr std::uint64_t engine_margin = 100;
-
 [[noreturn]] void exit_after_output(int status) {
   common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
   std::exit(status);
@@ -275,7 +270,9 @@ class Comparison {
 ralu::InputRequest input_request(const ralu::Options& options) {
   ralu::InputRequest request;
   request.new_file = options.new_file;
-  request.margin_lines = engine_margin + options.context;
+  // As many equal lines as the engine looks at, so that it finds the script
+  // it would find on the whole inputs, and the context beyond them.
+  request.margin_lines = ralu::compaction_margin + options.context;
   request.old_from_start = options.show_c_function || !options.function_patterns.empty();
   request.look_for_nul = !options.text;
   return request;
