@@ -34,6 +34,9 @@ class MappedBytes {
 
  private:
   friend class InputFile;
+  // Takes over a view of base_length bytes mapped at base, whose bytes asked
+  // for start `skip` bytes in, and guards it.
+  MappedBytes(void* base, std::size_t base_length, std::size_t skip, std::string fault_message);
   void release();
 
   void* base_ = nullptr;  // where the mapping starts, on an aligned offset of the file

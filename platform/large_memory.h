@@ -14,4 +14,10 @@ void* allocate_zeroed(std::size_t bytes);
 // Gives back what allocate_zeroed gave, with the size it was asked for.
 void free_zeroed(void* memory, std::size_t bytes);
 
+// Each system's own pages, which allocate_zeroed takes for large sizes.
+namespace pages {
+void* map_zeroed(std::size_t bytes);  // null when there are none
+void unmap(void* memory, std::size_t bytes);
+}  // namespace pages
+
 }  // namespace platform

@@ -22,7 +22,9 @@ const std::string* message_for(const void* address);
 void set_status(int status);
 int status();
 
-// Sets up the system's handler once; defined by each system's layer.
+// Defined by each system's layer: sets up the system's handler once, and
+// unmaps a view of a file.
 void install_handler();
+void unmap_view(void* base, std::size_t length);
 
 }  // namespace platform::mapping_guard

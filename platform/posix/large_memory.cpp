@@ -2,20 +2,9 @@
 
 #include <sys/mman.h>
 
-#include <cstdlib>
+namespace platform::pages {
 
-namespace platform {
-
-namespace {
-
-// Below this size the C library's allocator serves better: mapping pages of
-// its own costs a system call and a page at least.
-constexpr std::size_t mapped_from = std::size_t{1} << 20;
-
-}  // namespace
-
-void* allocate_zeroed(std::size_t bytes) {
-  if (bytes < mapped_from) return std::calloc(bytes == 0 ? 1 : bytes, 1);
+void* map_zeroed(std::size_t bytes) {
   void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (memory == MAP_FAILED) return nullptr;
 #ifdef MADV_HUGEPAGE
@@ -24,13 +13,6 @@ void* allocate_zeroed(std::size_t bytes) {
   return memory;
 }
 
-void free_zeroed(void* memory, std::size_t bytes) {
-  if (memory == nullptr) return;
-  if (bytes < mapped_from) {
-    std::free(memory);
-  } else {
-    ::munmap(memory, bytes);
-  }
-}
+void unmap(void* memory, std::size_t bytes) { ::munmap(memory, bytes); }
 
-}  // namespace platform
+}  // namespace platform::pages

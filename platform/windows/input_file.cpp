@@ -132,41 +132,7 @@ void mapping_guard::install_handler() {
   static_cast<void>(installed);
 }
 
-void set_mapping_fault_status(int status) { mapping_guard::set_status(status); }
-
-void MappedBytes::release() {
-  mapping_guard::remove(guard_);
-  guard_ = -1;
-  if (base_ != nullptr) ::UnmapViewOfFile(base_);
-  base_ = nullptr;
-  base_length_ = 0;
-  start_ = nullptr;
-  length_ = 0;
-  fault_message_.reset();
-}
-
-MappedBytes::~MappedBytes() { release(); }
-
-MappedBytes::MappedBytes(MappedBytes&& other) noexcept
-    : base_(std::exchange(other.base_, nullptr)),
-      base_length_(std::exchange(other.base_length_, 0)),
-      start_(std::exchange(other.start_, nullptr)),
-      length_(std::exchange(other.length_, 0)),
-      fault_message_(std::move(other.fault_message_)),
-      guard_(std::exchange(other.guard_, -1)) {}
-
-MappedBytes& MappedBytes::operator=(MappedBytes&& other) noexcept {
-  if (this != &other) {
-    release();
-    base_ = std::exchange(other.base_, nullptr);
-    base_length_ = std::exchange(other.base_length_, 0);
-    start_ = std::exchange(other.start_, nullptr);
-    length_ = std::exchange(other.length_, 0);
-    fault_message_ = std::move(other.fault_message_);
-    guard_ = std::exchange(other.guard_, -1);
-  }
-  return *this;
-}
+void mapping_guard::unmap_view(void* base, std::size_t /*length*/) { ::UnmapViewOfFile(base); }
 
 // Names are paths as they stand. Files are opened through the C runtime, so
 // that failures are told in its words, as on POSIX systems.
@@ -228,8 +194,7 @@ std::int64_t InputFile::read_at(std::uint64_t offset, std::span<char> into,
 
 InputFile::Mapping InputFile::map(std::uint64_t offset, std::size_t length,
                                   std::string fault_message) const {
-  MappedBytes mapped;
-  if (length == 0) return {std::move(mapped), {}};
+  if (length == 0) return {MappedBytes(), {}};
   static const std::uint64_t granularity = allocation_granularity();
   const std::uint64_t aligned = offset / granularity * granularity;
   const auto skip = static_cast<std::size_t>(offset - aligned);
@@ -244,13 +209,7 @@ InputFile::Mapping InputFile::map(std::uint64_t offset, std::size_t length,
     return {std::nullopt, win32::system_message(error),
             error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_COMMITMENT_LIMIT};
   }
-  mapped.base_ = base;
-  mapped.base_length_ = length + skip;
-  mapped.start_ = static_cast<const char*>(base) + skip;
-  mapped.length_ = length;
-  mapped.fault_message_ = std::make_unique<std::string>(std::move(fault_message));
-  mapped.guard_ = mapping_guard::add(base, length + skip, mapped.fault_message_.get());
-  return {std::move(mapped), {}};
+  return {MappedBytes(base, length + skip, skip, std::move(fault_message)), {}};
 }
 
 ReadOutcome InputFile::read_to_end() const {

@@ -1,0 +1,55 @@
+// The parts of a mapping that are the same on every system: its guard, and
+// moving and releasing it.
+#include <utility>
+
+#include "platform/input_file.h"
+#include "platform/mapping_guard.h"
+
+namespace platform {
+
+void set_mapping_fault_status(int status) { mapping_guard::set_status(status); }
+
+MappedBytes::MappedBytes(void* base, std::size_t base_length, std::size_t skip,
+                         std::string fault_message)
+    : base_(base),
+      base_length_(base_length),
+      start_(static_cast<const char*>(base) + skip),
+      length_(base_length - skip),
+      fault_message_(std::make_unique<std::string>(std::move(fault_message))),
+      guard_(mapping_guard::add(base, base_length, fault_message_.get())) {}
+
+void MappedBytes::release() {
+  mapping_guard::remove(guard_);
+  guard_ = -1;
+  if (base_ != nullptr) mapping_guard::unmap_view(base_, base_length_);
+  base_ = nullptr;
+  base_length_ = 0;
+  start_ = nullptr;
+  length_ = 0;
+  fault_message_.reset();
+}
+
+MappedBytes::~MappedBytes() { release(); }
+
+MappedBytes::MappedBytes(MappedBytes&& other) noexcept
+    : base_(std::exchange(other.base_, nullptr)),
+      base_length_(std::exchange(other.base_length_, 0)),
+      start_(std::exchange(other.start_, nullptr)),
+      length_(std::exchange(other.length_, 0)),
+      fault_message_(std::move(other.fault_message_)),
+      guard_(std::exchange(other.guard_, -1)) {}
+
+MappedBytes& MappedBytes::operator=(MappedBytes&& other) noexcept {
+  if (this != &other) {
+    release();
+    base_ = std::exchange(other.base_, nullptr);
+    base_length_ = std::exchange(other.base_length_, 0);
+    start_ = std::exchange(other.start_, nullptr);
+    length_ = std::exchange(other.length_, 0);
+    fault_message_ = std::move(other.fault_message_);
+    guard_ = std::exchange(other.guard_, -1);
+  }
+  return *this;
+}
+
+}  // namespace platform
