@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "platform/operands.h"
 #include "platform/platform.h"
@@ -91,6 +92,17 @@ std::size_t expected_size(int fd) {
   return static_cast<std::size_t>(size.QuadPart);
 }
 
+// When the file behind the descriptor was last modified. A character device
+// such as NUL keeps no time; like standard input, its time is the moment of
+// reading.
+std::optional<LocalTime> modification_time(int fd) {
+  const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+  if (::GetFileType(handle) == FILE_TYPE_CHAR) return now();
+  FILETIME modified{};
+  if (!::GetFileTime(handle, nullptr, nullptr, &modified)) return std::nullopt;
+  return local_time(modified);
+}
+
 // Closes a C runtime descriptor when it goes out of scope.
 class Descriptor {
  public:
@@ -118,12 +130,9 @@ ReadOutcome read_whole_file_at(const char* path) {
   }
   const Descriptor file(::_open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT));
   if (file.get() < 0) return failure(errno);
-  FILETIME modified{};
-  if (!::GetFileTime(reinterpret_cast<HANDLE>(::_get_osfhandle(file.get())), nullptr, nullptr,
-                     &modified)) {
-    return failure(EIO);
-  }
-  FileContents contents{{}, local_time(modified)};
+  const std::optional<LocalTime> modified = modification_time(file.get());
+  if (!modified) return failure(EIO);
+  FileContents contents{{}, *modified};
   if (const int error = read_to_end(file.get(), expected_size(file.get()), contents.bytes);
       error != 0) {
     return failure(error);
