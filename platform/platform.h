@@ -37,8 +37,10 @@ std::string name_as_argument(const char* name);
 // Opens a file for reading without newline translation ("rb"); null on failure.
 std::FILE* open_for_reading(const char* name);
 
-// The status of a file by name, or nothing when it cannot be read. Whether it
-// is a pipe is told by the stream opened for it, which is what is read.
+// The status of a file that was opened for reading by name, or nothing when
+// it cannot be read. Whether it is a pipe is told by the stream opened for
+// it, which is what is read; on Windows all of it is, and a character device
+// such as NUL is an empty file there, as /dev/null is on POSIX.
 std::optional<FileStatus> file_status(const char* name, std::FILE* opened);
 
 // True when the file opens for reading in text mode ("r"); it is closed again

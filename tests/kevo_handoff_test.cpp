@@ -104,13 +104,13 @@ TEST_F(KevoHandOffWithRalu, ReportInOutputFolder) {
 
 TEST_F(KevoHandOffWithRalu, PairsThatAreNotHandedOn) {
   write_file(dir.path("same.txt"), first_text);
-  write_file(dir.path("nul.txt"), first_text + std::string(1, '\0'));
+  write_file(dir.path("zero-byte.txt"), first_text + std::string(1, '\0'));
   write_file(dir.path("esc.txt"), "\x1b" + second_text);
   const std::vector<std::vector<std::string>> runs = {
-      {"-t", "a.txt", "same.txt"},  // equal
-      {"-t", "a.txt", "nul.txt"},   // a control byte in the second file
-      {"-t", "esc.txt", "a.txt"},   // a control byte in the first file
-      {"a.txt", "b\\a.txt"},        // no -t
+      {"-t", "a.txt", "same.txt"},       // equal
+      {"-t", "a.txt", "zero-byte.txt"},  // a control byte in the second file
+      {"-t", "esc.txt", "a.txt"},        // a control byte in the first file
+      {"a.txt", "b\\a.txt"},             // no -t
   };
   for (const auto& args : runs) {
     const ProcessResult r = run_kevo(dir, args);
