@@ -237,29 +237,37 @@ std::string report_path_for(const char* first_name, const char* output_dir) {
   return std::string(folder) + '\\' + name_part + ".dif";
 }
 
-// Runs ralu on the pair, its output going into the report, and waits for it.
+// ralu's exit statuses that come with a report: 0 for equal files (an empty
+// one), 1 for different ones. 2 is trouble, and then its output is no report.
+constexpr int ralu_highest_success_status = 1;
+
+// Runs ralu on the pair and waits for it; its output becomes the report only
+// when ralu succeeds, so a failed run leaves an existing report as it was.
 // ralu is given the paths kevo opened, never a name it could take for an
 // option or for standard input. Returns ralu's exit status, or -1 when it
-// could not run, after saying why.
+// failed or could not run, after saying why.
 int run_ralu(const platform::Program& ralu, const char* first_name, const char* second_name,
              const std::string& report) {
   std::fflush(stdout);
   std::fflush(stderr);
   const platform::RunResult run = platform::run_with_output_to(
       ralu, {platform::name_as_argument(first_name), platform::name_as_argument(second_name)},
-      report.c_str());
+      report.c_str(), ralu_highest_success_status);
   using Outcome = platform::RunResult::Outcome;
   switch (run.outcome) {
-    case Outcome::exited:
+    case Outcome::written:
       return run.status;
-    case Outcome::output_not_opened:
-      errmsg("%s: cannot write the report (%s)\n", report.c_str(), run.reason.c_str());
-      return -1;
-    case Outcome::not_started:
-      errmsg("ralu: cannot be started (%s)\n", run.reason.c_str());
+    case Outcome::failed:
+      errmsg("ralu: failed with exit status %d; no report written\n", run.status);
       return -1;
     case Outcome::abnormal_end:
-      errmsg("ralu: ended abnormally (%s)\n", run.reason.c_str());
+      errmsg("ralu: failed, %s; no report written\n", run.reason.c_str());
+      return -1;
+    case Outcome::not_started:
+      errmsg("ralu: cannot be started (%s); no report written\n", run.reason.c_str());
+      return -1;
+    case Outcome::output_not_written:
+      errmsg("%s: cannot write the report (%s)\n", report.c_str(), run.reason.c_str());
       return -1;
   }
   return -1;

@@ -37,8 +37,10 @@ std::string name_as_argument(const char* name);
 // Opens a file for reading without newline translation ("rb"); null on failure.
 std::FILE* open_for_reading(const char* name);
 
-// The status of a file by name, or nothing when it cannot be read. Whether it
-// is a pipe is told by the stream opened for it, which is what is read.
+// The status of a file that was opened for reading by name, or nothing when
+// it cannot be read. Whether it is a pipe is told by the stream opened for
+// it, which is what is read; on Windows all of it is, and a character device
+// such as NUL is an empty file there, as /dev/null is on POSIX.
 std::optional<FileStatus> file_status(const char* name, std::FILE* opened);
 
 // True when the file opens for reading in text mode ("r"); it is closed again
@@ -108,31 +110,32 @@ struct Program {
 // touching PATH, then along PATH.
 Program find_program(const char* name);
 
-// How starting a program with its output redirected went.
+// How running a program into an output file went.
 struct RunResult {
   enum class Outcome {
-    exited,             // the program ran; status holds its exit status
-    output_not_opened,  // the output file could not be created or replaced
-    not_started,        // the program could not be started
-    abnormal_end,       // the program was killed or crashed
+    written,             // it exited with a success status; its output has the output name
+    failed,              // it exited with another status; its output is gone
+    abnormal_end,        // it was killed or crashed, or could not be waited for
+    not_started,         // it could not be started
+    output_not_written,  // its output could not be created, or not take the output name
   };
   Outcome outcome;
-  int status = -1;
-  std::string reason;  // the system's words for what went wrong, if anything
+  int status = -1;     // the exit status, for written and failed
+  std::string reason;  // for the others: the system's words for what went wrong, or
+                       // how the program ended ("ended by signal 9 (Killed)")
 };
 
 // Starts the program directly, without a command interpreter, with exactly
-// the given arguments, its standard output going into output_name (created or
-// replaced; a name translated like any other), and waits for it to end.
-// Standard input and standard error are shared with this process.
+// the given arguments, and waits for it to end. Standard input and standard
+// error are shared with this process.
 //
-// An existing output file is only replaced once the program has started. On
-// POSIX the file is not emptied beforehand but cut, after the program ended,
-// where its output ends. That assumes the program writes its output in order
-// from the start, through the standard output it was given (whose file
-// offset it shares with this process), and never seeks in it, truncates it
-// or opens the file again by name: ralu does exactly that.
+// Standard output goes into a new file of its own, created exclusively in the
+// folder of output_name (a name translated like any other). Only when the
+// program exits with a status from 0 to highest_success_status does that file
+// take output_name, replacing a file of that name in one step. On every other
+// outcome it is removed, and a file named output_name stays as it was,
+// whatever the program wrote before it failed.
 RunResult run_with_output_to(const Program& program, const std::vector<std::string>& arguments,
-                             const char* output_name);
+                             const char* output_name, int highest_success_status);
 
 }  // namespace platform

@@ -15,6 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::file_exists;
 using test_support::fold_line_ends;
+using test_support::names_in;
 using test_support::ProcessOptions;
 using test_support::ProcessResult;
 using test_support::read_file;
@@ -103,13 +104,13 @@ TEST_F(KevoHandOffWithRalu, ReportInOutputFolder) {
 
 TEST_F(KevoHandOffWithRalu, PairsThatAreNotHandedOn) {
   write_file(dir.path("same.txt"), first_text);
-  write_file(dir.path("nul.txt"), first_text + std::string(1, '\0'));
+  write_file(dir.path("zero-byte.txt"), first_text + std::string(1, '\0'));
   write_file(dir.path("esc.txt"), "\x1b" + second_text);
   const std::vector<std::vector<std::string>> runs = {
-      {"-t", "a.txt", "same.txt"},  // equal
-      {"-t", "a.txt", "nul.txt"},   // a control byte in the second file
-      {"-t", "esc.txt", "a.txt"},   // a control byte in the first file
-      {"a.txt", "b\\a.txt"},        // no -t
+      {"-t", "a.txt", "same.txt"},       // equal
+      {"-t", "a.txt", "zero-byte.txt"},  // a control byte in the second file
+      {"-t", "esc.txt", "a.txt"},        // a control byte in the first file
+      {"a.txt", "b\\a.txt"},             // no -t
   };
   for (const auto& args : runs) {
     const ProcessResult r = run_kevo(dir, args);
@@ -130,10 +131,12 @@ class KevoHandOffStandIn : public testing::Test {
     fs::create_directory(dir.root() / "work");
     kevo = test_support::copy_kevo_into(dir.path("tools"));
     fs::create_directory(dir.root() / "standin");
-    test_support::copy_program_into(SHOW_ARGS_PATH, dir.path("standin"), "ralu");
+    test_support::copy_program_into(stand_in_ralu(), dir.path("standin"), "ralu");
     write_file(work("a.txt"), first_text);
     write_file(work("b.txt"), second_text);
   }
+
+  virtual std::string stand_in_ralu() const { return SHOW_ARGS_PATH; }
 
   std::string work(const std::string& name) const { return dir.path("work/" + name); }
 
@@ -149,12 +152,14 @@ class KevoHandOffStandIn : public testing::Test {
     options.input = std::move(input);
     std::vector<std::string> path = {"/usr/bin", "/bin"};
     if (with_standin) path.insert(path.begin(), dir.path("standin"));
-    options.extra_env = {test_support::path_variable(path)};
+    options.extra_env = extra_env;
+    options.extra_env.push_back(test_support::path_variable(path));
     return run_process(kevo, args, options);
   }
 
   TempDir dir;
   std::string kevo;
+  std::vector<std::string> extra_env;  // for kevo, and so for the stand-in
 };
 
 TEST_F(KevoHandOffStandIn, NamesReachRaluAsExactlyTwoArgumentsAndNothingElseRuns) {
@@ -277,6 +282,18 @@ TEST_F(KevoHandOffStandIn, OverwriteQuestion) {
   }
 }
 
+TEST_F(KevoHandOffStandIn, ReplacedReportHasThePermissionsOfANewFile) {
+  // The new report is a new file, neither a private temporary one nor the old
+  // report with its permissions.
+  write_file(work("a.txt.dif"), "old report\n");
+  fs::permissions(work("a.txt.dif"), fs::perms::owner_read | fs::perms::owner_write);
+  write_file(work("new"), "");
+  const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, "y\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(report("a.txt.dif"), "argc=2\n[a.txt]\n[b.txt]\n");
+  EXPECT_EQ(fs::status(work("a.txt.dif")).permissions(), fs::status(work("new")).permissions());
+}
+
 TEST_F(KevoHandOffStandIn, NameLengthLimit) {
   // first + second + output folder: 5 + 5 + 2038 = 2048 bytes pass, one more is refused.
   std::string folder;
@@ -348,6 +365,56 @@ TEST_F(KevoHandOffStandIn, ReportNameTooLongForTheSystem) {
   EXPECT_EQ(too_long.status, 0);
   EXPECT_EQ(too_long.err, "... ralu " + longest + " b.txt > .\\" + longest + ".dif\n.\\" + longest +
                               ".dif: cannot write the report (File name too long)\n");
+}
+
+// A stand-in ralu that writes the start of a report and a message, then fails:
+// with exit status 2, or, with STAND_IN_CRASH set, by being killed.
+class KevoHandOffFailingRalu : public KevoHandOffStandIn {
+ protected:
+  std::string stand_in_ralu() const override { return FAILING_PROGRAM_PATH; }
+};
+
+TEST_F(KevoHandOffFailingRalu, FailedRunKeepsAnOldReportAndLeavesNoFile) {
+  const std::string old_report = "old report\r\nkept byte for byte \x01\n";
+  const std::string echo = "... ralu a.txt b.txt > .\\a.txt.dif\n";
+  const std::string question = ".\\a.txt.dif: overwrite? (y/n) ";
+  const std::string stand_in_message = "failing_program: trouble\n";
+  struct Case {
+    bool crash;
+    bool old_report;
+    std::string failure_start;  // kevo's last line, up to how ralu ended
+  };
+  const std::vector<Case> cases = {
+      {false, false, "ralu: failed with exit status 2"},
+      {false, true, "ralu: failed with exit status 2"},
+      {true, false, "ralu: failed, ended by "},
+      {true, true, "ralu: failed, ended by "},
+  };
+  for (const Case& c : cases) {
+    const std::string shown = std::string(c.crash ? "crash" : "status 2") +
+                              (c.old_report ? ", old report" : ", no report");
+    extra_env.clear();
+    if (c.crash) extra_env.emplace_back("STAND_IN_CRASH=1");
+    fs::remove(work("a.txt.dif"));
+    if (c.old_report) write_file(work("a.txt.dif"), old_report);
+
+    const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, "y\n");
+    EXPECT_EQ(r.status, 0) << shown;
+    EXPECT_EQ(r.out, unmatch_line("a.txt", "b.txt")) << shown;
+    const std::string before = echo + (c.old_report ? question : "") + stand_in_message;
+    EXPECT_TRUE(r.err.starts_with(before)) << shown << ": " << r.err;
+    const std::string last_line = r.err.substr(r.err.rfind('\n', r.err.size() - 2) + 1);
+    EXPECT_TRUE(last_line.starts_with(c.failure_start)) << shown << ": " << last_line;
+    EXPECT_TRUE(last_line.ends_with("; no report written\n")) << shown << ": " << last_line;
+
+    const std::vector<std::string> expected_names =
+        c.old_report ? std::vector<std::string>{"a.txt", "a.txt.dif", "b.txt"}
+                     : std::vector<std::string>{"a.txt", "b.txt"};
+    EXPECT_EQ(names_in(work("")), expected_names) << shown;
+    if (c.old_report) {
+      EXPECT_EQ(read_file(work("a.txt.dif")), old_report) << shown;
+    }
+  }
 }
 
 }  // namespace

@@ -59,6 +59,35 @@ TEST(KevoSpecialFiles, NamedPipeIsReadToItsEnd) {
   }
 }
 
+TEST(KevoSpecialFiles, NullDeviceIsAnEmptyFile) {
+  // /dev/null, or NUL on Windows, whose status no name-based query gives.
+  const std::string null_device = test_support::null_device_name();
+  TempDir dir;
+  write_file(dir.path("a.txt"), "hello\n");
+  write_file(dir.path("empty"), "");
+  struct Case {
+    std::vector<std::string> args;
+    std::string out;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {{"a.txt", null_device}, "unmatch: a.txt(6) ... " + null_device + "(0)\n", ""},
+      {{null_device, "empty"}, "match: " + null_device + " ... empty\n", ""},
+      {{"-t", "a.txt", null_device},
+       "unmatch: a.txt(6) ... " + null_device + "(0)\n",
+       "... ralu a.txt " + null_device + " > .\\a.txt.dif\n"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = run_kevo(dir, c.args);
+    EXPECT_EQ(r.status, 0) << c.args[0];
+    EXPECT_EQ(fold_line_ends(r.out), c.out);
+    EXPECT_EQ(fold_line_ends(r.err), c.err);
+  }
+  // ralu read the device as empty too: the report deletes every line.
+  ASSERT_TRUE(test_support::file_exists(dir.path("a.txt.dif")));
+  EXPECT_TRUE(test_support::read_file(dir.path("a.txt.dif")).ends_with("@@ -1 +0,0 @@\n-hello\n"));
+}
+
 TEST(KevoSpecialFiles, SparseFilesBeyondFourGiB) {
   TempDir dir;
   const std::uintmax_t size = (std::uintmax_t{4} << 30) + 1;

@@ -1,7 +1,8 @@
 // The platform layer's launch: a program found beside the running executable,
 // started without a command interpreter, its arguments arriving byte for byte
-// (the command line quoting on Windows), its output in a file created or
-// replaced, and its exit status returned.
+// (the command line quoting on Windows), its exit status returned, and its
+// output taking the file's name only after a success status, with no other
+// file left behind on any path.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,8 +16,14 @@
 namespace {
 
 using test_support::file_exists;
+using test_support::names_in;
 using test_support::read_file;
 using test_support::write_file;
+using Outcome = platform::RunResult::Outcome;
+using Names = std::vector<std::string>;
+
+// Every exit status counts as a success.
+constexpr int any_status = 255;
 
 // What show_args writes for these arguments.
 std::string shown(const std::vector<std::string>& args) {
@@ -28,15 +35,15 @@ std::string shown(const std::vector<std::string>& args) {
 class PlatformLaunch : public testing::Test {
  protected:
   platform::RunResult show(const std::vector<std::string>& args) {
-    return platform::run_with_output_to(show_args, args, report.c_str());
+    return platform::run_with_output_to(show_args, args, report.c_str(), any_status);
   }
 
   void expect_arrive_whole(const std::vector<std::string>& args) {
     std::string listed;
     for (const auto& arg : args) listed += "[" + arg + "]";
     const platform::RunResult result = show(args);
-    ASSERT_EQ(result.outcome, platform::RunResult::Outcome::exited) << listed << result.reason;
-    EXPECT_EQ(result.status, static_cast<int>(args.size())) << listed;
+    ASSERT_EQ(result.outcome, Outcome::written) << listed << result.reason;
+    EXPECT_EQ(result.status, 0) << listed;
     EXPECT_EQ(test_support::fold_line_ends(read_file(report)), shown(args)) << listed;
   }
 
@@ -85,13 +92,13 @@ TEST_F(PlatformLaunch, OutputReplacesAnExistingFile) {
 TEST_F(PlatformLaunch, ProgramNotFoundStartsNothingAndTouchesNoFile) {
   const platform::Program missing = platform::find_program("no-such-program-anywhere");
   EXPECT_TRUE(missing.path.empty());
-  EXPECT_EQ(platform::run_with_output_to(missing, {"x"}, report.c_str()).outcome,
-            platform::RunResult::Outcome::not_started);
-  EXPECT_FALSE(file_exists(report));
+  EXPECT_EQ(platform::run_with_output_to(missing, {"x"}, report.c_str(), any_status).outcome,
+            Outcome::not_started);
+  EXPECT_TRUE(names_in(dir.root()).empty());
 
   write_file(report, "kept\n");
-  EXPECT_EQ(platform::run_with_output_to(missing, {"x"}, report.c_str()).outcome,
-            platform::RunResult::Outcome::not_started);
+  EXPECT_EQ(platform::run_with_output_to(missing, {"x"}, report.c_str(), any_status).outcome,
+            Outcome::not_started);
   EXPECT_EQ(read_file(report), "kept\n");
 }
 
@@ -102,21 +109,56 @@ TEST_F(PlatformLaunch, ProgramThatCannotStartTouchesNoFile) {
   std::filesystem::permissions(broken, std::filesystem::perms::owner_all);
   const platform::Program program{broken};
 
-  EXPECT_EQ(platform::run_with_output_to(program, {"x"}, report.c_str()).outcome,
-            platform::RunResult::Outcome::not_started);
-  EXPECT_FALSE(file_exists(report));
+  EXPECT_EQ(platform::run_with_output_to(program, {"x"}, report.c_str(), any_status).outcome,
+            Outcome::not_started);
+  EXPECT_EQ(names_in(dir.root()), Names{"broken.exe"});
 
   write_file(report, "kept\n");
-  EXPECT_EQ(platform::run_with_output_to(program, {"x"}, report.c_str()).outcome,
-            platform::RunResult::Outcome::not_started);
+  EXPECT_EQ(platform::run_with_output_to(program, {"x"}, report.c_str(), any_status).outcome,
+            Outcome::not_started);
   EXPECT_EQ(read_file(report), "kept\n");
+  EXPECT_EQ(names_in(dir.root()), (Names{"broken.exe", "report"}));
+}
+
+TEST_F(PlatformLaunch, OutputTakesTheNameOnlyAfterASuccessStatus) {
+  // failing_program writes a line, then exits with status 2.
+  const platform::Program failing = platform::find_program("failing_program");
+  ASSERT_FALSE(failing.path.empty());
+  struct Case {
+    int highest_success_status;
+    Outcome outcome;
+    std::string report_after;
+  };
+  const std::vector<Case> cases = {
+      {2, Outcome::written, "--- a partial report\n"},
+      {1, Outcome::failed, "old\n"},
+  };
+  for (const Case& c : cases) {
+    write_file(report, "old\n");
+    const platform::RunResult result =
+        platform::run_with_output_to(failing, {}, report.c_str(), c.highest_success_status);
+    EXPECT_EQ(result.outcome, c.outcome) << c.highest_success_status;
+    EXPECT_EQ(result.status, 2) << c.highest_success_status;
+    EXPECT_EQ(test_support::fold_line_ends(read_file(report)), c.report_after);
+    EXPECT_EQ(names_in(dir.root()), Names{"report"}) << c.highest_success_status;
+  }
+}
+
+TEST_F(PlatformLaunch, OutputThatCannotTakeTheNameIsRemoved) {
+  // A folder stands where the output should go; no file can replace it.
+  std::filesystem::create_directory(report);
+  const platform::RunResult result = show({"x"});
+  EXPECT_EQ(result.outcome, Outcome::output_not_written);
+  EXPECT_FALSE(result.reason.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(report));
+  EXPECT_EQ(names_in(dir.root()), Names{"report"});
 }
 
 TEST_F(PlatformLaunch, OutputThatCannotBeCreatedIsReported) {
   const std::string inside_missing_folder = dir.path("no-such-folder/report");
   const platform::RunResult result =
-      platform::run_with_output_to(show_args, {"x"}, inside_missing_folder.c_str());
-  EXPECT_EQ(result.outcome, platform::RunResult::Outcome::output_not_opened);
+      platform::run_with_output_to(show_args, {"x"}, inside_missing_folder.c_str(), any_status);
+  EXPECT_EQ(result.outcome, Outcome::output_not_written);
   EXPECT_FALSE(result.reason.empty());
 }
 

@@ -1,5 +1,4 @@
 // Finding and starting programs on POSIX systems.
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,15 +10,13 @@
 #include <string_view>
 
 #include "platform/platform.h"
-#include "platform/posix/descriptor.h"
+#include "platform/posix/staged_file.h"
 
 extern char** environ;
 
 namespace platform {
 
 namespace {
-
-using posix::Descriptor;
 
 bool is_executable_file(const std::string& path) {
   struct stat status {};
@@ -56,6 +53,31 @@ RunResult failure(RunResult::Outcome outcome, int error) {
   return RunResult{outcome, -1, std::strerror(error)};
 }
 
+// Starts the program with its standard output going to output_fd. Returns 0
+// and the child's id, or the error that kept it from starting.
+int spawn_with_output(const Program& program, const std::vector<std::string>& arguments,
+                      int output_fd, pid_t& child) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, output_fd, STDOUT_FILENO);
+
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.path.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  const int error =
+      ::posix_spawn(&child, program.path.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return error;
+}
+
+// How a child that did not exit ended: "ended by signal 9 (Killed)".
+std::string describe_signal_end(int wait_status) {
+  const int signal = WTERMSIG(wait_status);
+  return "ended by signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
+}
+
 }  // namespace
 
 bool opens_for_reading(const char* name) {
@@ -74,56 +96,36 @@ Program find_program(const char* name) {
   return Program{search_path(name)};
 }
 
-// The output file is opened without being emptied, and ralu writes over it
-// from its start; only once the program has ended is the file cut to what it
-// wrote. So a program that cannot start leaves an existing file untouched, and
-// a file created for it is removed again.
 RunResult run_with_output_to(const Program& program, const std::vector<std::string>& arguments,
-                             const char* output_name) {
+                             const char* output_name, int highest_success_status) {
   if (program.path.empty()) return RunResult{RunResult::Outcome::not_started, -1, "not found"};
 
-  const std::string output_path = native_name(output_name);
-  bool created = true;
-  int fd = ::open(output_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0 && errno == EEXIST) {
-    created = false;
-    fd = ::open(output_path.c_str(), O_WRONLY | O_CLOEXEC);
-  }
-  if (fd < 0) return failure(RunResult::Outcome::output_not_opened, errno);
-  const Descriptor output(fd);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, output.get(), STDOUT_FILENO);
-
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.path.c_str()));
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
+  posix::StagedFile output(native_name(output_name));
+  if (output.descriptor() < 0)
+    return failure(RunResult::Outcome::output_not_written, output.error());
 
   pid_t child = 0;
-  const int spawn_error =
-      ::posix_spawn(&child, program.path.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawn_error != 0) {
-    if (created) ::unlink(output_path.c_str());
-    return failure(RunResult::Outcome::not_started, spawn_error);
+  if (const int error = spawn_with_output(program, arguments, output.descriptor(), child);
+      error != 0) {
+    return failure(RunResult::Outcome::not_started, error);
   }
-
   int wait_status = 0;
   while (::waitpid(child, &wait_status, 0) < 0) {
-    if (errno != EINTR) return failure(RunResult::Outcome::abnormal_end, errno);
+    if (errno != EINTR) {
+      return RunResult{RunResult::Outcome::abnormal_end, -1,
+                       std::string("cannot be waited for: ") + std::strerror(errno)};
+    }
   }
-  // The child shared our file offset, so it now stands where its output ends.
-  const off_t written = ::lseek(output.get(), 0, SEEK_CUR);
-  if (written < 0 || ::ftruncate(output.get(), written) != 0) {
-    return failure(RunResult::Outcome::output_not_opened, errno);
-  }
+  // Without WUNTRACED, waitpid tells only of a child that ended.
   if (!WIFEXITED(wait_status)) {
-    return RunResult{RunResult::Outcome::abnormal_end, -1,
-                     WIFSIGNALED(wait_status) ? strsignal(WTERMSIG(wait_status)) : "stopped"};
+    return RunResult{RunResult::Outcome::abnormal_end, -1, describe_signal_end(wait_status)};
   }
-  return RunResult{RunResult::Outcome::exited, WEXITSTATUS(wait_status), {}};
+  const int status = WEXITSTATUS(wait_status);
+  if (status > highest_success_status) return RunResult{RunResult::Outcome::failed, status, {}};
+  if (const int error = output.publish(); error != 0) {
+    return failure(RunResult::Outcome::output_not_written, error);
+  }
+  return RunResult{RunResult::Outcome::written, status, {}};
 }
 
 }  // namespace platform

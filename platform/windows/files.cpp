@@ -24,18 +24,27 @@ void binary_standard_output() {
 
 std::FILE* open_for_reading(const char* name) { return std::fopen(name, "rb"); }
 
-// A pipe is told by the handle that was opened for it, not by its name (such
-// as \\.\pipe\x), which names no file on a disk. Every other status comes
-// from the system, not from the C runtime's _stat64: some runtimes refuse a
-// name that ends in 0x5C before reading it, even when that byte is the second
-// half of a double-byte character such as 0x95 0x5C.
-std::optional<FileStatus> file_status(const char* name, std::FILE* opened) {
+// The status comes from the handle that was opened, which is what is read,
+// not from the name: a pipe (\\.\pipe\x) and a device such as NUL name no
+// file on a disk, and some C runtimes' _stat64 refuses a name that ends in
+// 0x5C before reading it, even when that byte is the second half of a
+// double-byte character such as 0x95 0x5C. A character device (NUL, CON) has
+// no contents in store: it is an empty file, as /dev/null is on POSIX.
+std::optional<FileStatus> file_status(const char*, std::FILE* opened) {
   const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(opened)));
-  if (::GetFileType(handle) == FILE_TYPE_PIPE) return FileStatus{false, 0, true};
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!::GetFileAttributesExA(name, GetFileExInfoStandard, &data)) return std::nullopt;
-  const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-  return FileStatus{(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+  switch (::GetFileType(handle)) {
+    case FILE_TYPE_PIPE:
+      return FileStatus{false, 0, true};
+    case FILE_TYPE_CHAR:
+      return FileStatus{false, 0, false};
+    default:
+      break;
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(handle, &information)) return std::nullopt;
+  const std::uint64_t size =
+      (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+  return FileStatus{(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                     static_cast<std::int64_t>(size)};
 }
 

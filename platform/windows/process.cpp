@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/windows/staged_file.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -82,10 +83,31 @@ RunResult failure(RunResult::Outcome outcome, DWORD error) {
   return RunResult{outcome, -1, win32::system_message(error)};
 }
 
-// Empties the file behind the handle.
-bool truncate(HANDLE file) {
-  LARGE_INTEGER start{};
-  return ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+// How a program that crashed ended: "ended by exception 0xC0000005".
+std::string describe_exception_end(DWORD code) {
+  char reason[48];
+  std::snprintf(reason, sizeof reason, "ended by exception 0x%08lX",
+                static_cast<unsigned long>(code));
+  return reason;
+}
+
+// Starts the program with standard output going to output and this
+// process's standard input and standard error. Returns ERROR_SUCCESS and the
+// process handle, or the error that kept it from starting.
+DWORD start_with_output(const Program& program, const std::vector<std::string>& arguments,
+                        HANDLE output, Handle& process) {
+  const Handle input = win32::inheritable_standard_handle(STD_INPUT_HANDLE);
+  const Handle error = win32::inheritable_standard_handle(STD_ERROR_HANDLE);
+  STARTUPINFOA startup = win32::startup_with_handles(input.get(), output, error.get());
+  std::string line = win32::command_line(program.path, arguments);
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessA(program.path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+    return ::GetLastError();
+  }
+  ::CloseHandle(started.hThread);
+  process = Handle(started.hProcess);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -100,51 +122,36 @@ Program find_program(const char* name) {
   return Program{search_path(file)};
 }
 
-// The report is opened without being emptied and the program is created
-// suspended: only once it exists is the report emptied and the program let
-// run, so a program that cannot start leaves an existing report untouched
-// and creates none.
 RunResult run_with_output_to(const Program& program, const std::vector<std::string>& arguments,
-                             const char* output_name) {
+                             const char* output_name, int highest_success_status) {
   if (program.path.empty()) return RunResult{RunResult::Outcome::not_started, -1, "not found"};
 
-  Handle output = win32::open_inheritable(output_name, GENERIC_WRITE, OPEN_ALWAYS);
-  const DWORD open_error = ::GetLastError();
-  if (!output.valid()) return failure(RunResult::Outcome::output_not_opened, open_error);
-  const bool output_existed = open_error == ERROR_ALREADY_EXISTS;
+  win32::StagedFile output(output_name);
+  if (!output.created()) return failure(RunResult::Outcome::output_not_written, output.error());
 
-  const Handle input = win32::inheritable_standard_handle(STD_INPUT_HANDLE);
-  const Handle error = win32::inheritable_standard_handle(STD_ERROR_HANDLE);
-  STARTUPINFOA startup = win32::startup_with_handles(input.get(), output.get(), error.get());
-
-  std::string line = win32::command_line(program.path, arguments);
-  PROCESS_INFORMATION started{};
-  if (!::CreateProcessA(program.path.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
-                        nullptr, nullptr, &startup, &started)) {
-    const DWORD start_error = ::GetLastError();
-    output.reset();
-    if (!output_existed) ::DeleteFileA(output_name);
-    return failure(RunResult::Outcome::not_started, start_error);
+  Handle process;
+  if (const DWORD error = start_with_output(program, arguments, output.handle(), process);
+      error != ERROR_SUCCESS) {
+    return failure(RunResult::Outcome::not_started, error);
   }
-  const Handle process(started.hProcess);
-  const Handle thread(started.hThread);
-
-  if (!truncate(output.get())) {
-    const DWORD truncate_error = ::GetLastError();
-    ::TerminateProcess(process.get(), 1);
-    return failure(RunResult::Outcome::output_not_opened, truncate_error);
-  }
-  output.reset();  // the child holds its own handle of the report
-  ::ResumeThread(thread.get());
 
   const std::optional<DWORD> code = win32::wait_for_exit(process.get());
-  if (!code) return failure(RunResult::Outcome::abnormal_end, ::GetLastError());
-  if (*code >= first_exception_status) {
-    char reason[32];
-    std::snprintf(reason, sizeof reason, "exception 0x%08lX", static_cast<unsigned long>(*code));
-    return RunResult{RunResult::Outcome::abnormal_end, -1, reason};
+  if (!code) {
+    return RunResult{RunResult::Outcome::abnormal_end, -1,
+                     "cannot be waited for: " + win32::system_message(::GetLastError())};
   }
-  return RunResult{RunResult::Outcome::exited, static_cast<int>(*code), {}};
+  if (*code >= first_exception_status) {
+    return RunResult{RunResult::Outcome::abnormal_end, -1, describe_exception_end(*code)};
+  }
+  const int status = static_cast<int>(*code);
+  // Compared unsigned: a code from 0x80000000 is no success, though negative as an int.
+  if (*code > static_cast<DWORD>(highest_success_status)) {
+    return RunResult{RunResult::Outcome::failed, status, {}};
+  }
+  if (const DWORD error = output.publish(); error != ERROR_SUCCESS) {
+    return failure(RunResult::Outcome::output_not_written, error);
+  }
+  return RunResult{RunResult::Outcome::written, status, {}};
 }
 
 }  // namespace platform

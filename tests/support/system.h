@@ -30,8 +30,7 @@ bool file_names_may_hold(const std::string& name);
 std::string make_unreadable(const std::string& path);
 
 // The name of a device that opens, reads as empty and has a file status of
-// size 0 (/dev/null), or empty where there is none: Windows has NUL, but it
-// has no file status there.
+// size 0: /dev/null, or NUL on Windows.
 std::string null_device_name();
 
 // The name of the device that drops whatever is written to it: /dev/null or NUL.

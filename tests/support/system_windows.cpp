@@ -73,7 +73,7 @@ std::string make_unreadable(const std::string&) {
   return "Windows files carry no permission bits that a test can take away from their owner";
 }
 
-std::string null_device_name() { return {}; }
+std::string null_device_name() { return "NUL"; }
 
 // Windows keeps file times in 100 ns ticks since 1601; nanoseconds below a
 // tick are dropped.

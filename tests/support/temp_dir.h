@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -25,6 +26,8 @@ class TempDir {
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
+// The names of everything in a folder, sorted; for names of ASCII bytes.
+std::vector<std::string> names_in(const std::filesystem::path& folder);
 // Sets a file's modification time, in seconds and nanoseconds since 1970 UTC.
 void set_modification_time(const std::string& path, long long seconds, long nanoseconds);
 

@@ -1,0 +1,60 @@
+#include "platform/windows/staged_file.h"
+
+#include "platform/staging_name.h"
+
+namespace platform::win32 {
+
+namespace {
+
+// Creation tries this many fresh names before it gives up on clashes.
+constexpr int creation_attempts = 100;
+
+// The folder part of a name with its final separator, a backslash or a slash;
+// CharNextA steps over double-byte characters, whose second byte may be 0x5C.
+// A name on a drive's current folder ("C:x") keeps its drive; a bare name,
+// which lies in the current folder, has none.
+std::string folder_of(const std::string& name) {
+  const char* last_separator = nullptr;
+  for (const char* at = name.c_str(); *at != '\0'; at = ::CharNextA(at)) {
+    if (*at == '\\' || *at == '/') last_separator = at;
+  }
+  if (last_separator != nullptr) {
+    return name.substr(0, static_cast<std::size_t>(last_separator - name.c_str()) + 1);
+  }
+  if (name.size() >= 2 && name[1] == ':') return name.substr(0, 2);
+  return {};
+}
+
+bool is_clash(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
+}  // namespace
+
+StagedFile::StagedFile(std::string final_name) : final_name_(std::move(final_name)) {
+  const std::string folder = folder_of(final_name_);
+  for (int attempt = 0; attempt < creation_attempts; ++attempt) {
+    std::string candidate = folder + staging_file_name();
+    file_ = open_inheritable(candidate.c_str(), GENERIC_WRITE, CREATE_NEW);
+    if (file_.valid()) {
+      staged_name_ = std::move(candidate);
+      return;
+    }
+    error_ = ::GetLastError();
+    if (!is_clash(error_)) return;
+  }
+}
+
+StagedFile::~StagedFile() {
+  file_.reset();
+  if (created() && !published_) ::DeleteFileA(staged_name_.c_str());
+}
+
+DWORD StagedFile::publish() {
+  file_.reset();
+  if (!::MoveFileExA(staged_name_.c_str(), final_name_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return ::GetLastError();
+  }
+  published_ = true;
+  return ERROR_SUCCESS;
+}
+
+}  // namespace platform::win32
