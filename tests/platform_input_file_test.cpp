@@ -76,7 +76,7 @@ TEST(PlatformInputFileDeathTest, ShrinkingUnderTheMappingEndsWithItsMessage) {
 #else
   TempDir dir;
   const std::string path = dir.path("shrinks");
-  write_file(path, patterned(3 * 65'536));
+  write_file(path, patterned(std::size_t{3} * 65'536));
   const platform::InputFile file = opened(path);
   const platform::InputFile::Mapping mapping =
       file.map(0, file.size(), "ralu: shrinks: changed size while being read\n");
