@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
   std::uint64_t max_lines = UINT64_MAX;
   std::uint64_t max_bytes = UINT64_MAX;
   std::vector<std::uint64_t> changed;
-  for (int arg = 1; arg < argc; ++arg) {
+  // Options come in pairs: a flag, then its value.
+  for (int arg = 1; arg < argc; arg += 2) {
     if (arg + 1 >= argc) return usage();
     const std::uint64_t value = std::strtoull(argv[arg + 1], nullptr, 10);
     if (std::strcmp(argv[arg], "-n") == 0) {
@@ -71,7 +72,6 @@ int main(int argc, char** argv) {
     } else {
       return usage();
     }
-    ++arg;
   }
   if (max_lines == UINT64_MAX && max_bytes == UINT64_MAX) return usage();
   std::sort(changed.begin(), changed.end());
