@@ -5,15 +5,12 @@
 #include <memory>
 #include <optional>
 
+#include "ralu/common_ends.h"
 #include "ralu/lines.h"
 
 namespace ralu {
 
 namespace {
-
-// Chunks are compared a block at a time with memcmp; only the block that
-// holds the first difference is looked at byte by byte.
-constexpr std::size_t compare_block = 4096;
 
 // One chunk of each input. Left unfilled until read into: a chunk is written
 // whole before it is looked at.
@@ -27,31 +24,6 @@ struct ChunkPair {
   std::unique_ptr<char[]> old_bytes;
   std::unique_ptr<char[]> new_bytes;
 };
-
-std::size_t common_prefix(const char* a, const char* b, std::size_t length) {
-  std::size_t at = 0;
-  while (at < length) {
-    const std::size_t step = std::min(compare_block, length - at);
-    if (std::memcmp(a + at, b + at, step) != 0) break;
-    at += step;
-  }
-  while (at < length && a[at] == b[at]) ++at;
-  return at;
-}
-
-std::size_t common_suffix(const char* a, const char* b, std::size_t length) {
-  std::size_t matched = 0;
-  while (matched < length) {
-    const std::size_t step = std::min(compare_block, length - matched);
-    const std::size_t from = length - matched - step;
-    if (std::memcmp(a + from, b + from, step) != 0) break;
-    matched += step;
-  }
-  while (matched < length && a[length - 1 - matched] == b[length - 1 - matched]) ++matched;
-  return matched;
-}
-
-bool holds_nul(std::string_view bytes) { return std::memchr(bytes.data(), 0, bytes.size()); }
 
 // Whether a line starts at offset `at` of the input.
 bool starts_line(ByteSource& source, std::uint64_t at) {
@@ -73,7 +45,7 @@ void find_head(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
     old_source.read(at, {chunks.old_bytes.get(), length});
     new_source.read(at, {chunks.new_bytes.get(), length});
     const std::size_t equal_length =
-        common_prefix(chunks.old_bytes.get(), chunks.new_bytes.get(), length);
+        common_prefix({chunks.old_bytes.get(), length}, {chunks.new_bytes.get(), length});
     const std::string_view equal(chunks.old_bytes.get(), equal_length);
     ends.head_lines += count_line_feeds(equal);
     ends.nul_seen = ends.nul_seen || holds_nul(equal);
@@ -100,7 +72,7 @@ void find_tail(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
     old_source.read(ends.old_size - suffix - length, {chunks.old_bytes.get(), length});
     new_source.read(ends.new_size - suffix - length, {chunks.new_bytes.get(), length});
     const std::size_t equal_length =
-        common_suffix(chunks.old_bytes.get(), chunks.new_bytes.get(), length);
+        common_suffix({chunks.old_bytes.get(), length}, {chunks.new_bytes.get(), length});
     const std::string_view equal(chunks.old_bytes.get() + length - equal_length, equal_length);
     ends.nul_seen = ends.nul_seen || holds_nul(equal);
     if (const std::size_t feed = equal.find('\n'); feed != std::string_view::npos) {
@@ -122,15 +94,15 @@ void find_tail(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
 // Where the line starts that lies `lines` lines before the line start `at`,
 // or 0 when there are not so many.
 std::uint64_t back_lines(ByteSource& source, std::uint64_t at, std::uint64_t lines,
-                         ChunkPair& chunks) {
+                         std::span<char> buffer) {
   if (lines == 0) return at;
   // The line feed just before `at` ends the first line stepped over; the one
   // before the wanted line is one more.
   std::uint64_t wanted = lines < UINT64_MAX ? lines + 1 : lines;
   while (at > 0) {
-    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunks.size, at));
-    source.read(at - length, {chunks.old_bytes.get(), length});
-    const std::string_view bytes(chunks.old_bytes.get(), length);
+    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), at));
+    source.read(at - length, buffer.first(length));
+    const std::string_view bytes(buffer.data(), length);
     const std::size_t feeds = count_line_feeds(bytes);
     if (feeds < wanted) {
       wanted -= feeds;
@@ -147,12 +119,12 @@ std::uint64_t back_lines(ByteSource& source, std::uint64_t at, std::uint64_t lin
 // Where the line starts that lies `lines` lines after the line start `at`, or
 // the end of the input when there are not so many.
 std::uint64_t forward_lines(ByteSource& source, std::uint64_t at, std::uint64_t lines,
-                            ChunkPair& chunks) {
+                            std::span<char> buffer) {
   const std::uint64_t size = source.size();
   while (lines > 0 && at < size) {
-    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(chunks.size, size - at));
-    source.read(at, {chunks.old_bytes.get(), length});
-    const std::string_view bytes(chunks.old_bytes.get(), length);
+    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
+    source.read(at, buffer.first(length));
+    const std::string_view bytes(buffer.data(), length);
     const std::size_t feeds = count_line_feeds(bytes);
     if (feeds < lines) {
       lines -= feeds;
@@ -188,11 +160,12 @@ ChunkedEnds find_chunked_ends(ByteSource& old_source, ByteSource& new_source, st
 
 Window widen_middles(ByteSource& old_source, const ChunkedEnds& ends, std::uint64_t lines_before,
                      std::uint64_t lines_after, std::size_t chunk) {
-  ChunkPair chunks(chunk);
+  const auto bytes = std::make_unique_for_overwrite<char[]>(chunk);
+  const std::span<char> buffer(bytes.get(), chunk);
   Window window;
-  window.begin = back_lines(old_source, ends.head_bytes, lines_before, chunks);
+  window.begin = back_lines(old_source, ends.head_bytes, lines_before, buffer);
   window.first_line = ends.head_lines - std::min(lines_before, ends.head_lines);
-  window.old_end = forward_lines(old_source, ends.old_tail_start, lines_after, chunks);
+  window.old_end = forward_lines(old_source, ends.old_tail_start, lines_after, buffer);
   window.new_end = ends.new_tail_start + (window.old_end - ends.old_tail_start);
   return window;
 }

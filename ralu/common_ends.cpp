@@ -12,33 +12,6 @@ namespace {
 // looked at byte by byte.
 constexpr std::size_t compare_block = 4096;
 
-// The length of the longest common prefix of a and b.
-std::size_t common_prefix(std::string_view a, std::string_view b) {
-  const std::size_t shorter = std::min(a.size(), b.size());
-  std::size_t at = 0;
-  while (at < shorter) {
-    const std::size_t length = std::min(compare_block, shorter - at);
-    if (std::memcmp(a.data() + at, b.data() + at, length) != 0) break;
-    at += length;
-  }
-  while (at < shorter && a[at] == b[at]) ++at;
-  return at;
-}
-
-// The length of the longest common suffix of a and b.
-std::size_t common_suffix(std::string_view a, std::string_view b) {
-  const std::size_t shorter = std::min(a.size(), b.size());
-  std::size_t length = 0;
-  while (length < shorter) {
-    const std::size_t step = std::min(compare_block, shorter - length);
-    const std::size_t from = length + step;
-    if (std::memcmp(a.data() + a.size() - from, b.data() + b.size() - from, step) != 0) break;
-    length = from;
-  }
-  while (length < shorter && a[a.size() - 1 - length] == b[b.size() - 1 - length]) ++length;
-  return length;
-}
-
 bool starts_line(std::string_view text, std::size_t at) { return at == 0 || text[at - 1] == '\n'; }
 
 // Moves a line start back by up to `lines` lines.
@@ -60,6 +33,31 @@ std::size_t forward_lines(std::string_view text, std::size_t at, std::size_t lin
 }
 
 }  // namespace
+
+std::size_t common_prefix(std::string_view a, std::string_view b) {
+  const std::size_t shorter = std::min(a.size(), b.size());
+  std::size_t at = 0;
+  while (at < shorter) {
+    const std::size_t length = std::min(compare_block, shorter - at);
+    if (std::memcmp(a.data() + at, b.data() + at, length) != 0) break;
+    at += length;
+  }
+  while (at < shorter && a[at] == b[at]) ++at;
+  return at;
+}
+
+std::size_t common_suffix(std::string_view a, std::string_view b) {
+  const std::size_t shorter = std::min(a.size(), b.size());
+  std::size_t length = 0;
+  while (length < shorter) {
+    const std::size_t step = std::min(compare_block, shorter - length);
+    const std::size_t from = length + step;
+    if (std::memcmp(a.data() + a.size() - from, b.data() + b.size() - from, step) != 0) break;
+    length = from;
+  }
+  while (length < shorter && a[a.size() - 1 - length] == b[b.size() - 1 - length]) ++length;
+  return length;
+}
 
 CommonEnds find_common_ends(std::string_view old_text, std::string_view new_text,
                             std::size_t margin) {

@@ -24,6 +24,12 @@ struct CommonEnds {
   }
 };
 
+// The length of the longest common prefix of a and b, and of their longest
+// common suffix: compared a block at a time with memcmp, and only the block
+// that holds the first difference byte by byte.
+std::size_t common_prefix(std::string_view a, std::string_view b);
+std::size_t common_suffix(std::string_view a, std::string_view b);
+
 // Finds the longest common head and tail of whole lines, then gives `margin`
 // lines of each back to the middle (as far as there are any), so that what
 // works on the middle can still see a few equal lines around it.

@@ -6,6 +6,7 @@
 
 #include "platform/operands.h"
 #include "ralu/chunked_ends.h"
+#include "ralu/lines.h"
 #include "ralu/trouble.h"
 
 namespace ralu {
@@ -145,10 +146,6 @@ void check_size_kept(const Opened& input) {
   if (input.file && input.file->size_now() != input.file->size()) {
     fail(input.text.path.c_str(), changed_size);
   }
-}
-
-bool holds_nul(std::string_view bytes) {
-  return std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ inline constexpr std::size_t max_lines = (std::size_t{1} << 31) - 2;
 // How many line feeds bytes holds.
 std::size_t count_line_feeds(std::string_view bytes);
 
+// Whether bytes holds a NUL byte, which makes an input binary.
+inline bool holds_nul(std::string_view bytes) { return bytes.find('\0') != std::string_view::npos; }
+
 // How many lines bytes holds: its line feeds, and one more for a last line
 // without one.
 std::size_t count_lines(std::string_view bytes);

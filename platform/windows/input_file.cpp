@@ -164,12 +164,6 @@ InputFile::~InputFile() {
   if (handle_ >= 0) ::_close(static_cast<int>(handle_));
 }
 
-InputFile::InputFile(InputFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)),
-      regular_(other.regular_),
-      size_(other.size_),
-      modified_(other.modified_) {}
-
 std::int64_t InputFile::read_at(std::uint64_t offset, std::span<char> into,
                                 std::string& failure) const {
   std::size_t filled = 0;

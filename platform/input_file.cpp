@@ -1,8 +1,9 @@
-// The parts of a mapping that are the same on every system: its guard, and
-// moving and releasing it.
+// The parts of reading inputs that are the same on every system: a mapping's
+// guard, moving and releasing a mapping, and moving an open file.
+#include "platform/input_file.h"
+
 #include <utility>
 
-#include "platform/input_file.h"
 #include "platform/mapping_guard.h"
 
 namespace platform {
@@ -51,5 +52,11 @@ MappedBytes& MappedBytes::operator=(MappedBytes&& other) noexcept {
   }
   return *this;
 }
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)),
+      regular_(other.regular_),
+      size_(other.size_),
+      modified_(other.modified_) {}
 
 }  // namespace platform
