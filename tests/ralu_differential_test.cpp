@@ -87,6 +87,19 @@ std::string long_text(const std::map<int, std::string>& changed,
   return text;
 }
 
+// Twenty thousand lines, some 860 KB: more than three of the chunks in which
+// ralu reads two files side by side, so that the common head and tail each
+// cross chunks before they end.
+std::string big_text(const std::map<int, std::string>& changed) {
+  std::string text;
+  for (int i = 1; i <= 20'000; ++i) {
+    const auto found = changed.find(i);
+    text += found != changed.end() ? found->second
+                                   : "entry " + std::to_string(i) + " of a file of many chunks\n";
+  }
+  return text;
+}
+
 struct File {
   std::string name;
   std::string bytes;
@@ -136,6 +149,9 @@ const std::vector<File> files = {
     {"long.new", long_text({{700, "  LINE 700;"}, {1500, ""}, {1990, "  line 1990 ;"}})},
     {"longcr.old", long_text({}, "\r\n")},
     {"longcr.new", long_text({{800, "  LINE 800;"}}, "\r\n")},
+    {"big.old", big_text({})},
+    {"big.new", big_text({{7'000, "changed\n"}, {19'990, "changed too\n"}, {20'000, "last"}})},
+    {"bigmore.new", big_text({}) + "one more line\n"},
     {"longeol.new", long_text({{1999, "  changed;"}}).substr(0, long_text({}).size() - 1)},
 };
 
@@ -286,6 +302,10 @@ const std::vector<Case> cases = {
     {{"-U3", "longeol.new", "long.new"}},
     {{"-u", "--label=in", "-", "long.new"}, long_text({})},
     {{"-q", "long.old", "long.new"}},
+    {{"-u", "big.old", "big.new"}},
+    {{"-U300", "-p", "big.old", "big.new"}},
+    {{"-u", "big.old", "bigmore.new"}},
+    {{"-u", "bigmore.new", "big.old"}},
     // Mistakes: nothing on standard output, status 2.
     {{"-x", "fn.old", "fn.new"}},
     {{"--bogus", "fn.old", "fn.new"}},

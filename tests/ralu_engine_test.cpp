@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <random>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -79,6 +80,40 @@ TEST(RaluClasses, EqualBytesShareAClassAndNothingElseDoes) {
   for (const auto& [line, id] : seen) EXPECT_TRUE(by_id.emplace(id, line).second) << line;
   ASSERT_EQ(classes.presence.size(), seen.size());
   for (const auto& [id, bits] : presence) EXPECT_EQ(classes.presence[id], bits);
+}
+
+// Lines whose tags share few bits pile into long runs of slots, which the
+// table must keep findable as it doubles in place, and whose tags collide,
+// which full hashes must tell apart.
+TEST(RaluClasses, CrowdedSlotsKeepEveryClassFindableAsTheTableGrows) {
+  // Tags of 12 bits: every line lands in the first 4096 slots. Tags of 4
+  // bits high in the word: a few slots far apart, with runs past the end.
+  for (const std::uint64_t mask : {0xFFFFFFFF00000FFFULL, 0xFFFFFFFF0000F000ULL}) {
+    std::string old_text, new_text;
+    std::set<std::string> distinct;
+    for (int i = 0; i < 6000; ++i) {
+      const std::string old_line = "line " + std::to_string(i) + "\n";
+      const std::string new_line = "line " + std::to_string((i * 5) % 7000) + "\n";
+      old_text += old_line;
+      new_text += new_line;
+      distinct.insert(old_line);
+      distinct.insert(new_line);
+    }
+    const ralu::LineTable old_lines(old_text), new_lines(new_text);
+    const ralu::LineClasses classes = ralu::classify_lines(
+        {old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()}, {20240305, mask});
+    std::map<std::string_view, std::uint32_t> class_of;
+    std::map<std::uint32_t, std::string_view> line_of;
+    const auto check = [&](const ralu::LineTable& lines, std::span<const std::uint32_t> ids) {
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(class_of.emplace(lines.line(i), ids[i]).first->second, ids[i]) << lines.line(i);
+        EXPECT_EQ(line_of.emplace(ids[i], lines.line(i)).first->second, lines.line(i));
+      }
+    };
+    check(old_lines, classes.old_ids);
+    check(new_lines, classes.new_ids);
+    EXPECT_EQ(class_of.size(), distinct.size()) << std::hex << mask;
+  }
 }
 
 // Length of a longest common subsequence, by dynamic programming.
