@@ -8,7 +8,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "ralu/chunked_ends.h"
-#include "ralu/common_ends.h"
+#include "ralu/engine/common_ends.h"
 
 namespace {
 

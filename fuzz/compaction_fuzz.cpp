@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "ralu/changes.h"
-#include "ralu/classes.h"
-#include "ralu/compaction.h"
-#include "ralu/edit_search.h"
-#include "ralu/lines.h"
-#include "ralu/unified.h"
+#include "ralu/engine/changes.h"
+#include "ralu/engine/classes.h"
+#include "ralu/engine/compaction.h"
+#include "ralu/engine/edit_search.h"
+#include "ralu/engine/lines.h"
+#include "ralu/formats/unified.h"
 
 namespace {
 

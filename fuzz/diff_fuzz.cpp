@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "ralu/changes.h"
-#include "ralu/lines.h"
+#include "ralu/engine/changes.h"
+#include "ralu/engine/lines.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ralu/blank_hunks.h"
 
+#include "ralu/engine/lines.h"
 #include "ralu/line_keys.h"
-#include "ralu/lines.h"
 
 namespace ralu {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ralu/edit_script.h"
+#include "ralu/engine/edit_script.h"
 
 namespace ralu {
 

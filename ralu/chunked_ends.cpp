@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "ralu/common_ends.h"
-#include "ralu/lines.h"
+#include "ralu/engine/common_ends.h"
+#include "ralu/engine/lines.h"
 
 namespace ralu {
 

@@ -6,7 +6,7 @@
 
 #include "platform/operands.h"
 #include "ralu/chunked_ends.h"
-#include "ralu/lines.h"
+#include "ralu/engine/lines.h"
 #include "ralu/trouble.h"
 
 namespace ralu {

@@ -24,17 +24,17 @@
 #include "platform/pattern.h"
 #include "platform/platform.h"
 #include "ralu/blank_hunks.h"
-#include "ralu/changes.h"
-#include "ralu/edit_script.h"
-#include "ralu/function_line.h"
-#include "ralu/hunks.h"
+#include "ralu/engine/changes.h"
+#include "ralu/engine/edit_script.h"
+#include "ralu/engine/lines.h"
+#include "ralu/formats/function_line.h"
+#include "ralu/formats/hunks.h"
+#include "ralu/formats/unified.h"
 #include "ralu/inputs.h"
 #include "ralu/line_keys.h"
-#include "ralu/lines.h"
 #include "ralu/name_quoting.h"
 #include "ralu/options.h"
 #include "ralu/trouble.h"
-#include "ralu/unified.h"
 
 namespace common {
 

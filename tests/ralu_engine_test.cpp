@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "ralu/changes.h"
-#include "ralu/classes.h"
-#include "ralu/edit_script.h"
-#include "ralu/edit_search.h"
-#include "ralu/frequent_lines.h"
-#include "ralu/hunks.h"
-#include "ralu/lines.h"
-#include "ralu/unified.h"
+#include "ralu/engine/changes.h"
+#include "ralu/engine/classes.h"
+#include "ralu/engine/edit_script.h"
+#include "ralu/engine/edit_search.h"
+#include "ralu/engine/frequent_lines.h"
+#include "ralu/engine/lines.h"
+#include "ralu/formats/hunks.h"
+#include "ralu/formats/unified.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "ralu/changes.h"
-#include "ralu/classes.h"
-#include "ralu/lines.h"
-#include "ralu/unified.h"
+#include "ralu/engine/changes.h"
+#include "ralu/engine/classes.h"
+#include "ralu/engine/lines.h"
+#include "ralu/formats/unified.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ralu/changes.h"
-#include "ralu/unified.h"
+#include "ralu/engine/changes.h"
+#include "ralu/formats/unified.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "ralu/function_line.h"
+#include "ralu/formats/function_line.h"
 
 #include "ralu/line_keys.h"
 

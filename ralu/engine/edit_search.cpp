@@ -1,4 +1,4 @@
-#include "ralu/edit_search.h"
+#include "ralu/engine/edit_search.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,11 +1,11 @@
-#include "ralu/unified.h"
+#include "ralu/formats/unified.h"
 
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
-#include "ralu/hunks.h"
-#include "ralu/lines.h"
+#include "ralu/engine/lines.h"
+#include "ralu/formats/hunks.h"
 
 namespace ralu {
 

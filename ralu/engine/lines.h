@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ralu/large_array.h"
+#include "ralu/engine/large_array.h"
 
 namespace ralu {
 

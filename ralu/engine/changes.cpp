@@ -1,4 +1,4 @@
-#include "ralu/changes.h"
+#include "ralu/engine/changes.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -6,12 +6,12 @@
 #include <optional>
 #include <vector>
 
-#include "ralu/common_ends.h"
-#include "ralu/compaction.h"
-#include "ralu/edit_search.h"
-#include "ralu/frequent_lines.h"
-#include "ralu/large_array.h"
-#include "ralu/lines.h"
+#include "ralu/engine/common_ends.h"
+#include "ralu/engine/compaction.h"
+#include "ralu/engine/edit_search.h"
+#include "ralu/engine/frequent_lines.h"
+#include "ralu/engine/large_array.h"
+#include "ralu/engine/lines.h"
 
 namespace ralu {
 

@@ -13,8 +13,8 @@
 #include <optional>
 #include <string_view>
 
-#include "ralu/classes.h"
-#include "ralu/edit_script.h"
+#include "ralu/engine/classes.h"
+#include "ralu/engine/edit_script.h"
 
 namespace ralu {
 

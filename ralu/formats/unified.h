@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "platform/platform.h"
-#include "ralu/edit_script.h"
-#include "ralu/function_line.h"
+#include "ralu/engine/edit_script.h"
+#include "ralu/formats/function_line.h"
 
 namespace ralu {
 

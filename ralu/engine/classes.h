@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "ralu/large_array.h"
-#include "ralu/lines.h"
+#include "ralu/engine/large_array.h"
+#include "ralu/engine/lines.h"
 
 namespace ralu {
 

@@ -1,4 +1,4 @@
-#include "ralu/common_ends.h"
+#include "ralu/engine/common_ends.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "ralu/edit_script.h"
+#include "ralu/engine/edit_script.h"
 
 namespace ralu {
 

@@ -1,4 +1,4 @@
-#include "ralu/lines.h"
+#include "ralu/engine/lines.h"
 
 #include <algorithm>
 #include <bit>

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/pattern.h"
-#include "ralu/lines.h"
+#include "ralu/engine/lines.h"
 
 namespace ralu {
 

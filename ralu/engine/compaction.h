@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <span>
 
-#include "ralu/lines.h"
+#include "ralu/engine/lines.h"
 
 namespace ralu {
 

@@ -1,4 +1,4 @@
-#include "ralu/hunks.h"
+#include "ralu/formats/hunks.h"
 
 #include <algorithm>
 

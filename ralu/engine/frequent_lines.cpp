@@ -1,10 +1,10 @@
-#include "ralu/frequent_lines.h"
+#include "ralu/engine/frequent_lines.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "ralu/large_array.h"
+#include "ralu/engine/large_array.h"
 
 namespace ralu {
 

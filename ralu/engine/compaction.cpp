@@ -1,4 +1,4 @@
-#include "ralu/compaction.h"
+#include "ralu/engine/compaction.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,4 +1,4 @@
-#include "ralu/classes.h"
+#include "ralu/engine/classes.h"
 
 #include <cstring>
 #include <map>
