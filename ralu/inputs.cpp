@@ -75,14 +75,14 @@ void hold(Opened& input, std::shared_ptr<const std::string> bytes) {
 void open_input(Opened& input) {
   if (is_standard_input(input.text.path)) {
     platform::ReadOutcome outcome = platform::read_standard_input();
-    if (!outcome.contents) fail(input.text.path.c_str(), outcome.failure.c_str());
+    if (!outcome.contents) fail_pair(input.text.path.c_str(), outcome.failure.c_str());
     input.text.modified = outcome.contents->modified;
     return hold(input, std::make_shared<const std::string>(std::move(outcome.contents->bytes)));
   }
   std::string failure;
   std::optional<platform::InputFile> file =
       platform::InputFile::open(input.text.path.c_str(), failure);
-  if (!file) fail(input.text.path.c_str(), failure.c_str());
+  if (!file) fail_pair(input.text.path.c_str(), failure.c_str());
   input.file.emplace(std::move(*file));
   input.text.modified = input.file->modified();
   if (input.file->is_regular()) {
@@ -90,7 +90,7 @@ void open_input(Opened& input) {
     return;
   }
   platform::ReadOutcome outcome = input.file->read_to_end();
-  if (!outcome.contents) fail(input.text.path.c_str(), outcome.failure.c_str());
+  if (!outcome.contents) fail_pair(input.text.path.c_str(), outcome.failure.c_str());
   input.file.reset();
   hold(input, std::make_shared<const std::string>(std::move(outcome.contents->bytes)));
 }

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "ralu/formats/forms.h"
 #include "ralu/line_keys.h"
 
 namespace ralu {
@@ -15,18 +17,26 @@ namespace ralu {
 enum class ColorWhen { never, automatic, always };
 
 struct Options {
+  OutputForm form = OutputForm::unified;       // unified unless an option picks another
   std::size_t context = 3;                     // lines of context around each change
   bool minimal = false;                        // -d: always a shortest edit script
   LineMatching matching;                       // -i -E -Z -b -w --strip-trailing-cr
   bool ignore_blank_lines = false;             // -B
+  std::vector<std::string> ignore_patterns;    // -I RE: changes whose lines all match
   bool show_c_function = false;                // -p
   std::vector<std::string> function_patterns;  // -F RE, in the order given
   std::vector<std::string> labels;             // --label, at most two
+  LineLook look;                               // -t -T --tabsize
+  SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
+  LineFormats formats;                         // -D and the line and group formats
   ColorWhen color = ColorWhen::never;
   bool brief = false;             // -q
   bool report_identical = false;  // -s
   bool text = false;              // -a: never call a file binary
   bool new_file = false;          // -N: an absent file is empty
+  // --from-file / --to-file: compared with every name given.
+  std::optional<std::string> from_file;
+  std::optional<std::string> to_file;
   bool help = false;
   bool version = false;
   std::vector<std::string> names;  // the operands, in order

@@ -23,13 +23,19 @@
 #include "platform/operands.h"
 #include "platform/pattern.h"
 #include "platform/platform.h"
-#include "ralu/blank_hunks.h"
 #include "ralu/engine/changes.h"
 #include "ralu/engine/edit_script.h"
 #include "ralu/engine/lines.h"
+#include "ralu/formats/context.h"
+#include "ralu/formats/ed.h"
+#include "ralu/formats/formatted.h"
 #include "ralu/formats/function_line.h"
 #include "ralu/formats/hunks.h"
+#include "ralu/formats/normal.h"
+#include "ralu/formats/rcs.h"
+#include "ralu/formats/side_by_side.h"
 #include "ralu/formats/unified.h"
+#include "ralu/ignored_changes.h"
 #include "ralu/inputs.h"
 #include "ralu/line_keys.h"
 #include "ralu/name_quoting.h"
@@ -140,14 +146,17 @@ bool colour_wanted(ralu::ColorWhen when) {
          (terminal == nullptr || std::strcmp(terminal, "dumb") != 0);
 }
 
-std::vector<std::unique_ptr<platform::LinePattern>> compile_patterns(
-    const std::vector<std::string>& patterns) {
-  std::vector<std::unique_ptr<platform::LinePattern>> compiled;
+using PatternList = std::vector<std::unique_ptr<platform::LinePattern>>;
+
+// The patterns of one option, each compiled; a bad one is a usage mistake.
+PatternList compile_patterns(std::string_view option, const std::vector<std::string>& patterns) {
+  PatternList compiled;
   for (const std::string& pattern : patterns) {
     std::string error;
     compiled.push_back(platform::compile_line_pattern(pattern, error));
     if (!compiled.back()) {
-      std::string what = "-F: invalid regular expression '";
+      std::string what(option);
+      what += ": invalid regular expression '";
       what += pattern;
       what += "' (";
       what += error;
@@ -156,6 +165,26 @@ std::vector<std::unique_ptr<platform::LinePattern>> compile_patterns(
     }
   }
   return compiled;
+}
+
+// The patterns a run uses for every pair.
+struct Patterns {
+  PatternList ignore;  // -I
+};
+
+// Function lines head the hunks of the forms that have hunk headers.
+bool shows_function_lines(const ralu::Options& options) {
+  const bool wanted = options.show_c_function || !options.function_patterns.empty();
+  return wanted &&
+         (options.form == ralu::OutputForm::unified || options.form == ralu::OutputForm::context);
+}
+
+// Whether a form shows every line of the inputs, not only the changes and
+// their context.
+bool shows_whole_inputs(const ralu::Options& options) {
+  return options.form == ralu::OutputForm::formatted ||
+         (options.form == ralu::OutputForm::side_by_side &&
+          !options.side_by_side.suppress_common_lines);
 }
 
 // Compares the inputs, writes what the options ask for, and gives the exit
@@ -172,15 +201,16 @@ class Comparison {
     }
   }
 
-  int run(std::vector<std::unique_ptr<platform::LinePattern>> patterns) {
+  int run(const Patterns& patterns) {
     if (inputs_.identical) return same();
     if (inputs_.binary) {
       return say_different(options_.brief ? "Files %s and %s differ\n"
                                           : "Binary files %s and %s differ\n");
     }
     const ralu::LineMatching& matching = options_.matching;
-    const bool ignores_some_changes =
-        matching.needs_keys() || matching.strip_trailing_cr || options_.ignore_blank_lines;
+    const bool ignores_some_changes = matching.needs_keys() || matching.strip_trailing_cr ||
+                                      options_.ignore_blank_lines ||
+                                      !options_.ignore_patterns.empty();
     if (options_.brief && !ignores_some_changes) return say_different("Files %s and %s differ\n");
 
     const ralu::InputText& old_input = inputs_.texts[0];
@@ -210,28 +240,30 @@ class Comparison {
 
     const ralu::EditScript script =
         ralu::compare_texts(old_matched, new_matched, {options_.minimal, std::nullopt});
-    std::vector<std::uint8_t> blank_groups;
-    if (options_.ignore_blank_lines) {
-      blank_groups = ralu::blank_only_groups(script, old_matched, new_matched);
+    std::vector<std::uint8_t> ignored;
+    if (options_.ignore_blank_lines || !patterns.ignore.empty()) {
+      ignored = ralu::ignored_groups(script, {old_matched, old_bytes}, {new_matched, new_bytes},
+                                     options_.ignore_blank_lines, patterns.ignore);
     }
-    if (!ralu::HunkWalker(script, options_.context, blank_groups).next()) return same();
+    if (!ralu::HunkWalker(script, 0, ignored).next()) return same();
     if (options_.brief) return say_different("Files %s and %s differ\n");
 
     std::optional<ralu::FunctionLineFinder> function_lines;
-    if (options_.show_c_function || !patterns.empty()) {
-      function_lines.emplace(old_input.from_start, options_.show_c_function, std::move(patterns),
+    if (shows_function_lines(options_)) {
+      function_lines.emplace(old_input.from_start, options_.show_c_function,
+                             compile_patterns("-F", options_.function_patterns),
                              matching.strip_trailing_cr);
     }
     const ralu::Palette palette;
     ralu::ReportStyle style;
     style.palette = colour_wanted(options_.color) ? &palette : nullptr;
     style.function_lines = function_lines ? &*function_lines : nullptr;
-    style.blank_groups = blank_groups;
+    style.ignored_groups = ignored;
     style.old_first_line = old_input.first_line;
     style.new_first_line = new_input.first_line;
+    style.look = options_.look;
     StandardOutput out;
-    ralu::write_unified(out, header_label(0), header_label(1), old_bytes, new_bytes, script,
-                        options_.context, style);
+    write_report(out, old_bytes, new_bytes, script, style);
     out.finish();
     return exit_different;
   }
@@ -250,6 +282,29 @@ class Comparison {
   void print_message(const char* format) {
     std::printf(format, plain_names_[0].c_str(), plain_names_[1].c_str());
     common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
+  }
+
+  void write_report(ralu::OutputSink& out, std::string_view old_text, std::string_view new_text,
+                    const ralu::EditScript& script, const ralu::ReportStyle& style) const {
+    switch (options_.form) {
+      case ralu::OutputForm::unified:
+        return ralu::write_unified(out, header_label(0), header_label(1), old_text, new_text,
+                                   script, options_.context, style);
+      case ralu::OutputForm::context:
+        return ralu::write_context(out, header_label(0), header_label(1), old_text, new_text,
+                                   script, options_.context, style);
+      case ralu::OutputForm::normal:
+        return ralu::write_normal(out, old_text, new_text, script, style);
+      case ralu::OutputForm::ed:
+        return ralu::write_ed(out, old_text, new_text, script, style);
+      case ralu::OutputForm::rcs:
+        return ralu::write_rcs(out, old_text, new_text, script, style);
+      case ralu::OutputForm::side_by_side:
+        return ralu::write_side_by_side(out, old_text, new_text, script, options_.side_by_side,
+                                        style);
+      case ralu::OutputForm::formatted:
+        return ralu::write_formatted(out, old_text, new_text, script, options_.formats, style);
+    }
   }
 
   // A label stands alone; a name is followed by the file's time.
@@ -272,10 +327,28 @@ ralu::InputRequest input_request(const ralu::Options& options) {
   request.new_file = options.new_file;
   // As many equal lines as the engine looks at, so that it finds the script
   // it would find on the whole inputs, and the context beyond them.
-  request.margin_lines = ralu::compaction_margin + options.context;
-  request.old_from_start = options.show_c_function || !options.function_patterns.empty();
+  request.margin_lines =
+      shows_whole_inputs(options) ? UINT64_MAX : ralu::compaction_margin + options.context;
+  request.old_from_start = shows_function_lines(options);
   request.look_for_nul = !options.text;
   return request;
+}
+
+// The pairs to compare: the two names, or with --from-file or --to-file
+// that file beside each name in turn.
+std::vector<std::vector<std::string>> pairs_to_compare(const ralu::Options& options) {
+  std::vector<std::vector<std::string>> pairs;
+  if (options.from_file && options.to_file) fail_usage("--from-file and --to-file both given");
+  if (options.from_file || options.to_file) {
+    for (const std::string& name : options.names) {
+      pairs.push_back(options.from_file ? std::vector{*options.from_file, name}
+                                        : std::vector{name, *options.to_file});
+    }
+    return pairs;
+  }
+  if (options.names.size() != 2) fail_usage("two files are needed");
+  pairs.push_back(options.names);
+  return pairs;
 }
 
 int compare(int argc, char** argv) {
@@ -286,12 +359,22 @@ int compare(int argc, char** argv) {
   const ralu::Options& options = parsed.options;
   if (options.help) print_help();
   if (options.version) print_version();
-  if (options.names.size() != 2) fail_usage("two files are needed");
-  std::vector<std::unique_ptr<platform::LinePattern>> patterns =
-      compile_patterns(options.function_patterns);
+  const std::vector<std::vector<std::string>> pairs = pairs_to_compare(options);
+  // Bad patterns are found before anything is compared.
+  compile_patterns("-F", options.function_patterns);
+  const Patterns patterns{compile_patterns("-I", options.ignore_patterns)};
 
-  Comparison comparison(options, ralu::read_inputs(options.names, input_request(options)));
-  return comparison.run(std::move(patterns));
+  int status = exit_same;
+  for (const std::vector<std::string>& names : pairs) {
+    try {
+      Comparison comparison(options, ralu::read_inputs(names, input_request(options)));
+      status = std::max(status, comparison.run(patterns));
+    } catch (const ralu::PairTrouble&) {
+      // Said on standard error; the other pairs are still compared.
+      status = exit_trouble;
+    }
+  }
+  return status;
 }
 
 }  // namespace

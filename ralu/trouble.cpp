@@ -27,6 +27,11 @@ void fail(const char* subject, const char* reason) {
   std::exit(exit_trouble);
 }
 
+void fail_pair(const char* subject, const char* reason) {
+  common::errmsg("%s: %s: %s\n", common::cmd_name, subject, reason);
+  throw PairTrouble();
+}
+
 void fail_usage(const std::string& what) {
   common::errmsg("%s: %s; try '%s --help'\n", common::cmd_name, what.c_str(), common::cmd_name);
   std::exit(exit_trouble);

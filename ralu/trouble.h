@@ -12,6 +12,13 @@ inline constexpr int exit_trouble = 2;
 // "ralu: SUBJECT: REASON", and the end.
 [[noreturn]] void fail(const char* subject, const char* reason);
 
+// Trouble with one pair of inputs, such as a file that cannot be opened: it
+// is said on standard error, and the run goes on with the other pairs.
+struct PairTrouble {};
+
+// "ralu: SUBJECT: REASON", then PairTrouble is thrown.
+[[noreturn]] void fail_pair(const char* subject, const char* reason);
+
 // A mistake on the command line: one line, with the way to the help.
 [[noreturn]] void fail_usage(const std::string& what);
 

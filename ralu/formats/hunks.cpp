@@ -15,7 +15,7 @@ bool contexts_apart(std::size_t gap, std::size_t context) {
 }  // namespace
 
 bool HunkWalker::joins(std::size_t group, std::size_t gap) const {
-  return blank(group) ? gap < context_ : !contexts_apart(gap, context_);
+  return ignored(group) ? gap < context_ : !contexts_apart(gap, context_);
 }
 
 std::optional<Hunk> HunkWalker::next() {
@@ -26,11 +26,11 @@ std::optional<Hunk> HunkWalker::next() {
   while (!shown) {
     if (next_group_ == groups.size()) return std::nullopt;
     last = next_group_;
-    shown = !blank(last);
+    shown = !ignored(last);
     while (last + 1 < groups.size() &&
            joins(last + 1, groups[last + 1].old_begin - groups[last].old_end)) {
       ++last;
-      shown = shown || !blank(last);
+      shown = shown || !ignored(last);
     }
     if (!shown) next_group_ = last + 1;
   }

@@ -28,27 +28,27 @@ struct Hunk {
 // `context` unchanged lines before and after it. Changes whose context would
 // touch or overlap share a hunk.
 //
-// Given one flag a group (-B), a flagged group (one that only deletes or
-// inserts blank lines) joins the hunk before it only when it lies within that
+// Given one flag a group (-B, -I), a flagged group (one that only deletes or
+// inserts lines that are ignored) joins the hunk before it only when it lies within that
 // hunk's trailing context, and a hunk of flagged groups alone is left out, as
 // GNU diff has it.
 class HunkWalker {
  public:
   HunkWalker(const EditScript& script, std::size_t context,
-             std::span<const std::uint8_t> blank_groups = {})
-      : script_(script), context_(context), blank_groups_(blank_groups) {}
+             std::span<const std::uint8_t> ignored_groups = {})
+      : script_(script), context_(context), ignored_groups_(ignored_groups) {}
 
   std::optional<Hunk> next();
 
  private:
-  bool blank(std::size_t group) const {
-    return !blank_groups_.empty() && blank_groups_[group] != 0;
+  bool ignored(std::size_t group) const {
+    return !ignored_groups_.empty() && ignored_groups_[group] != 0;
   }
   bool joins(std::size_t group, std::size_t gap) const;
 
   const EditScript& script_;
   std::size_t context_;
-  std::span<const std::uint8_t> blank_groups_;
+  std::span<const std::uint8_t> ignored_groups_;
   std::size_t next_group_ = 0;
 };
 

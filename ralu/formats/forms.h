@@ -1,0 +1,52 @@
+// The output forms ralu writes, and what each takes beyond the edit script.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace ralu {
+
+enum class OutputForm {
+  unified,       // -u: the default
+  normal,        // --normal: diff's default form
+  context,       // -c
+  ed,            // -e: an ed script
+  rcs,           // -n: RCS's form
+  side_by_side,  // -y
+  formatted,     // -D and the line and group formats
+};
+
+// How the text of a line is shown in every form.
+struct LineLook {
+  bool expand_tabs = false;  // -t: tabs become blanks
+  bool initial_tab = false;  // -T: a tab, not a blank, before a line's text
+  std::size_t tabsize = 8;   // --tabsize: columns between tab stops
+
+  bool operator==(const LineLook&) const = default;
+};
+
+// The columns of -y.
+struct SideBySideLayout {
+  std::size_t width = 130;             // -W: the whole line
+  bool left_column = false;            // common lines only on the left
+  bool suppress_common_lines = false;  // common lines not at all
+
+  bool operator==(const SideBySideLayout&) const = default;
+};
+
+// The formats of -D and of the line and group format options; a format not
+// given takes its default.
+struct LineFormats {
+  std::optional<std::string> old_line;
+  std::optional<std::string> new_line;
+  std::optional<std::string> unchanged_line;
+  std::optional<std::string> old_group;
+  std::optional<std::string> new_group;
+  std::optional<std::string> changed_group;
+  std::optional<std::string> unchanged_group;
+
+  bool operator==(const LineFormats&) const = default;
+};
+
+}  // namespace ralu

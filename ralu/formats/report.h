@@ -1,0 +1,68 @@
+// What every output form shares: where the report goes, how an input is
+// named in a header, and what the report shows beyond the lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "ralu/formats/forms.h"
+#include "ralu/formats/function_line.h"
+
+namespace ralu {
+
+// Where the report goes.
+class OutputSink {
+ public:
+  virtual ~OutputSink() = default;
+  virtual void write(std::string_view bytes) = 0;
+};
+
+// Collects the report in memory.
+class StringSink : public OutputSink {
+ public:
+  void write(std::string_view bytes) override { text.append(bytes); }
+  std::string text;
+};
+
+// How an input is named in the report's header.
+struct FileLabel {
+  std::string_view name;  // printed exactly as given (already quoted where needed)
+  std::optional<platform::LocalTime> modified;  // follows a tab when there is one
+};
+
+// The escape sequences that colour a report, as GNU diff's default palette
+// has them; context lines stay plain.
+struct Palette {
+  std::string_view header = "\x1b[1m";
+  std::string_view hunk = "\x1b[36m";
+  std::string_view deleted = "\x1b[31m";
+  std::string_view inserted = "\x1b[32m";
+  std::string_view reset = "\x1b[0m";
+};
+
+// What the report shows beyond the lines: colour, the function line after
+// each hunk's header, how tabs look, and which changes may be left out. Any
+// may be left out.
+struct ReportStyle {
+  const Palette* palette = nullptr;
+  FunctionLineFinder* function_lines = nullptr;
+  // Under -B and -I, one flag a group of the script: 1 when the group only
+  // deletes or inserts lines that are ignored (see HunkWalker); empty
+  // otherwise.
+  std::span<const std::uint8_t> ignored_groups;
+  // The line numbers, counted from 0, of the first lines of the texts given:
+  // hunks are numbered as lines of the whole inputs.
+  std::size_t old_first_line = 0;
+  std::size_t new_first_line = 0;
+  LineLook look;
+};
+
+// A time as the headers show it: "2024-03-05 14:07:09.123456789 +0900".
+std::string format_time(const platform::LocalTime& time);
+
+}  // namespace ralu
