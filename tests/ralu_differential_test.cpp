@@ -1,25 +1,18 @@
-// ralu against the installed GNU diff: each case is a command line over small
-// files made here, run by both programs; standard output and the exit status
-// must be the same byte for byte. Standard error is not compared: the program
-// names differ, and so do the words. The changes in these files have one
-// shortest edit script each, so any correct search finds the same one.
+// ralu against the installed GNU diff in the unified form and on the command
+// line all forms share. The changes in these files have one shortest edit
+// script each, so any correct search finds the same one.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "tests/support/ralu_run.h"
-#include "tests/support/system.h"
+#include "tests/support/diff_oracle.h"
 
 namespace {
 
-using test_support::ProcessOptions;
-using test_support::ProcessResult;
-using test_support::TempDir;
-using test_support::write_file;
+using File = test_support::OracleFile;
+using Case = test_support::OracleCase;
 
 const std::string function_old =
     "#include <stdio.h>\n"
@@ -100,11 +93,6 @@ std::string big_text(const std::map<int, std::string>& changed) {
   return text;
 }
 
-struct File {
-  std::string name;
-  std::string bytes;
-};
-
 const std::vector<File> files = {
     {"fn.old", function_old},
     {"fn.new", function_new},
@@ -153,11 +141,6 @@ const std::vector<File> files = {
     {"big.new", big_text({{7'000, "changed\n"}, {19'990, "changed too\n"}, {20'000, "last"}})},
     {"bigmore.new", big_text({}) + "one more line\n"},
     {"longeol.new", long_text({{1999, "  changed;"}}).substr(0, long_text({}).size() - 1)},
-};
-
-struct Case {
-  std::vector<std::string> args;
-  std::optional<std::string> input = std::nullopt;  // standard input, when a name is "-"
 };
 
 const std::vector<Case> cases = {
@@ -322,45 +305,11 @@ const std::vector<Case> cases = {
     {{"-u", "-", "sub"}, ""},
 };
 
-std::string shown(const std::vector<std::string>& args) {
-  std::string text;
-  for (const std::string& arg : args) text += " [" + arg + "]";
-  return text;
-}
-
-#ifdef _WIN32
-constexpr bool on_windows = true;
-#else
-constexpr bool on_windows = false;
-#endif
-
 TEST(RaluDifferential, SameOutputAndStatusAsGnuDiff) {
-  if (on_windows) {
-    GTEST_SKIP() << "GNU diff is a POSIX program; the comparison runs on the POSIX build";
-  }
-  const std::string diff = test_support::find_program("diff");
-  if (diff.empty()) GTEST_SKIP() << "diff is not installed";
-  if (test_support::run_process(diff, {"--version"}).out.find("GNU diffutils") ==
-      std::string::npos) {
-    GTEST_SKIP() << "the diff here is not GNU diff";
-  }
-  TempDir dir;
-  std::filesystem::create_directory(dir.root() / "sub");
-  for (const File& file : files) {
-    write_file(dir.path(file.name), file.bytes);
-    test_support::set_modification_time(dir.path(file.name), 1000000000, 123456789);
-  }
-  for (const Case& c : cases) {
-    ProcessOptions options;
-    options.working_dir = dir.root().string();
-    options.extra_env = {"TZ=UTC0", "LC_ALL=C"};
-    options.input = c.input;
-    options.output_is_data = true;
-    const ProcessResult expected = test_support::run_process(diff, c.args, options);
-    const ProcessResult actual = test_support::run_ralu(dir, c.args, options);
-    EXPECT_EQ(actual.status, expected.status) << shown(c.args) << "\n" << actual.err;
-    EXPECT_EQ(actual.out, expected.out) << shown(c.args);
-  }
+  std::string why;
+  const std::string diff = test_support::gnu_diff(why);
+  if (diff.empty()) GTEST_SKIP() << why;
+  test_support::expect_same_as_gnu_diff(diff, files, cases);
 }
 
 }  // namespace
