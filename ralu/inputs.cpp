@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "platform/operands.h"
@@ -141,6 +142,13 @@ std::string_view bytes_of(Opened& input, std::uint64_t begin, std::uint64_t end)
   return input.text.mapped.bytes();
 }
 
+bool lacks_final_line_end(ByteSource& source) {
+  if (source.size() == 0) return false;
+  char last = '\n';
+  source.read(source.size() - 1, std::span<char>(&last, 1));
+  return last != '\n';
+}
+
 // A regular file whose size is not what it was has changed while ralu read it.
 void check_size_kept(const Opened& input) {
   if (input.file && input.file->size_now() != input.file->size()) {
@@ -159,6 +167,9 @@ Inputs read_inputs(const std::vector<std::string>& names, const InputRequest& re
 
   Inputs inputs;
   inputs.identical = ends.identical;
+  for (Opened& input : opened) {
+    input.text.lacks_final_line_end = lacks_final_line_end(*input.source);
+  }
   if (!ends.identical) {
     const Window window =
         widen_middles(*old_input.source, ends, request.margin_lines, request.margin_lines);

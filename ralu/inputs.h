@@ -28,6 +28,8 @@ struct InputText {
   // The input from its start to the end of the window, where it was asked for
   // (the lines before a hunk, under -p and -F); else empty.
   std::string_view from_start;
+  // Whether the input's last line, wherever the window ends, has no line end.
+  bool lacks_final_line_end = false;
 
   // Where the bytes are: in memory, or mapped from the file.
   std::shared_ptr<const std::string> held;

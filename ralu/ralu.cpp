@@ -6,6 +6,7 @@
 // differ, 2 on trouble, with a one-line message on standard error.
 #include <array>
 #include <cerrno>
+#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -139,6 +140,16 @@ void check_line_count(const ralu::InputText& input) {
   }
 }
 
+// Whether the locale for times, as the environment sets it, is the C locale
+// (or one this system lacks, which leaves the C locale in place).
+bool times_read_the_c_way() {
+  static const bool c_way = [] {
+    const char* const name = std::setlocale(LC_TIME, "");
+    return name == nullptr || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0;
+  }();
+  return c_way;
+}
+
 bool colour_wanted(ralu::ColorWhen when) {
   if (when != ralu::ColorWhen::automatic) return when == ralu::ColorWhen::always;
   const char* const terminal = std::getenv("TERM");
@@ -202,6 +213,13 @@ class Comparison {
   }
 
   int run(const Patterns& patterns) {
+    const int status = compare_and_report(patterns);
+    if (options_.form != ralu::OutputForm::ed) return status;
+    return std::max(status, warn_of_incomplete_last_lines());
+  }
+
+ private:
+  int compare_and_report(const Patterns& patterns) {
     if (inputs_.identical) return same();
     if (inputs_.binary) {
       return say_different(options_.brief ? "Files %s and %s differ\n"
@@ -226,6 +244,11 @@ class Comparison {
       new_stripped = ralu::strip_trailing_cr(std::string(new_bytes));
       old_bytes = old_stripped;
       new_bytes = new_stripped;
+    }
+    if (options_.form == ralu::OutputForm::ed) {
+      // ed cannot write a line without its end: the last line gets one.
+      complete_last_line(old_bytes, old_stripped);
+      complete_last_line(new_bytes, new_stripped);
     }
     // The search runs on the lines' keys when the options ignore something in
     // them; the report shows the lines themselves.
@@ -268,7 +291,26 @@ class Comparison {
     return exit_different;
   }
 
- private:
+  static void complete_last_line(std::string_view& bytes, std::string& own) {
+    if (bytes.empty() || bytes.back() == '\n') return;
+    if (own.data() != bytes.data()) own = bytes;
+    own += '\n';
+    bytes = own;
+  }
+
+  // An ed script has lost the missing line end of an input's last line: so
+  // the script is not quite the change, and that is trouble.
+  int warn_of_incomplete_last_lines() const {
+    int status = exit_same;
+    for (std::size_t i = 0; i < 2; ++i) {
+      if (!inputs_.texts[i].lacks_final_line_end) continue;
+      common::errmsg("%s: %s: No newline at end of file\n", common::cmd_name,
+                     plain_names_[i].c_str());
+      status = exit_trouble;
+    }
+    return status;
+  }
+
   int same() {
     if (options_.report_identical) print_message("Files %s and %s are identical\n");
     return exit_same;
@@ -310,7 +352,8 @@ class Comparison {
   // A label stands alone; a name is followed by the file's time.
   ralu::FileLabel header_label(std::size_t i) const {
     if (i < options_.labels.size()) return {header_names_[i], std::nullopt};
-    return {header_names_[i], inputs_.texts[i].modified};
+    return {header_names_[i], inputs_.texts[i].modified,
+            options_.form == ralu::OutputForm::context && times_read_the_c_way()};
   }
 
   const ralu::Options& options_;

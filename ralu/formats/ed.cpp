@@ -1,9 +1,68 @@
 #include "ralu/formats/ed.h"
 
+#include <optional>
+#include <vector>
+
+#include "ralu/engine/lines.h"
+#include "ralu/formats/hunks.h"
+#include "ralu/formats/range.h"
+#include "ralu/formats/report_writer.h"
+
 namespace ralu {
 
-// Placeholder until the form is written.
-void write_ed(OutputSink&, std::string_view, std::string_view, const EditScript&,
-              const ReportStyle&) {}
+namespace {
+
+// "3,5c", "7a", "2d": the old lines a command works on, and the command.
+void write_command(ReportWriter& out, const Hunk& hunk) {
+  const std::size_t first_line = out.style().old_first_line;
+  if (hunk.old_begin == hunk.old_end) {
+    out.put_number(first_line + hunk.old_begin);  // lines are added after this one
+  } else {
+    out.put_number(first_line + hunk.old_begin + 1);
+    if (hunk.old_end - hunk.old_begin > 1) {
+      out.put(',');
+      out.put_number(first_line + hunk.old_end);
+    }
+  }
+  out.put(change_letter(hunk));
+  out.put('\n');
+}
+
+// The lines an "a" or "c" command brings, ended by a line holding only ".".
+// A line that is itself "." would end them early: it is written "..", the
+// text ends there, "s/.//" makes it "." again, and an "a" goes on after it.
+void write_text(ReportWriter& out, LineCursor& new_lines, std::size_t begin, std::size_t end) {
+  for (std::size_t j = begin; j < end; ++j) {
+    std::string_view line = new_lines.line(j);
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line == ".") {
+      out.put("..\n.\ns/.//\n");
+      if (j + 1 < end) out.put("a\n");
+      continue;
+    }
+    out.put_text(line);
+    out.put('\n');
+    if (j + 1 == end) out.put(".\n");
+  }
+}
+
+}  // namespace
+
+void write_ed(OutputSink& out, std::string_view old_text, std::string_view new_text,
+              const EditScript& script, const ReportStyle& style) {
+  (void)old_text;  // an ed script never shows the lines it deletes
+  std::vector<Hunk> hunks;
+  HunkWalker walker(script, 0, style.ignored_groups);
+  while (const std::optional<Hunk> hunk = walker.next()) hunks.push_back(*hunk);
+
+  ReportWriter writer(out, style);
+  LineCursor new_lines(new_text);
+  // From the last change to the first, so that each command's line numbers
+  // are those of the old file still.
+  for (auto hunk = hunks.rbegin(); hunk != hunks.rend(); ++hunk) {
+    write_command(writer, *hunk);
+    write_text(writer, new_lines, hunk->new_begin, hunk->new_end);
+  }
+}
 
 }  // namespace ralu

@@ -33,6 +33,9 @@ class StringSink : public OutputSink {
 struct FileLabel {
   std::string_view name;  // printed exactly as given (already quoted where needed)
   std::optional<platform::LocalTime> modified;  // follows a tab when there is one
+  // The time as "Sun Sep  9 01:46:40 2001", which the context form shows
+  // where times are read the C locale's way.
+  bool traditional_time = false;
 };
 
 // The escape sequences that colour a report, as GNU diff's default palette
@@ -64,5 +67,9 @@ struct ReportStyle {
 
 // A time as the headers show it: "2024-03-05 14:07:09.123456789 +0900".
 std::string format_time(const platform::LocalTime& time);
+
+// A time as the C library's ctime has it, without the line end:
+// "Sun Sep  9 01:46:40 2001".
+std::string format_traditional_time(const platform::LocalTime& time);
 
 }  // namespace ralu

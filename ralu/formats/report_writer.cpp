@@ -23,6 +23,25 @@ std::string format_time(const platform::LocalTime& time) {
   return text;
 }
 
+std::string format_traditional_time(const platform::LocalTime& time) {
+  static constexpr const char* weekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static constexpr const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  // Days since 1970-01-01 of the civil date, whose weekday was a Thursday.
+  const int year = time.month <= 2 ? time.year - 1 : time.year;
+  const int era = (year >= 0 ? year : year - 399) / 400;
+  const int year_of_era = year - era * 400;
+  const int day_of_year = (153 * (time.month + (time.month > 2 ? -3 : 9)) + 2) / 5 + time.day - 1;
+  const int day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  const long long days = era * 146097LL + day_of_era - 719468;
+  const auto weekday = static_cast<std::size_t>(((days % 7) + 11) % 7);
+  char text[64];
+  std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %d", weekdays[weekday],
+                months[(time.month + 11) % 12], time.day, time.hour, time.minute, time.second,
+                time.year);
+  return text;
+}
+
 ReportWriter::ReportWriter(OutputSink& sink, const ReportStyle& style)
     : sink_(sink), style_(style) {
   buffer_.reserve(flush_threshold + 4096);
@@ -94,6 +113,18 @@ void ReportWriter::flush() {
   if (buffer_.empty()) return;
   sink_.write(buffer_);
   buffer_.clear();
+}
+
+void write_file_label(ReportWriter& out, std::string_view marker, const FileLabel& label) {
+  std::string line(marker);
+  line += label.name;
+  if (label.modified) {
+    line += '\t';
+    line += label.traditional_time ? format_traditional_time(*label.modified)
+                                   : format_time(*label.modified);
+  }
+  out.put_coloured(out.palette() != nullptr ? out.palette()->header : "", line);
+  out.put('\n');
 }
 
 }  // namespace ralu

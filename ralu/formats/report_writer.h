@@ -51,4 +51,8 @@ class ReportWriter {
   std::string buffer_;
 };
 
+// A header line naming an input: the marker ("--- ", "*** "...), the name,
+// and a tab and the time when the label has one.
+void write_file_label(ReportWriter& out, std::string_view marker, const FileLabel& label);
+
 }  // namespace ralu

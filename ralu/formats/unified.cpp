@@ -10,17 +10,6 @@ namespace ralu {
 
 namespace {
 
-void write_label(ReportWriter& out, std::string_view marker, const FileLabel& label) {
-  std::string line(marker);
-  line += label.name;
-  if (label.modified) {
-    line += '\t';
-    line += format_time(*label.modified);
-  }
-  out.put_coloured(out.palette() != nullptr ? out.palette()->header : "", line);
-  out.put('\n');
-}
-
 // A hunk's range as "first,count", 1-based, with ",count" left out when it is
 // 1; an empty range names the line before it. The text's first line is line
 // first_line of its input.
@@ -84,8 +73,8 @@ void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel&
   std::optional<Hunk> hunk = hunks.next();
   if (!hunk) return;
   ReportWriter writer(out, style);
-  write_label(writer, "--- ", old_label);
-  write_label(writer, "+++ ", new_label);
+  write_file_label(writer, "--- ", old_label);
+  write_file_label(writer, "+++ ", new_label);
   LineCursor old_lines(old_text), new_lines(new_text);
   for (; hunk; hunk = hunks.next()) write_hunk(writer, old_lines, new_lines, script, *hunk);
 }
