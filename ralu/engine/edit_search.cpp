@@ -175,7 +175,19 @@ class EditSearch {
   // chosen once for the whole search rather than on every diagonal.
   template <bool four_at_once>
   Split find_split_following(const Box& box);
+  template <bool four_at_once>
+  Pos extend_forward(const Box& box, Pos k);
+  template <bool four_at_once>
+  Pos extend_backward(const Box& box, Pos k);
+  void skip_equal_ends(Box& box) const;
+
+  // A point a search reached: x + y, and x.
+  struct Reach {
+    Pos sum, x;
+  };
   Split furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax);
+  Reach furthest_forward(const Box& box, Pos fmin, Pos fmax);
+  Reach furthest_backward(const Box& box, Pos bmin, Pos bmax);
 
   const std::uint32_t* old_;
   const std::uint32_t* new_;
@@ -199,14 +211,7 @@ void EditSearch::run() {
   while (!pending.empty()) {
     Box box = pending.back();
     pending.pop_back();
-    while (box.x0 < box.x1 && box.y0 < box.y1 && old_[box.x0] == new_[box.y0]) {
-      ++box.x0;
-      ++box.y0;
-    }
-    while (box.x0 < box.x1 && box.y0 < box.y1 && old_[box.x1 - 1] == new_[box.y1 - 1]) {
-      --box.x1;
-      --box.y1;
-    }
+    skip_equal_ends(box);
     if (box.x0 == box.x1) {
       std::fill(new_changed_ + box.y0, new_changed_ + box.y1, 1);
     } else if (box.y0 == box.y1) {
@@ -217,6 +222,19 @@ void EditSearch::run() {
       pending.push_back({split.x, box.x1, split.y, box.y1, minimal_ || split.upper_minimal});
       pending.push_back({box.x0, split.x, box.y0, split.y, minimal_ || split.lower_minimal});
     }
+  }
+}
+
+// Narrows a box past the equal entries at its start and at its end, which
+// the script leaves alone.
+void EditSearch::skip_equal_ends(Box& box) const {
+  while (box.x0 < box.x1 && box.y0 < box.y1 && old_[box.x0] == new_[box.y0]) {
+    ++box.x0;
+    ++box.y0;
+  }
+  while (box.x0 < box.x1 && box.y0 < box.y1 && old_[box.x1 - 1] == new_[box.y1 - 1]) {
+    --box.x1;
+    --box.y1;
   }
 }
 
@@ -241,48 +259,56 @@ Split EditSearch::find_split_following(const Box& box) {
   for (Pos cost = 1;; ++cost) {
     widen(fmin, fmax, dmin, dmax, forward_diagonals_, forward_unreached);
     for (Pos k = fmax; k >= fmin; k -= 2) {
-      const Pos from_left = forward(k - 1);   // then delete old[x]
-      const Pos from_above = forward(k + 1);  // then insert new[y]
-      Pos x = from_left >= from_above ? from_left + 1 : from_above;
-      Pos y = x - k;
-      if constexpr (four_at_once) {
-        const Pos run =
-            equal_run_forward_wide(old_ + x, new_ + y, std::min(box.x1 - x, box.y1 - y));
-        x += run;
-        y += run;
-      } else {
-        while (x < box.x1 && y < box.y1 && old_[x] == new_[y]) {
-          ++x;
-          ++y;
-        }
-      }
-      forward(k) = static_cast<std::int32_t>(x);
-      if (odd && bmin <= k && k <= bmax && backward(k) <= x) return {x, y, true, true};
+      const Pos x = extend_forward<four_at_once>(box, k);
+      if (odd && bmin <= k && k <= bmax && backward(k) <= x) return {x, x - k, true, true};
     }
-
     widen(bmin, bmax, dmin, dmax, backward_diagonals_, backward_unreached);
     for (Pos k = bmax; k >= bmin; k -= 2) {
-      const Pos from_below = backward(k - 1);  // then un-insert new[y - 1]
-      const Pos from_right = backward(k + 1);  // then un-delete old[x - 1]
-      Pos x = from_below < from_right ? from_below : from_right - 1;
-      Pos y = x - k;
-      if constexpr (four_at_once) {
-        const Pos run =
-            equal_run_backward_wide(old_ + x, new_ + y, std::min(x - box.x0, y - box.y0));
-        x -= run;
-        y -= run;
-      } else {
-        while (x > box.x0 && y > box.y0 && old_[x - 1] == new_[y - 1]) {
-          --x;
-          --y;
-        }
-      }
-      backward(k) = static_cast<std::int32_t>(x);
-      if (!odd && fmin <= k && k <= fmax && x <= forward(k)) return {x, y, true, true};
+      const Pos x = extend_backward<four_at_once>(box, k);
+      if (!odd && fmin <= k && k <= fmax && x <= forward(k)) return {x, x - k, true, true};
     }
-
     if (!box.minimal && cost >= cost_cap_) return furthest_split(box, fmin, fmax, bmin, bmax);
   }
+}
+
+// One more unit of cost for the forward search on diagonal k: the better of
+// its neighbours' paths, one step, then along the equal entries that follow.
+// Returns (and records) the x reached.
+template <bool four_at_once>
+Pos EditSearch::extend_forward(const Box& box, Pos k) {
+  const Pos from_left = forward(k - 1);   // then delete old[x]
+  const Pos from_above = forward(k + 1);  // then insert new[y]
+  Pos x = from_left >= from_above ? from_left + 1 : from_above;
+  Pos y = x - k;
+  if constexpr (four_at_once) {
+    x += equal_run_forward_wide(old_ + x, new_ + y, std::min(box.x1 - x, box.y1 - y));
+  } else {
+    while (x < box.x1 && y < box.y1 && old_[x] == new_[y]) {
+      ++x;
+      ++y;
+    }
+  }
+  forward(k) = static_cast<std::int32_t>(x);
+  return x;
+}
+
+// The same for the backward search, towards the box's top-left corner.
+template <bool four_at_once>
+Pos EditSearch::extend_backward(const Box& box, Pos k) {
+  const Pos from_below = backward(k - 1);  // then un-insert new[y - 1]
+  const Pos from_right = backward(k + 1);  // then un-delete old[x - 1]
+  Pos x = from_below < from_right ? from_below : from_right - 1;
+  Pos y = x - k;
+  if constexpr (four_at_once) {
+    x -= equal_run_backward_wide(old_ + x, new_ + y, std::min(x - box.x0, y - box.y0));
+  } else {
+    while (x > box.x0 && y > box.y0 && old_[x - 1] == new_[y - 1]) {
+      --x;
+      --y;
+    }
+  }
+  backward(k) = static_cast<std::int32_t>(x);
+  return x;
 }
 
 // Past the cost cap: the point that either search has carried furthest from
@@ -290,7 +316,17 @@ Split EditSearch::find_split_following(const Box& box) {
 // costs no more than the cap, so it is searched exactly; the rest is searched
 // again with the cap.
 Split EditSearch::furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax) {
-  Pos forward_best_sum = -1, forward_best_x = box.x0;
+  const Reach ahead = furthest_forward(box, fmin, fmax);
+  const Reach behind = furthest_backward(box, bmin, bmax);
+  const Pos forward_progress = ahead.sum - (box.x0 + box.y0);
+  const Pos backward_progress = (box.x1 + box.y1) - behind.sum;
+  if (forward_progress >= backward_progress) return {ahead.x, ahead.sum - ahead.x, true, false};
+  return {behind.x, behind.sum - behind.x, false, true};
+}
+
+// The forward search's point with the largest x + y, clipped to the box.
+EditSearch::Reach EditSearch::furthest_forward(const Box& box, Pos fmin, Pos fmax) {
+  Reach best{-1, box.x0};
   for (Pos k = fmax; k >= fmin; k -= 2) {
     Pos x = std::min<Pos>(forward(k), box.x1);
     Pos y = x - k;
@@ -298,12 +334,14 @@ Split EditSearch::furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, P
       x = box.y1 + k;
       y = box.y1;
     }
-    if (x + y > forward_best_sum) {
-      forward_best_sum = x + y;
-      forward_best_x = x;
-    }
+    if (x + y > best.sum) best = {x + y, x};
   }
-  Pos backward_best_sum = std::numeric_limits<Pos>::max(), backward_best_x = box.x1;
+  return best;
+}
+
+// The backward search's point with the smallest x + y, clipped to the box.
+EditSearch::Reach EditSearch::furthest_backward(const Box& box, Pos bmin, Pos bmax) {
+  Reach best{std::numeric_limits<Pos>::max(), box.x1};
   for (Pos k = bmax; k >= bmin; k -= 2) {
     Pos x = std::max<Pos>(backward(k), box.x0);
     Pos y = x - k;
@@ -311,17 +349,9 @@ Split EditSearch::furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, P
       x = box.y0 + k;
       y = box.y0;
     }
-    if (x + y < backward_best_sum) {
-      backward_best_sum = x + y;
-      backward_best_x = x;
-    }
+    if (x + y < best.sum) best = {x + y, x};
   }
-  const Pos forward_progress = forward_best_sum - (box.x0 + box.y0);
-  const Pos backward_progress = (box.x1 + box.y1) - backward_best_sum;
-  if (forward_progress >= backward_progress) {
-    return {forward_best_x, forward_best_sum - forward_best_x, true, false};
-  }
-  return {backward_best_x, backward_best_sum - backward_best_x, false, true};
+  return best;
 }
 
 }  // namespace
