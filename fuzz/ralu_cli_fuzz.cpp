@@ -22,9 +22,81 @@ using fuzz::check;
 constexpr std::string_view white_bytes = " \t\v\f\r";
 constexpr std::size_t tab_width = 8;
 
+// Spellings of ralu's options, whole, abbreviated or with values, so that
+// random command lines reach every option and their conflicts.
+constexpr std::string_view known_spellings[] = {"-u",
+                                                "-U",
+                                                "-c",
+                                                "-C",
+                                                "-e",
+                                                "-n",
+                                                "-y",
+                                                "-W",
+                                                "-D",
+                                                "-t",
+                                                "-T",
+                                                "-d",
+                                                "-H",
+                                                "-i",
+                                                "-E",
+                                                "-Z",
+                                                "-b",
+                                                "-w",
+                                                "-B",
+                                                "-I",
+                                                "-p",
+                                                "-F",
+                                                "-q",
+                                                "-s",
+                                                "-a",
+                                                "-N",
+                                                "--unified=",
+                                                "--context=",
+                                                "--normal",
+                                                "--ed",
+                                                "--rcs",
+                                                "--side-by-side",
+                                                "--width=",
+                                                "--left-column",
+                                                "--suppress-common-lines",
+                                                "--ifdef=",
+                                                "--line-format=",
+                                                "--old-line-format=",
+                                                "--new-line-format=",
+                                                "--unchanged-line-format=",
+                                                "--old-group-format=",
+                                                "--new-group-format=",
+                                                "--changed-group-format=",
+                                                "--unchanged-group-format=",
+                                                "--expand-tabs",
+                                                "--initial-tab",
+                                                "--tabsize=",
+                                                "--minimal",
+                                                "--speed-large-files",
+                                                "--horizon-lines=",
+                                                "--ignore-matching-lines=",
+                                                "--label=",
+                                                "--color=",
+                                                "--from-file=",
+                                                "--to-file=",
+                                                "--new",
+                                                "--con",
+                                                "--un",
+                                                "--help",
+                                                "--version",
+                                                "--"};
+
+// An argument: random bytes, or a known spelling with random bytes after it.
+std::string argument_from(fuzz::Input& input) {
+  const std::uint8_t choice = input.byte();
+  if (choice % 3 == 0) return input.text();
+  return std::string(known_spellings[choice % std::size(known_spellings)]) +
+         (choice % 2 == 0 ? input.text() : std::string());
+}
+
 void check_command_line(fuzz::Input& input) {
   std::vector<std::string> arguments;
-  for (int count = input.byte() % 8; count > 0; --count) arguments.push_back(input.text());
+  for (int count = input.byte() % 8; count > 0; --count) arguments.push_back(argument_from(input));
   std::vector<const char*> pointers;
   pointers.reserve(arguments.size());
   for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
@@ -34,6 +106,7 @@ void check_command_line(fuzz::Input& input) {
   const ralu::Options& options = parsed.options;
   check(options.labels.size() <= 2);
   check(options.names.size() <= arguments.size());
+  check(options.look.tabsize > 0 && options.side_by_side.width > 0);
   if (options.help || options.version) return;
 
   pointers.push_back("name");
