@@ -239,7 +239,7 @@ class Comparison {
 
   int run(const Patterns& patterns) {
     const int status = compare_and_report(patterns);
-    if (options_.form != ralu::OutputForm::ed) return status;
+    if (!lines_completed_) return status;
     return std::max(status, warn_of_incomplete_last_lines());
   }
 
@@ -272,6 +272,8 @@ class Comparison {
     }
     if (options_.form == ralu::OutputForm::ed) {
       // ed cannot write a line without its end: the last line gets one.
+      // (Inputs told apart without reading their lines are not warned of.)
+      lines_completed_ = true;
       complete_last_line(old_bytes, old_stripped);
       complete_last_line(new_bytes, new_stripped);
     }
@@ -385,6 +387,7 @@ class Comparison {
   ralu::Inputs inputs_;
   std::array<std::string, 2> plain_names_;
   std::array<std::string, 2> header_names_;
+  bool lines_completed_ = false;  // under -e, last lines were given their line ends
 };
 
 // What the comparison needs of the inputs: the lines around the changes that

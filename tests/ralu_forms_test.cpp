@@ -67,6 +67,9 @@ const std::vector<Case> cases = {
     {{"-e", "eolonly.old", "eolonly.new"}},
     {{"-n", "eolonly.old", "eolonly.new"}},
     {{"-n", "eolonly.new", "eolonly.old"}},
+    {{"-e", "eolonly.new", "eolonly.new"}},
+    {{"-e", "-q", "eolonly.old", "eolonly.new"}},
+    {{"-e", "-q", "-w", "eol.old", "eol.new"}},
     // Dots in an ed script.
     {{"-e", "dots.old", "dots.new"}},
     {{"-n", "dots.old", "dots.new"}},
