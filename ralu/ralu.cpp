@@ -223,6 +223,41 @@ bool shows_whole_inputs(const ralu::Options& options) {
           !options.side_by_side.suppress_common_lines);
 }
 
+// One input's lines as the report shows them (carriage returns stripped
+// under --strip-trailing-cr, a line end given to the last line under -e)
+// and as the search matches them (their keys, when the options ignore
+// something in lines). Each view is of the input or of a text held here.
+class InputLines {
+ public:
+  InputLines(const ralu::InputText& input, const ralu::Options& options) : shown(input.window) {
+    check_line_count(input);
+    const ralu::LineMatching& matching = options.matching;
+    if (matching.strip_trailing_cr) {
+      own_shown_ = ralu::strip_trailing_cr(std::string(shown));
+      shown = own_shown_;
+    }
+    if (options.form == ralu::OutputForm::ed && !shown.empty() && shown.back() != '\n') {
+      if (own_shown_.data() != shown.data()) own_shown_ = shown;
+      own_shown_ += '\n';
+      shown = own_shown_;
+    }
+    matched = shown;
+    if (matching.needs_keys()) {
+      keys_ = ralu::key_text(shown, matching);
+      matched = keys_;
+    }
+  }
+  InputLines(const InputLines&) = delete;
+  InputLines& operator=(const InputLines&) = delete;
+
+  std::string_view shown;
+  std::string_view matched;
+
+ private:
+  std::string own_shown_;
+  std::string keys_;
+};
+
 // Compares the inputs, writes what the options ask for, and gives the exit
 // status.
 class Comparison {
@@ -256,53 +291,38 @@ class Comparison {
                                       !options_.ignore_patterns.empty();
     if (options_.brief && !ignores_some_changes) return say_different("Files %s and %s differ\n");
 
-    const ralu::InputText& old_input = inputs_.texts[0];
-    const ralu::InputText& new_input = inputs_.texts[1];
-    check_line_count(old_input);
-    check_line_count(new_input);
-    std::string_view old_bytes = old_input.window;
-    std::string_view new_bytes = new_input.window;
-    std::string old_stripped;
-    std::string new_stripped;
-    if (matching.strip_trailing_cr) {
-      old_stripped = ralu::strip_trailing_cr(std::string(old_bytes));
-      new_stripped = ralu::strip_trailing_cr(std::string(new_bytes));
-      old_bytes = old_stripped;
-      new_bytes = new_stripped;
-    }
     if (options_.form == ralu::OutputForm::ed) {
-      // ed cannot write a line without its end: the last line gets one.
+      // ed cannot write a line without its end: the last lines get one.
       // (Inputs told apart without reading their lines are not warned of.)
       lines_completed_ = true;
-      complete_last_line(old_bytes, old_stripped);
-      complete_last_line(new_bytes, new_stripped);
     }
-    // The search runs on the lines' keys when the options ignore something in
-    // them; the report shows the lines themselves.
-    std::string old_keys;
-    std::string new_keys;
-    if (matching.needs_keys()) {
-      old_keys = ralu::key_text(old_bytes, matching);
-      new_keys = ralu::key_text(new_bytes, matching);
-    }
-    const std::string_view old_matched = matching.needs_keys() ? old_keys : old_bytes;
-    const std::string_view new_matched = matching.needs_keys() ? new_keys : new_bytes;
-
+    const InputLines old_lines(inputs_.texts[0], options_);
+    const InputLines new_lines(inputs_.texts[1], options_);
     const ralu::EditScript script =
-        ralu::compare_texts(old_matched, new_matched, {options_.minimal, std::nullopt});
+        ralu::compare_texts(old_lines.matched, new_lines.matched, {options_.minimal, std::nullopt});
     std::vector<std::uint8_t> ignored;
     if (options_.ignore_blank_lines || !patterns.ignore.empty()) {
-      ignored = ralu::ignored_groups(script, {old_matched, old_bytes}, {new_matched, new_bytes},
+      ignored = ralu::ignored_groups(script, {old_lines.matched, old_lines.shown},
+                                     {new_lines.matched, new_lines.shown},
                                      options_.ignore_blank_lines, patterns.ignore);
     }
     if (!ralu::HunkWalker(script, 0, ignored).next()) return same();
     if (options_.brief) return say_different("Files %s and %s differ\n");
+    write_styled_report(old_lines.shown, new_lines.shown, script, ignored);
+    return exit_different;
+  }
 
+  // Writes the report with what the options add to the lines: colour,
+  // function lines, the groups left out, the first lines' numbers, tabs.
+  void write_styled_report(std::string_view old_text, std::string_view new_text,
+                           const ralu::EditScript& script,
+                           std::span<const std::uint8_t> ignored) const {
+    const ralu::InputText& old_input = inputs_.texts[0];
     std::optional<ralu::FunctionLineFinder> function_lines;
     if (shows_function_lines(options_)) {
       function_lines.emplace(old_input.from_start, options_.show_c_function,
                              compile_patterns("-F", options_.function_patterns),
-                             matching.strip_trailing_cr);
+                             options_.matching.strip_trailing_cr);
     }
     const ralu::Palette palette;
     ralu::ReportStyle style;
@@ -310,19 +330,11 @@ class Comparison {
     style.function_lines = function_lines ? &*function_lines : nullptr;
     style.ignored_groups = ignored;
     style.old_first_line = old_input.first_line;
-    style.new_first_line = new_input.first_line;
+    style.new_first_line = inputs_.texts[1].first_line;
     style.look = options_.look;
     StandardOutput out;
-    write_report(out, old_bytes, new_bytes, script, style);
+    write_report(out, old_text, new_text, script, style);
     out.finish();
-    return exit_different;
-  }
-
-  static void complete_last_line(std::string_view& bytes, std::string& own) {
-    if (bytes.empty() || bytes.back() == '\n') return;
-    if (own.data() != bytes.data()) own = bytes;
-    own += '\n';
-    bytes = own;
   }
 
   // An ed script has lost the missing line end of an input's last line: so
