@@ -43,12 +43,16 @@ struct InputRequest {
   std::uint64_t margin_lines = 0;
   bool old_from_start = false;  // the old input from its start is needed too
   bool look_for_nul = true;     // whether to tell binary inputs
+  // Whether identical inputs are still wanted whole (the formats of -D
+  // write every line even then).
+  bool whole_when_identical = false;
 };
 
 struct Inputs {
   std::array<InputText, 2> texts;
-  bool identical = false;  // the same bytes: the windows are left empty
-  bool binary = false;     // a NUL byte in either input, when looked for
+  // The same bytes: the windows are left empty, unless asked for whole.
+  bool identical = false;
+  bool binary = false;  // a NUL byte in either input, when looked for
 };
 
 // Reads what the comparison needs of the inputs named; on trouble says why on

@@ -258,6 +258,12 @@ class InputLines {
   std::string keys_;
 };
 
+// The formats of -D write every line of the inputs, as their unchanged
+// lines, even when nothing differs: the exit status alone tells that.
+bool writes_equal_inputs(const ralu::Options& options) {
+  return options.form == ralu::OutputForm::formatted && !options.brief;
+}
+
 // Compares the inputs, writes what the options ask for, and gives the exit
 // status.
 class Comparison {
@@ -280,8 +286,9 @@ class Comparison {
 
  private:
   int compare_and_report(const Patterns& patterns) {
-    if (inputs_.identical) return same();
+    if (inputs_.identical && !writes_equal_inputs(options_)) return same();
     if (inputs_.binary) {
+      if (inputs_.identical) return same();
       return say_different(options_.brief ? "Files %s and %s differ\n"
                                           : "Binary files %s and %s differ\n");
     }
@@ -306,10 +313,11 @@ class Comparison {
                                      {new_lines.matched, new_lines.shown},
                                      options_.ignore_blank_lines, patterns.ignore);
     }
-    if (!ralu::HunkWalker(script, 0, ignored).next()) return same();
+    const bool differ = ralu::HunkWalker(script, 0, ignored).next().has_value();
+    if (!differ && !writes_equal_inputs(options_)) return same();
     if (options_.brief) return say_different("Files %s and %s differ\n");
     write_styled_report(old_lines.shown, new_lines.shown, script, ignored);
-    return exit_different;
+    return differ ? exit_different : same();
   }
 
   // Writes the report with what the options add to the lines: colour,
@@ -414,6 +422,7 @@ ralu::InputRequest input_request(const ralu::Options& options) {
       shows_whole_inputs(options) ? UINT64_MAX : ralu::compaction_margin + options.context;
   request.old_from_start = shows_function_lines(options);
   request.look_for_nul = !options.text;
+  request.whole_when_identical = writes_equal_inputs(options);
   return request;
 }
 

@@ -1,5 +1,6 @@
 #include "ralu/formats/report_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,21 @@ namespace {
 // The report is composed in a buffer of about this size and handed to the
 // sink whole, so that a sink sees few, large writes.
 constexpr std::size_t flush_threshold = std::size_t{256} * 1024;
+
+// The column a terminal is at after showing `text` (with no tab nor
+// backspace) from `column`, as GNU diff counts it for -t: a carriage return
+// goes to the line's start, and a byte that does not print (in the C locale,
+// any byte outside ASCII's printable ones) takes no room.
+std::size_t column_after(std::string_view text, std::size_t column) {
+  for (const char c : text) {
+    if (c == '\r') {
+      column = 0;
+    } else if (c >= ' ' && c <= '~') {
+      ++column;
+    }
+  }
+  return column;
+}
 
 }  // namespace
 
@@ -64,19 +80,39 @@ void ReportWriter::put_number(std::size_t number) {
   buffer_.append(digits, result.ptr);
 }
 
+void ReportWriter::put_repeated(char byte, std::size_t count) {
+  while (count > 0) {
+    const std::size_t piece = std::min(count, flush_threshold);
+    buffer_.append(piece, byte);
+    count -= piece;
+    if (buffer_.size() >= flush_threshold) flush();
+  }
+}
+
 void ReportWriter::put_text(std::string_view text) {
-  if (!style_.look.expand_tabs || text.find('\t') == std::string_view::npos) return put(text);
+  constexpr std::string_view special = "\t\b";
+  if (!style_.look.expand_tabs || text.find_first_of(special) == std::string_view::npos) {
+    return put(text);
+  }
   const std::size_t tabsize = style_.look.tabsize;
   std::size_t column = 0;
   std::size_t from = 0;
-  for (std::size_t tab = text.find('\t'); tab != std::string_view::npos;
-       tab = text.find('\t', from)) {
-    put(text.substr(from, tab - from));
-    column += tab - from;
+  for (std::size_t at = text.find_first_of(special); at != std::string_view::npos;
+       at = text.find_first_of(special, from)) {
+    const std::string_view run = text.substr(from, at - from);
+    put(run);
+    column = column_after(run, column);
+    from = at + 1;
+    if (text[at] == '\b') {
+      // A backspace at the line's start has nowhere to go, and diff drops it.
+      if (column == 0) continue;
+      put('\b');
+      --column;
+      continue;
+    }
     const std::size_t blanks = tabsize - column % tabsize;
-    buffer_.append(blanks, ' ');
+    put_repeated(' ', blanks);
     column += blanks;
-    from = tab + 1;
   }
   put(text.substr(from));
 }

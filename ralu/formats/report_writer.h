@@ -23,9 +23,12 @@ class ReportWriter {
   void put(std::string_view bytes);
   void put(char byte) { buffer_.push_back(byte); }
   void put_number(std::size_t number);
+  // `count` copies of a byte; any count, written in pieces, never held whole.
+  void put_repeated(char byte, std::size_t count);
 
   // A line's text, without its line feed, with tabs expanded under -t
-  // (columns counted from the text's start).
+  // (columns counted from the text's start, as a terminal would move) and,
+  // as diff has it then, backspaces that would go before the start dropped.
   void put_text(std::string_view text);
 
   // One line of an input after its prefix ("-", "< ", "! "...): the prefix
