@@ -1,5 +1,6 @@
 #include "ralu/formats/report_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +44,16 @@ void ReportWriter::put_number(std::size_t number) {
   char digits[24];
   const auto result = std::to_chars(digits, digits + sizeof digits, number);
   buffer_.append(digits, result.ptr);
+}
+
+void ReportWriter::put_repeated(char byte, std::size_t count) {
+  // A wide column is padded a buffer's worth at a time.
+  while (count > 0) {
+    const std::size_t part = std::min(count, flush_threshold);
+    buffer_.append(part, byte);
+    count -= part;
+    if (buffer_.size() >= flush_threshold) flush();
+  }
 }
 
 void ReportWriter::put_text(std::string_view text) {

@@ -23,6 +23,8 @@ class ReportWriter {
   void put(std::string_view bytes);
   void put(char byte) { buffer_.push_back(byte); }
   void put_number(std::size_t number);
+  // `count` copies of a byte, as the blanks that pad a column.
+  void put_repeated(char byte, std::size_t count);
 
   // A line's text, without its line feed, with tabs expanded under -t
   // (columns counted from the text's start).
