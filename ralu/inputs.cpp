@@ -159,7 +159,12 @@ Inputs read_inputs(const std::vector<std::string>& names, const InputRequest& re
 
   Inputs inputs;
   inputs.identical = ends.identical;
-  if (!ends.identical) {
+  if (ends.identical && request.hold_identical) {
+    old_input.text.window = bytes_of(old_input, 0, ends.old_size);
+    new_input.text.window = bytes_of(new_input, 0, ends.new_size);
+    // Every byte was compared, so every NUL byte was seen.
+    inputs.binary = request.look_for_nul && ends.nul_seen;
+  } else if (!ends.identical) {
     const Window window =
         widen_middles(*old_input.source, ends, request.margin_lines, request.margin_lines);
     const std::uint64_t old_begin = request.old_from_start ? 0 : window.begin;

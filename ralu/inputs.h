@@ -41,11 +41,14 @@ struct InputRequest {
   std::uint64_t margin_lines = 0;
   bool old_from_start = false;  // the old input from its start is needed too
   bool look_for_nul = true;     // whether to tell binary inputs
+  // Inputs of the same bytes are held whole all the same, for a report that
+  // shows every line even when nothing changed.
+  bool hold_identical = false;
 };
 
 struct Inputs {
   std::array<InputText, 2> texts;
-  bool identical = false;  // the same bytes: the windows are left empty
+  bool identical = false;  // the same bytes: the windows are left empty unless asked for
   bool binary = false;     // a NUL byte in either input, when looked for
 };
 

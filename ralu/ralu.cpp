@@ -187,6 +187,13 @@ bool shows_whole_inputs(const ralu::Options& options) {
           !options.side_by_side.suppress_common_lines);
 }
 
+// Whether a form shows the inputs' lines even when nothing changed: the
+// side-by-side form does, unless it shows changes alone.
+bool shows_unchanged_inputs(const ralu::Options& options) {
+  return options.form == ralu::OutputForm::side_by_side && shows_whole_inputs(options) &&
+         !options.brief;
+}
+
 // Compares the inputs, writes what the options ask for, and gives the exit
 // status.
 class Comparison {
@@ -202,7 +209,7 @@ class Comparison {
   }
 
   int run(const Patterns& patterns) {
-    if (inputs_.identical) return same();
+    if (inputs_.identical && (inputs_.binary || !shows_unchanged_inputs(options_))) return same();
     if (inputs_.binary) {
       return say_different(options_.brief ? "Files %s and %s differ\n"
                                           : "Binary files %s and %s differ\n");
@@ -245,7 +252,8 @@ class Comparison {
       ignored = ralu::ignored_groups(script, {old_matched, old_bytes}, {new_matched, new_bytes},
                                      options_.ignore_blank_lines, patterns.ignore);
     }
-    if (!ralu::HunkWalker(script, 0, ignored).next()) return same();
+    const bool changed = ralu::HunkWalker(script, 0, ignored).next().has_value();
+    if (!changed && !shows_unchanged_inputs(options_)) return same();
     if (options_.brief) return say_different("Files %s and %s differ\n");
 
     std::optional<ralu::FunctionLineFinder> function_lines;
@@ -265,7 +273,7 @@ class Comparison {
     StandardOutput out;
     write_report(out, old_bytes, new_bytes, script, style);
     out.finish();
-    return exit_different;
+    return changed ? exit_different : same();
   }
 
  private:
@@ -331,6 +339,7 @@ ralu::InputRequest input_request(const ralu::Options& options) {
       shows_whole_inputs(options) ? UINT64_MAX : ralu::compaction_margin + options.context;
   request.old_from_start = shows_function_lines(options);
   request.look_for_nul = !options.text;
+  request.hold_identical = shows_unchanged_inputs(options);
   return request;
 }
 
