@@ -143,6 +143,11 @@ const std::vector<Case> cases = {
     {{"-y", "bin.old", "bin.new"}},
     {{"-y", "-a", "-W20", "bin.old", "bin.new"}},
     {{"-y", "-W20", "-", "tabs.new"}, "from\tstandard input\n"},
+    // A width or tab size given twice must be the same number.
+    {{"-y", "-W20", "--width=020", "tabs.old", "tabs.new"}},
+    {{"-y", "-W20", "-W30", "tabs.old", "tabs.new"}},
+    {{"-y", "--tabsize=4", "--tabsize=+4", "tabs.old", "tabs.new"}},
+    {{"-y", "--tabsize=4", "--tabsize=5", "tabs.old", "tabs.new"}},
 };
 
 TEST(RaluSideBySide, SameOutputAndStatusAsGnuDiff) {
