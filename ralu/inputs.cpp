@@ -173,6 +173,7 @@ Inputs read_inputs(const std::vector<std::string>& names, const InputRequest& re
   if (ends.identical && request.whole_when_identical) {
     old_input.text.window = bytes_of(old_input, 0, ends.old_size);
     new_input.text.window = bytes_of(new_input, 0, ends.new_size);
+    // Every byte was compared, so every NUL byte was seen.
     inputs.binary = request.look_for_nul && ends.nul_seen;
   } else if (!ends.identical) {
     const Window window =

@@ -369,7 +369,7 @@ class OptionSetter {
   bool apply_layout(const Given& given) {
     switch (given.id) {
       case Id::width:
-        return set_positive(options_.side_by_side.width, given, "width");
+        return set_positive_once(options_.side_by_side.width, width_given_, given, "width");
       case Id::left_column:
         return options_.side_by_side.left_column = true;
       case Id::suppress_common_lines:
@@ -379,7 +379,7 @@ class OptionSetter {
       case Id::initial_tab:
         return options_.look.initial_tab = true;
       case Id::tabsize:
-        return set_positive(options_.look.tabsize, given, "tabsize");
+        return set_positive_once(options_.look.tabsize, tabsize_given_, given, "tabsize");
       default:
         return false;
     }
@@ -529,6 +529,20 @@ class OptionSetter {
     return true;
   }
 
+  // -W and --tabsize may be given again, as in GNU diff, but only with the
+  // same value: a second value would leave it unclear which one counts.
+  bool set_positive_once(std::size_t& setting, bool& given_before, const Given& given,
+                         const char* what) {
+    const std::size_t before = setting;
+    set_positive(setting, given, what);
+    if (given_before && setting != before) {
+      reader_.fail("conflicting " + given.written + " option value '" + std::string(*given.value) +
+                   "'");
+    }
+    given_before = true;
+    return true;
+  }
+
   void invalid(const Given& given, const char* what) {
     reader_.fail(given.written + ": invalid " + what + " '" + std::string(*given.value) + "'");
   }
@@ -553,6 +567,8 @@ class OptionSetter {
   Options options_;
   std::optional<OutputForm> form_;
   std::optional<std::size_t> context_;
+  bool width_given_ = false;
+  bool tabsize_given_ = false;
   bool stop_ = false;
 };
 

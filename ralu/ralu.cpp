@@ -258,10 +258,14 @@ class InputLines {
   std::string keys_;
 };
 
-// The formats of -D write every line of the inputs, as their unchanged
-// lines, even when nothing differs: the exit status alone tells that.
+// Whether a form writes the inputs' lines even when nothing differs (the
+// exit status alone tells that): -D and the formats do, and so does the
+// side-by-side form unless it shows changes alone.
 bool writes_equal_inputs(const ralu::Options& options) {
-  return options.form == ralu::OutputForm::formatted && !options.brief;
+  const bool every_line = options.form == ralu::OutputForm::formatted ||
+                          (options.form == ralu::OutputForm::side_by_side &&
+                           !options.side_by_side.suppress_common_lines);
+  return every_line && !options.brief;
 }
 
 // Compares the inputs, writes what the options ask for, and gives the exit
@@ -286,9 +290,8 @@ class Comparison {
 
  private:
   int compare_and_report(const Patterns& patterns) {
-    if (inputs_.identical && !writes_equal_inputs(options_)) return same();
+    if (inputs_.identical && (inputs_.binary || !writes_equal_inputs(options_))) return same();
     if (inputs_.binary) {
-      if (inputs_.identical) return same();
       return say_different(options_.brief ? "Files %s and %s differ\n"
                                           : "Binary files %s and %s differ\n");
     }

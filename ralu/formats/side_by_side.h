@@ -10,7 +10,8 @@
 
 namespace ralu {
 
-// The texts are the whole inputs.
+// The texts are the whole inputs; under --suppress-common-lines, which shows
+// no common line, they may be windows of them around the changes.
 void write_side_by_side(OutputSink& out, std::string_view old_text, std::string_view new_text,
                         const EditScript& script, const SideBySideLayout& layout,
                         const ReportStyle& style);
