@@ -2,7 +2,9 @@
 # ralu writing each of its output forms, beside GNU diff writing the same
 # form, in one run on the same generated files, page cache warm, output to
 # /dev/null. For each form it prints the median wall time of both, ralu's
-# time against its own unified form, and ralu's time against diff's.
+# time against its own unified form writing the same lines (the changes with
+# 3 lines of context, or every line for the forms that show every line), and
+# ralu's time against diff's.
 #
 #   sparse  2,000,000 log lines (about 140 MB) against the same with 200
 #           lines changed: the forms that show only the changes write little,
@@ -37,30 +39,31 @@ lines=$(awk -v s="$scale" 'BEGIN { printf "%.0f", int(2000000 * s) }')
 work=$(mktemp -d "${TMPDIR:-/tmp}/ralu-forms-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-every_nth() {  # step -> "-c LINE" for every step-th line
-  local line
-  for ((line = 7; line < lines; line += $1)); do printf -- '-c %d ' "$line"; done
+# The old file with every step-th line changed.
+every_nth_changed() {  # step
+  awk -v step="$1" 'NR % step == 7 % step { print "changed " NR " " $0; next } { print }' "$work/old"
 }
 "$log_lines" -n "$lines" >"$work/old"
-# shellcheck disable=SC2046  # the changes are words
-"$log_lines" -n "$lines" $(every_nth $((lines / 200))) >"$work/sparse"
-# shellcheck disable=SC2046
-"$log_lines" -n "$lines" $(every_nth 20) >"$work/dense"
+every_nth_changed $((lines / 200)) >"$work/sparse"
+every_nth_changed 20 >"$work/dense"
 cd "$work"
 echo "ralu: $ralu; $lines lines a file, $runs runs a command (median)"
 
-# The forms, as the options that pick them; unified first, the others are
-# set against it.
+# The forms, as the options that pick them, each after the unified run it is
+# set against: "-u" for the forms that show the changes, and "-U 99999999"
+# (unified with every line as context) for those that show every line.
 forms=(
-  "-u"
-  "--normal"
-  "-c"
-  "-e"
-  "-n"
-  "-y"
-  "-y --suppress-common-lines"
-  "-D NAME"
-  "--old-line-format=-%l%c'\\012' --new-line-format=+%l%c'\\012' --unchanged-line-format="
+  "-u|-u"
+  "-U 99999999|-U 99999999"
+  "-u|--normal"
+  "-u|-c"
+  "-u|-e"
+  "-u|-n"
+  "-u|-y --suppress-common-lines"
+  "-u|--old-line-format=-%L --new-line-format=+%L --unchanged-line-format="
+  "-U 99999999|-y"
+  "-U 99999999|-D NAME"
+  "-U 99999999|--line-format=%dn:%L"
 )
 
 median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
@@ -77,10 +80,11 @@ for case in sparse dense; do
   cat old "$case" >/dev/null
   echo
   echo "== $case"
-  printf '%-50s %9s %9s %12s %10s\n' "form" "ralu s" "diff s" "ralu/unified" "ralu/diff"
-  unified=
-  for form in "${forms[@]}"; do
-    eval "args=($form)"
+  printf '%-52s %8s %8s %10s %10s  %s\n' "form" "ralu s" "diff s" "ralu/diff" "ralu/unif" "against"
+  declare -A unified=()
+  for entry in "${forms[@]}"; do
+    reference=${entry%%|*} form=${entry#*|}
+    read -r -a args <<<"$form"
     ralu_times=() diff_times=()
     for ((r = 0; r < runs; r++)); do
       ralu_times+=("$(seconds "$ralu" "${args[@]}" old "$case")")
@@ -88,8 +92,8 @@ for case in sparse dense; do
     done
     ralu_s=$(median "${ralu_times[@]}")
     diff_s=$(median "${diff_times[@]}")
-    [[ -n $unified ]] || unified=$ralu_s
-    printf '%-50s %9s %9s %12s %10s\n' "${form:0:50}" "$ralu_s" "$diff_s" \
-      "$(ratio "$ralu_s" "$unified")" "$(ratio "$ralu_s" "$diff_s")"
+    [[ $form != "$reference" ]] || unified[$form]=$ralu_s
+    printf '%-52s %8s %8s %10s %10s  %s\n' "${form:0:52}" "$ralu_s" "$diff_s" \
+      "$(ratio "$ralu_s" "$diff_s")" "$(ratio "$ralu_s" "${unified[$reference]}")" "$reference"
   done
 done

@@ -2,12 +2,32 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace ralu {
 
 namespace {
 
 bool is_printable(unsigned char byte) { return byte >= 0x20 && byte < 0x7f; }
+
+// Where the run of printable bytes that starts at `at` ends. Most lines are
+// printable through, so eight bytes are looked at a time: a word holds a
+// byte below 0x20 or above 0x7e exactly when the sign bit of that byte is
+// set in one of the two masks.
+std::size_t printable_run_end(std::string_view text, std::size_t at) {
+  constexpr std::uint64_t ones = 0x0101010101010101;
+  constexpr std::uint64_t highs = 0x8080808080808080;
+  while (at + 8 <= text.size()) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + at, 8);
+    const std::uint64_t below_blank = (word - ones * 0x20) & ~word & highs;
+    const std::uint64_t above_tilde = ((word + ones * (0x7f - 0x7e)) | word) & highs;
+    if ((below_blank | above_tilde) != 0) break;
+    at += 8;
+  }
+  while (at < text.size() && is_printable(static_cast<unsigned char>(text[at]))) ++at;
+  return at;
+}
 
 std::size_t add_capped(std::size_t a, std::size_t b) { return a > SIZE_MAX - b ? SIZE_MAX : a + b; }
 
@@ -32,8 +52,7 @@ class SideText {
         ++at;
         continue;
       }
-      std::size_t end = at + 1;
-      while (end < text.size() && is_printable(static_cast<unsigned char>(text[end]))) ++end;
+      const std::size_t end = printable_run_end(text, at + 1);
       put_printable(text.substr(at, end - at));
       at = end;
     }
