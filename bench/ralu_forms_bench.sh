@@ -80,18 +80,23 @@ for case in sparse dense; do
   cat old "$case" >/dev/null
   echo
   echo "== $case"
-  printf '%-52s %8s %8s %10s %10s  %s\n' "form" "ralu s" "diff s" "ralu/diff" "ralu/unif" "against"
-  declare -A unified=()
-  for entry in "${forms[@]}"; do
-    reference=${entry%%|*} form=${entry#*|}
-    read -r -a args <<<"$form"
-    ralu_times=() diff_times=()
-    for ((r = 0; r < runs; r++)); do
-      ralu_times+=("$(seconds "$ralu" "${args[@]}" old "$case")")
-      diff_times+=("$(seconds diff "${args[@]}" old "$case")")
+  # Rounds of every command in turn, so that a slow spell of the machine
+  # falls on all of them alike.
+  declare -A ralu_times=() diff_times=() unified=()
+  for ((r = 0; r < runs; r++)); do
+    for i in "${!forms[@]}"; do
+      read -r -a args <<<"${forms[i]#*|}"
+      ralu_times[$i]+=" $(seconds "$ralu" "${args[@]}" old "$case")"
+      diff_times[$i]+=" $(seconds diff "${args[@]}" old "$case")"
     done
-    ralu_s=$(median "${ralu_times[@]}")
-    diff_s=$(median "${diff_times[@]}")
+  done
+  printf '%-52s %8s %8s %10s %10s  %s\n' "form" "ralu s" "diff s" "ralu/diff" "ralu/unif" "against"
+  for i in "${!forms[@]}"; do
+    reference=${forms[i]%%|*} form=${forms[i]#*|}
+    # shellcheck disable=SC2086  # the times are words
+    ralu_s=$(median ${ralu_times[$i]})
+    # shellcheck disable=SC2086
+    diff_s=$(median ${diff_times[$i]})
     [[ $form != "$reference" ]] || unified[$form]=$ralu_s
     printf '%-52s %8s %8s %10s %10s  %s\n' "${form:0:52}" "$ralu_s" "$diff_s" \
       "$(ratio "$ralu_s" "$diff_s")" "$(ratio "$ralu_s" "${unified[$reference]}")" "$reference"
