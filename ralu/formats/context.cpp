@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "ralu/engine/lines.h"
+#include "ralu/formats/hunked_form.h"
 #include "ralu/formats/hunks.h"
 #include "ralu/formats/range.h"
 #include "ralu/formats/report_writer.h"
@@ -99,14 +100,8 @@ void write_hunk(ReportWriter& out, LineCursor& old_lines, LineCursor& new_lines,
 void write_context(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
                    std::string_view old_text, std::string_view new_text, const EditScript& script,
                    std::size_t context, const ReportStyle& style) {
-  HunkWalker hunks(script, context, style.ignored_groups);
-  std::optional<Hunk> hunk = hunks.next();
-  if (!hunk) return;
-  ReportWriter writer(out, style);
-  write_file_label(writer, "*** ", old_label);
-  write_file_label(writer, "--- ", new_label);
-  LineCursor old_lines(old_text), new_lines(new_text);
-  for (; hunk; hunk = hunks.next()) write_hunk(writer, old_lines, new_lines, script, *hunk);
+  write_hunked_form(out, {"*** ", "--- "}, old_label, new_label, old_text, new_text, script,
+                    context, style, write_hunk);
 }
 
 }  // namespace ralu
