@@ -38,11 +38,9 @@ class FormatReader {
       if (!open_.empty() && format_[at_] == terminator()) {
         ++at_;
         end_part();
-      } else if (format_[at_] != '%') {
-        add_text(format_[at_++]);
-      } else if (!read_escape()) {
-        // Not an escape: the '%' stands for itself, and what follows it is
-        // read as text.
+      } else if (format_[at_] != '%' || !read_escape()) {
+        // Text, or a '%' that begins no escape: it stands for itself, and
+        // what follows it is read as text.
         add_text(format_[at_++]);
       }
     }

@@ -33,7 +33,7 @@ inline std::string gnu_diff(std::string& why) {
   why = "GNU diff is a POSIX program; the comparison runs on the POSIX build";
   return {};
 #else
-  const std::string diff = find_program("diff");
+  std::string diff = find_program("diff");
   if (diff.empty()) {
     why = "diff is not installed";
   } else if (run_process(diff, {"--version"}).out.find("GNU diffutils") == std::string::npos) {
