@@ -1,0 +1,46 @@
+// Walking folders: the names a folder holds, and what each name is. Tree
+// comparison needs both, and the identity of a folder to tell when a link
+// leads back into a folder already being walked.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class EntryKind {
+  regular,
+  directory,
+  symbolic_link,  // only when links are not followed
+  fifo,
+  socket,
+  character_device,
+  block_device,
+  other,
+};
+
+struct EntryStatus {
+  EntryKind kind = EntryKind::other;
+  std::uint64_t size = 0;
+  // Which file this is on this machine (device and inode, or volume and file
+  // index): two names with the same identity name one file.
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+
+  bool same_file(const EntryStatus& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
+// What `path` names, following symbolic links when `follow_links` is set; or
+// nothing, with the system's reason in `failure` (a dangling link followed
+// fails so).
+std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure);
+
+// The names the folder `path` holds, "." and ".." left out, in the order the
+// system gives them; or nothing, with the system's reason in `failure`.
+std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure);
+
+}  // namespace platform

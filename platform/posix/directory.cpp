@@ -1,0 +1,67 @@
+#include "platform/directory.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace platform {
+
+namespace {
+
+EntryKind kind_of(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::regular;
+  if (S_ISDIR(mode)) return EntryKind::directory;
+  if (S_ISLNK(mode)) return EntryKind::symbolic_link;
+  if (S_ISFIFO(mode)) return EntryKind::fifo;
+  if (S_ISSOCK(mode)) return EntryKind::socket;
+  if (S_ISCHR(mode)) return EntryKind::character_device;
+  if (S_ISBLK(mode)) return EntryKind::block_device;
+  return EntryKind::other;
+}
+
+struct DirectoryCloser {
+  void operator()(DIR* directory) const { ::closedir(directory); }
+};
+
+}  // namespace
+
+std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure) {
+  struct stat status {};
+  if ((follow_links ? ::stat(path, &status) : ::lstat(path, &status)) != 0) {
+    failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  EntryStatus entry;
+  entry.kind = kind_of(status.st_mode);
+  entry.size = static_cast<std::uint64_t>(status.st_size);
+  entry.device = static_cast<std::uint64_t>(status.st_dev);
+  entry.inode = static_cast<std::uint64_t>(status.st_ino);
+  return entry;
+}
+
+std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure) {
+  const std::unique_ptr<DIR, DirectoryCloser> directory(::opendir(path));
+  if (!directory) {
+    failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(directory.get());
+    if (entry == nullptr) break;
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  if (errno != 0) {
+    failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  return names;
+}
+
+}  // namespace platform

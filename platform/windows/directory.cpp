@@ -1,0 +1,90 @@
+#include "platform/directory.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "platform/windows/win32.h"
+
+namespace platform {
+
+namespace {
+
+std::uint64_t joined(DWORD high, DWORD low) {
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+EntryKind kind_of(HANDLE file, const BY_HANDLE_FILE_INFORMATION& information, bool follow_links) {
+  if (!follow_links && (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return EntryKind::symbolic_link;
+  }
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::directory;
+  switch (::GetFileType(file)) {
+    case FILE_TYPE_DISK:
+      return EntryKind::regular;
+    case FILE_TYPE_CHAR:
+      return EntryKind::character_device;
+    case FILE_TYPE_PIPE:
+      return EntryKind::fifo;
+    default:
+      return EntryKind::other;
+  }
+}
+
+}  // namespace
+
+std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure) {
+  // Opening with backup semantics reaches folders too; reading attributes
+  // needs no access to the contents.
+  DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
+  if (!follow_links) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+  const win32::Handle file(::CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, flags, nullptr));
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!file.valid() || ::GetFileInformationByHandle(file.get(), &information) == 0) {
+    // A device such as NUL has a handle but no file information.
+    if (file.valid() && ::GetFileType(file.get()) == FILE_TYPE_CHAR) {
+      return EntryStatus{EntryKind::character_device, 0, 0, 0};
+    }
+    failure = win32::system_message(::GetLastError());
+    return std::nullopt;
+  }
+  EntryStatus entry;
+  entry.kind = kind_of(file.get(), information, follow_links);
+  entry.size = joined(information.nFileSizeHigh, information.nFileSizeLow);
+  entry.device = information.dwVolumeSerialNumber;
+  entry.inode = joined(information.nFileIndexHigh, information.nFileIndexLow);
+  return entry;
+}
+
+std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure) {
+  std::string pattern = path;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    // An empty folder still lists "." and ".."; only a drive's root may hold
+    // nothing at all.
+    if (error == ERROR_FILE_NOT_FOUND) return std::vector<std::string>();
+    failure = win32::system_message(error);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  DWORD error = ERROR_SUCCESS;
+  while (error == ERROR_SUCCESS) {
+    const std::string_view name = found.cFileName;
+    if (name != "." && name != "..") names.emplace_back(name);
+    if (::FindNextFileA(search, &found) == 0) error = ::GetLastError();
+  }
+  ::FindClose(search);
+  if (error != ERROR_NO_MORE_FILES) {
+    failure = win32::system_message(error);
+    return std::nullopt;
+  }
+  return names;
+}
+
+}  // namespace platform

@@ -1,0 +1,92 @@
+// Walking folders: the names a folder holds and what each one is, on files
+// made here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/directory.h"
+#include "tests/support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using platform::EntryKind;
+using test_support::TempDir;
+using test_support::write_file;
+
+std::vector<std::string> sorted_names(const std::string& path) {
+  std::string failure;
+  std::optional<std::vector<std::string>> names = platform::directory_names(path.c_str(), failure);
+  EXPECT_TRUE(names.has_value()) << failure;
+  if (!names) return {};
+  std::sort(names->begin(), names->end());
+  return *names;
+}
+
+TEST(PlatformDirectory, ListsEveryNameButTheDotsAndTellsFilesFromFolders) {
+  TempDir dir;
+  write_file(dir.path("plain"), "12345");
+  write_file(dir.path("with blank %d"), "");
+  std::filesystem::create_directory(dir.root() / "sub");
+  std::filesystem::create_directory(dir.root() / "empty");
+  EXPECT_EQ(sorted_names(dir.root().string()),
+            (std::vector<std::string>{"empty", "plain", "sub", "with blank %d"}));
+  EXPECT_TRUE(sorted_names(dir.path("empty")).empty());
+
+  std::string failure;
+  const auto plain = platform::entry_status(dir.path("plain").c_str(), true, failure);
+  ASSERT_TRUE(plain) << failure;
+  EXPECT_EQ(plain->kind, EntryKind::regular);
+  EXPECT_EQ(plain->size, 5U);
+  const auto sub = platform::entry_status(dir.path("sub").c_str(), false, failure);
+  ASSERT_TRUE(sub) << failure;
+  EXPECT_EQ(sub->kind, EntryKind::directory);
+  // Two names of one folder are one file: what tells a loop.
+  const auto sub_again = platform::entry_status(dir.path("sub/.").c_str(), true, failure);
+  ASSERT_TRUE(sub_again) << failure;
+  EXPECT_TRUE(sub->same_file(*sub_again));
+  EXPECT_FALSE(sub->same_file(*plain));
+}
+
+TEST(PlatformDirectory, WhatIsNotThereSaysWhy) {
+  TempDir dir;
+  std::string failure;
+  EXPECT_FALSE(platform::entry_status(dir.path("absent").c_str(), true, failure));
+  EXPECT_FALSE(failure.empty());
+  failure.clear();
+  EXPECT_FALSE(platform::directory_names(dir.path("absent").c_str(), failure));
+  EXPECT_FALSE(failure.empty());
+  write_file(dir.path("file"), "x");
+  failure.clear();
+  EXPECT_FALSE(platform::directory_names(dir.path("file").c_str(), failure));
+  EXPECT_FALSE(failure.empty());
+}
+
+#ifndef _WIN32
+TEST(PlatformDirectory, LinksAreFollowedOrSeenAsLinks) {
+  TempDir dir;
+  write_file(dir.path("target"), "abc");
+  ASSERT_EQ(::symlink("target", dir.path("link").c_str()), 0);
+  ASSERT_EQ(::symlink("nowhere", dir.path("dangling").c_str()), 0);
+  ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
+  std::string failure;
+  EXPECT_EQ(platform::entry_status(dir.path("link").c_str(), true, failure)->kind,
+            EntryKind::regular);
+  EXPECT_EQ(platform::entry_status(dir.path("link").c_str(), false, failure)->kind,
+            EntryKind::symbolic_link);
+  EXPECT_EQ(platform::entry_status(dir.path("dangling").c_str(), false, failure)->kind,
+            EntryKind::symbolic_link);
+  EXPECT_FALSE(platform::entry_status(dir.path("dangling").c_str(), true, failure));
+  EXPECT_EQ(platform::entry_status(dir.path("fifo").c_str(), true, failure)->kind, EntryKind::fifo);
+  EXPECT_EQ(platform::entry_status("/dev/null", true, failure)->kind, EntryKind::character_device);
+}
+#endif
+
+}  // namespace
