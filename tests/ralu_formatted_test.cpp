@@ -85,7 +85,7 @@ const std::vector<Case> cases = {
     {{"--old-group-format=%", "--new-group-format=%>", "a", "b"}},
     {{"--unchanged-group-format=U[%<|%>|%=]", "--changed-group-format=[%=]", "a", "b"}},
     {{"--unchanged-group-format=U%dF", "start", "b"}},
-    // printf's flags, widths, precisions and bases, and specs diff refuses.
+    // printf's flags, widths, precisions and bases, and the number forms diff refuses.
     groups("%5dn|%-5dN|%05dl|%.3dm|%5.3dF|%-05dL|%'dM|%.dE|%.0dN|%05.0dN|%0-4dn"),
     groups("%xm|%Xm|%om|%08.3xM|%300dm|%.300dm|%99999999999999999999dm|%2147483648dm"),
     groups("%+dn|% dn|%#xn|%un|%5n|%dq|%d|%5|%-|%.|%5.3.2dn|%5-dn|%l|%L|%5<"),

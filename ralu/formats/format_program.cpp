@@ -167,50 +167,50 @@ class FormatReader {
 
   // Flags, width, precision, 'd', 'o', 'x' or 'X', then the number's letter.
   bool read_number(std::size_t& at) {
-    NumberSpec spec;
+    NumberLayout layout;
     for (; at < format_.size(); ++at) {
       const char flag = format_[at];
       if (flag == '-') {
-        spec.left_aligned = true;
+        layout.left_aligned = true;
       } else if (flag == '0') {
-        spec.zero_padded = true;
+        layout.zero_padded = true;
       } else if (flag != '\'') {  // grouping digits: nothing to group in the C locale
         break;
       }
     }
-    spec.width = read_saturated(format_, at);
+    layout.width = read_saturated(format_, at);
     if (at < format_.size() && format_[at] == '.') {
-      spec.has_precision = true;
-      spec.precision = read_saturated(format_, ++at);
+      layout.has_precision = true;
+      layout.precision = read_saturated(format_, ++at);
     }
-    if (at + 1 >= format_.size() || !read_conversion(format_[at], spec)) return false;
+    if (at + 1 >= format_.size() || !read_conversion(format_[at], layout)) return false;
     const char letter = format_[at + 1];
     const bool known = kind_ == FormatKind::line
                            ? letter == 'n'
                            : group_letters.find(letter) != std::string_view::npos;
     if (!known) return false;
-    spec.letter = letter;
+    layout.letter = letter;
     at += 2;
     FormatStep step;
     step.op = FormatOp::number;
-    step.number = spec;
+    step.number = layout;
     steps().push_back(step);
     text_step_ = std::nullopt;
     return true;
   }
 
-  static bool read_conversion(char c, NumberSpec& spec) {
+  static bool read_conversion(char c, NumberLayout& layout) {
     switch (c) {
       case 'd':
-        spec.base = 10;
+        layout.base = 10;
         return true;
       case 'o':
-        spec.base = 8;
+        layout.base = 8;
         return true;
       case 'x':
       case 'X':
-        spec.base = 16;
-        spec.upper_case = c == 'X';
+        layout.base = 16;
+        layout.upper_case = c == 'X';
         return true;
       default:
         return false;

@@ -34,7 +34,7 @@ enum class FormatOp : std::uint8_t {
 
 // How a number is printed: printf's flags '-' and '0', a width, a precision
 // and a base. A width or precision beyond what printf takes prints nothing.
-struct NumberSpec {
+struct NumberLayout {
   bool left_aligned = false;
   bool zero_padded = false;
   bool has_precision = false;
@@ -55,7 +55,7 @@ struct FormatStep {
   FormatOp op = FormatOp::text;
   std::size_t text_begin = 0;  // text: bytes [text_begin, text_end) of the program's text
   std::size_t text_end = 0;
-  NumberSpec number;       // number
+  NumberLayout number;     // number
   Operand left, right;     // choose
   std::size_t target = 0;  // choose: the else part's first step; jump: where to go
 };

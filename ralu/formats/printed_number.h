@@ -11,6 +11,6 @@ namespace ralu {
 
 // Writes nothing when the width or precision is more than printf takes (an
 // int's largest value), as printf then fails.
-void put_printed_number(ReportWriter& out, const NumberSpec& spec, std::uint64_t value);
+void put_printed_number(ReportWriter& out, const NumberLayout& layout, std::uint64_t value);
 
 }  // namespace ralu
