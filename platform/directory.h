@@ -39,6 +39,10 @@ struct EntryStatus {
 // fails so).
 std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure);
 
+// What the symbolic link `path` holds, the path it leads to as written; or
+// nothing, with the system's reason in `failure`.
+std::optional<std::string> link_target(const char* path, std::string& failure);
+
 // The names the folder `path` holds, "." and ".." left out, in the order the
 // system gives them; or nothing, with the system's reason in `failure`.
 std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure);

@@ -14,6 +14,12 @@ void* allocate_zeroed(std::size_t bytes);
 // Gives back what allocate_zeroed gave, with the size it was asked for.
 void free_zeroed(void* memory, std::size_t bytes);
 
+// From here on the C library's allocator keeps memory that is freed for the
+// allocations that follow, rather than handing it back to the system at
+// once: a run that compares thousands of small pairs of files would
+// otherwise grow and shrink its heap, and fault in fresh pages, for each.
+void keep_freed_memory();
+
 // Each system's own pages, which allocate_zeroed takes for large sizes.
 namespace pages {
 void* map_zeroed(std::size_t bytes);  // null when there are none

@@ -16,6 +16,9 @@ namespace {
 
 constexpr const char* changed_size = "changed size while being read";
 
+// Ranges of bytes up to this size are read into memory rather than mapped.
+constexpr std::uint64_t read_not_mapped = 256 * 1024;
+
 bool is_standard_input(const std::string& name) { return name == "-"; }
 
 // A regular file, read by offset. A file that turns out shorter than it was
@@ -45,17 +48,14 @@ struct Opened {
 };
 
 // The paths the two names stand for: a directory beside a file stands for the
-// file of that name inside it.
+// file of that name inside it. (Two directories are compared as trees, never
+// here.)
 std::array<std::string, 2> resolve_paths(const std::vector<std::string>& names) {
   std::array<std::string, 2> paths{names[0], names[1]};
   std::array<bool, 2> directory{};
   for (std::size_t i = 0; i < 2; ++i) {
     directory[i] = !is_standard_input(names[i]) &&
                    platform::path_kind(names[i].c_str()) == platform::PathKind::directory;
-  }
-  if (directory[0] && directory[1]) {
-    fail_usage("'" + names[0] + "' and '" + names[1] +
-               "' are both directories, and ralu compares files");
   }
   for (std::size_t i = 0; i < 2; ++i) {
     if (!directory[i]) continue;
@@ -88,7 +88,13 @@ void open_input(Opened& input) {
   input.text.modified = input.file->modified();
   if (input.file->is_regular()) {
     input.source = std::make_unique<FileSource>(*input.file, input.text.path);
-    return;
+    if (input.file->size() > read_not_mapped) return;
+    // A small file is read once, whole: cheaper than reading its ends, its
+    // middle and its last byte each on its own.
+    auto bytes = std::make_shared<std::string>(static_cast<std::size_t>(input.file->size()), '\0');
+    input.source->read(0, std::span<char>(bytes->data(), bytes->size()));
+    input.file.reset();
+    return hold(input, std::move(bytes));
   }
   platform::ReadOutcome outcome = input.file->read_to_end();
   if (!outcome.contents) fail_pair(input.text.path.c_str(), outcome.failure.c_str());
@@ -96,8 +102,7 @@ void open_input(Opened& input) {
   hold(input, std::make_shared<const std::string>(std::move(outcome.contents->bytes)));
 }
 
-std::array<Opened, 2> open_inputs(const std::vector<std::string>& names, bool new_file) {
-  const std::array<std::string, 2> paths = resolve_paths(names);
+std::array<bool, 2> absent_inputs(const std::array<std::string, 2>& paths, bool new_file) {
   std::array<bool, 2> absent{};
   for (std::size_t i = 0; i < 2; ++i) {
     absent[i] = new_file && !is_standard_input(paths[i]) &&
@@ -105,6 +110,16 @@ std::array<Opened, 2> open_inputs(const std::vector<std::string>& names, bool ne
   }
   // Under -N one file may be missing, not both.
   if (absent[0] && absent[1]) absent = {false, false};
+  return absent;
+}
+
+std::array<Opened, 2> open_inputs(const std::vector<std::string>& names,
+                                  const InputRequest& request) {
+  const std::array<std::string, 2> paths = request.names_are_files
+                                               ? std::array<std::string, 2>{names[0], names[1]}
+                                               : resolve_paths(names);
+  const std::array<bool, 2> absent =
+      request.names_are_files ? request.absent : absent_inputs(paths, request.new_file);
 
   std::array<Opened, 2> inputs;
   for (std::size_t i = 0; i < 2; ++i) {
@@ -132,6 +147,14 @@ std::string_view bytes_of(Opened& input, std::uint64_t begin, std::uint64_t end)
         .substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
   }
   const std::string& path = input.text.path;
+  if (end - begin <= read_not_mapped) {
+    // Mapping costs more than reading for a few pages, and unmapping stops
+    // every thread of the process for a moment.
+    auto bytes = std::make_shared<std::string>(static_cast<std::size_t>(end - begin), '\0');
+    FileSource(*input.file, path).read(begin, std::span<char>(bytes->data(), bytes->size()));
+    input.text.held = std::move(bytes);
+    return *input.text.held;
+  }
   platform::InputFile::Mapping mapping = input.file->map(
       begin, static_cast<std::size_t>(end - begin), "ralu: " + path + ": " + changed_size + "\n");
   if (!mapping.bytes) {
@@ -160,7 +183,7 @@ void check_size_kept(const Opened& input) {
 
 Inputs read_inputs(const std::vector<std::string>& names, const InputRequest& request) {
   platform::set_mapping_fault_status(exit_trouble);
-  std::array<Opened, 2> opened = open_inputs(names, request.new_file);
+  std::array<Opened, 2> opened = open_inputs(names, request);
   Opened& old_input = opened[0];
   Opened& new_input = opened[1];
   const ChunkedEnds ends = find_chunked_ends(*old_input.source, *new_input.source);

@@ -38,6 +38,10 @@ struct InputText {
 
 struct InputRequest {
   bool new_file = false;  // -N: an absent file is empty
+  // Within directories the names are files already looked at: `absent`
+  // marks a side that is not there and is read as empty.
+  bool names_are_files = false;
+  std::array<bool, 2> absent{};
   // Lines of equal text kept on each side of the middles, beyond which
   // nothing of the inputs is held.
   std::uint64_t margin_lines = 0;

@@ -53,6 +53,14 @@ enum class Id {
   report_identical_files,
   text,
   new_file,
+  unidirectional_new_file,
+  recursive,
+  exclude,
+  exclude_from,
+  starting_file,
+  ignore_file_name_case,
+  no_ignore_file_name_case,
+  no_dereference,
   from_file,
   to_file,
   help,
@@ -114,6 +122,14 @@ constexpr LongOption long_options[] = {
     {"report-identical-files", Takes::nothing, Id::report_identical_files},
     {"text", Takes::nothing, Id::text},
     {"new-file", Takes::nothing, Id::new_file},
+    {"unidirectional-new-file", Takes::nothing, Id::unidirectional_new_file},
+    {"recursive", Takes::nothing, Id::recursive},
+    {"exclude", Takes::value, Id::exclude},
+    {"exclude-from", Takes::value, Id::exclude_from},
+    {"starting-file", Takes::value, Id::starting_file},
+    {"ignore-file-name-case", Takes::nothing, Id::ignore_file_name_case},
+    {"no-ignore-file-name-case", Takes::nothing, Id::no_ignore_file_name_case},
+    {"no-dereference", Takes::nothing, Id::no_dereference},
     {"from-file", Takes::value, Id::from_file},
     {"to-file", Takes::value, Id::to_file},
     {"help", Takes::nothing, Id::help},
@@ -147,6 +163,10 @@ constexpr ShortOption short_options[] = {
     {'s', Takes::nothing, Id::report_identical_files},
     {'a', Takes::nothing, Id::text},
     {'N', Takes::nothing, Id::new_file},
+    {'r', Takes::nothing, Id::recursive},
+    {'x', Takes::value, Id::exclude},
+    {'X', Takes::value, Id::exclude_from},
+    {'S', Takes::value, Id::starting_file},
 };
 
 constexpr std::size_t default_context = 3;
@@ -176,6 +196,7 @@ class ArgumentReader {
       const std::string_view argument = arguments_[at_++];
       if (options_ended_ || argument.size() < 2 || argument[0] != '-') {
         names.emplace_back(argument);
+        operand_at_.push_back(at_ - 1);
       } else if (argument == "--") {
         options_ended_ = true;
       } else if (argument[1] == '-') {
@@ -188,6 +209,22 @@ class ArgumentReader {
   }
 
   const std::string& error() const { return error_; }
+
+  // The arguments read so far that were not operands: options, their
+  // values and "--", as written and in order.
+  std::vector<std::string> switches() const {
+    std::vector<std::string> switches;
+    std::size_t next_operand = 0;
+    for (std::size_t i = 0; i < at_; ++i) {
+      if (next_operand < operand_at_.size() && operand_at_[next_operand] == i) {
+        ++next_operand;
+      } else {
+        switches.emplace_back(arguments_[i]);
+      }
+    }
+    return switches;
+  }
+
   void fail(std::string text) {
     if (error_.empty()) error_ = std::move(text);
   }
@@ -262,6 +299,7 @@ class ArgumentReader {
   std::size_t at_ = 0;
   std::string_view group_;  // short options still to read from one argument
   bool options_ended_ = false;
+  std::vector<std::size_t> operand_at_;  // where the operands stood, in order
   std::string error_;
 };
 
@@ -464,6 +502,40 @@ class OptionSetter {
         options_.version = stop_ = true;
         break;
       default:
+        apply_tree(given);
+        break;
+    }
+  }
+
+  // How directories are walked.
+  void apply_tree(const Given& given) {
+    TreeOptions& tree = options_.tree;
+    switch (given.id) {
+      case Id::unidirectional_new_file:
+        tree.unidirectional_new_file = true;
+        break;
+      case Id::recursive:
+        tree.recursive = true;
+        break;
+      case Id::exclude:
+        tree.excludes.emplace_back(*given.value);
+        break;
+      case Id::exclude_from:
+        tree.exclude_files.emplace_back(*given.value);
+        break;
+      case Id::starting_file:
+        tree.starting_file = std::string(*given.value);
+        break;
+      case Id::ignore_file_name_case:
+        tree.ignore_file_name_case = true;
+        break;
+      case Id::no_ignore_file_name_case:
+        tree.ignore_file_name_case = false;
+        break;
+      case Id::no_dereference:
+        tree.no_dereference = true;
+        break;
+      default:
         break;
     }
   }
@@ -584,7 +656,9 @@ ParsedCommandLine parse_command_line(std::span<const char* const> arguments) {
     setter.apply(*given);
   }
   if (!reader.error().empty()) return {Options(), reader.error()};
-  return {setter.finish(std::move(names)), ""};
+  Options options = setter.finish(std::move(names));
+  options.switches = reader.switches();
+  return {std::move(options), ""};
 }
 
 }  // namespace ralu

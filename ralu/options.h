@@ -16,6 +16,19 @@ namespace ralu {
 
 enum class ColorWhen { never, automatic, always };
 
+// How two directories are compared.
+struct TreeOptions {
+  bool recursive = false;                    // -r: into common subdirectories too
+  bool unidirectional_new_file = false;      // an absent first file is empty
+  std::vector<std::string> excludes;         // -x PAT: names left out
+  std::vector<std::string> exclude_files;    // -X FILE: files of such patterns, one a line
+  std::optional<std::string> starting_file;  // -S FILE: the top level starts at FILE
+  bool ignore_file_name_case = false;        // "Foo" and "foo" are one name
+  bool no_dereference = false;               // symbolic links are compared as links
+
+  bool operator==(const TreeOptions&) const = default;
+};
+
 struct Options {
   OutputForm form = OutputForm::unified;       // unified unless an option picks another
   std::size_t context = 3;                     // lines of context around each change
@@ -34,12 +47,16 @@ struct Options {
   bool report_identical = false;  // -s
   bool text = false;              // -a: never call a file binary
   bool new_file = false;          // -N: an absent file is empty
+  TreeOptions tree;
   // --from-file / --to-file: compared with every name given.
   std::optional<std::string> from_file;
   std::optional<std::string> to_file;
   bool help = false;
   bool version = false;
   std::vector<std::string> names;  // the operands, in order
+  // The arguments that were not operands, as written and in order, for the
+  // line that heads each pair of files compared within directories.
+  std::vector<std::string> switches;
 
   bool operator==(const Options&) const = default;
 };

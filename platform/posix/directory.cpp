@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -41,6 +42,24 @@ std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std
   entry.device = static_cast<std::uint64_t>(status.st_dev);
   entry.inode = static_cast<std::uint64_t>(status.st_ino);
   return entry;
+}
+
+std::optional<std::string> link_target(const char* path, std::string& failure) {
+  // The link's length is not known before it is read: a buffer that comes
+  // back full may have cut the target short, so it is read again, larger.
+  std::string target(256, '\0');
+  for (;;) {
+    const ssize_t length = ::readlink(path, target.data(), target.size());
+    if (length < 0) {
+      failure = std::strerror(errno);
+      return std::nullopt;
+    }
+    if (static_cast<std::size_t>(length) < target.size()) {
+      target.resize(static_cast<std::size_t>(length));
+      return target;
+    }
+    target.resize(target.size() * 2);
+  }
 }
 
 std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure) {

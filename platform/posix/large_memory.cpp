@@ -2,6 +2,23 @@
 
 #include <sys/mman.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace platform {
+
+void keep_freed_memory() {
+#ifdef __GLIBC__
+  // Up to 32 MiB a block comes from the heap, not from pages of its own, and
+  // up to 128 MiB of free heap is kept.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
+}
+
+}  // namespace platform
+
 namespace platform::pages {
 
 void* map_zeroed(std::size_t bytes) {

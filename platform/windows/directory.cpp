@@ -58,6 +58,13 @@ std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std
   return entry;
 }
 
+std::optional<std::string> link_target(const char* /*path*/, std::string& failure) {
+  // Links are followed on Windows unless asked otherwise, and their targets
+  // live in reparse data this layer does not read.
+  failure = "Operation not supported";
+  return std::nullopt;
+}
+
 std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure) {
   std::string pattern = path;
   if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';

@@ -2,6 +2,13 @@
 
 #include <windows.h>
 
+namespace platform {
+
+// The Windows heap keeps freed blocks for reuse by itself.
+void keep_freed_memory() {}
+
+}  // namespace platform
+
 namespace platform::pages {
 
 // Large pages need a privilege that programs rarely have, so the system's

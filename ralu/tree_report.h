@@ -1,0 +1,27 @@
+// Two directories compared as GNU diff compares them: each pair of files
+// with its own report, headed by the command that would compare that pair
+// alone, and a line for every name that is not a pair of files.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ralu/comparison.h"
+#include "ralu/options.h"
+
+namespace ralu {
+
+// Whether the two names call for a comparison of directories: both are
+// directories, or one is and the other is absent where the options read an
+// absent file as empty. Gives which root is absent.
+std::optional<std::array<bool, 2>> directory_roots(const std::vector<std::string>& names,
+                                                   const Options& options);
+
+// Compares the directories and everything the options take in below them;
+// gives the exit status over all of it.
+int compare_trees(const Options& options, const Patterns& patterns,
+                  const std::vector<std::string>& roots, std::array<bool, 2> absent);
+
+}  // namespace ralu
