@@ -61,6 +61,13 @@ std::array<std::string, 2> resolve_paths(const std::vector<std::string>& names) 
     if (!directory[i]) continue;
     const std::string& other = names[1 - i];
     if (is_standard_input(other)) fail_usage("cannot compare '-' to a directory");
+    if (platform::path_kind(other.c_str()) == platform::PathKind::absent) {
+      // The name that is not there is the trouble, not the file of its name
+      // in the directory.
+      std::string failure;
+      if (!platform::InputFile::open(other.c_str(), failure))
+        fail_pair(other.c_str(), failure.c_str());
+    }
     paths[i] = platform::path_in_directory(names[i], other);
   }
   return paths;

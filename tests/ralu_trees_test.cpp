@@ -1,0 +1,362 @@
+// ralu on directory trees: the installed GNU diff is the oracle for every
+// line and status over trees holding each kind of difference, the real
+// `patch` must rebuild the new tree from `-ruN`'s report, and the pieces the
+// walk is made of (wildcards, the shell quoting of the heading, name order)
+// are checked on their own.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ralu/options.h"
+#include "ralu/trees/name_pattern.h"
+#include "ralu/trees/shell_words.h"
+#include "ralu/trees/tree_walk.h"
+#include "tests/support/diff_oracle.h"
+#include "tests/support/process.h"
+#include "tests/support/ralu_run.h"
+#include "tests/support/system.h"
+#include "tests/support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::ProcessOptions;
+using test_support::ProcessResult;
+using test_support::TempDir;
+
+struct TreeFile {
+  std::string path;  // relative to the scratch folder; a trailing '/' makes a folder
+  std::string bytes;
+};
+
+void make_tree(const TempDir& dir, const std::vector<TreeFile>& files) {
+  for (const TreeFile& file : files) {
+    const fs::path path = dir.root() / file.path;
+    if (file.path.ends_with('/')) {
+      fs::create_directories(path);
+      continue;
+    }
+    fs::create_directories(path.parent_path());
+    test_support::write_file(path.string(), file.bytes);
+    test_support::set_modification_time(path.string(), 1000000000, 123456789);
+  }
+}
+
+// Two versions of a small tree with one of each ordinary difference.
+const std::vector<TreeFile> ordinary_trees = {
+    {"old/same", "kept\n"},
+    {"new/same", "kept\n"},
+    {"old/changed", "one\ntwo\nthree\n"},
+    {"new/changed", "one\n2\nthree\n"},
+    {"old/with blank", "x\n"},
+    {"new/with blank", "y\n"},
+    {"old/pct%name", "p\n"},
+    {"new/pct%name", "q\n"},
+    {"old/no-eol", "last"},
+    {"new/no-eol", "last\nmore"},
+    {"old/emptied", "gone\n"},
+    {"new/emptied", ""},
+    {"old/deleted", "old only\n"},
+    {"new/Added", "new only\n"},
+    {"old/onlydir/inner", "deep\n"},
+    {"new/newdir/", ""},
+    {"old/binary", std::string("a\0b", 3)},
+    {"new/binary", std::string("a\0c", 3)},
+    {"old/kind/", ""},
+    {"new/kind", "now a file\n"},
+    {"old/sub/deep/leaf", "1\n"},
+    {"new/sub/deep/leaf", "2\n"},
+    {"old/sub/equal", "e\n"},
+    {"new/sub/equal", "e\n"},
+    {"old/Case.txt", "upper\n"},
+    {"new/case.txt", "lower\n"},
+    {"old/spaces.txt", "a  b\n\n"},
+    {"new/spaces.txt", "a b\n"},
+    {"patterns", "*.txt\nonly*\n"},
+};
+
+// The text with `name`, where a line starts with it (the heading of a pair,
+// a message), read as "diff".
+std::string named_as_diff(std::string text, const std::string& name = "ralu") {
+  for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+    if (at == 0 || text[at - 1] == '\n') text.replace(at, name.size(), "diff");
+  }
+  return text;
+}
+
+// diff's messages, named "diff" and without the blank line diff writes after
+// "No newline at end of file", where ralu ends the message with its line.
+std::string diff_messages(std::string text, const std::string& diff) {
+  for (std::size_t at = text.find("\n\n"); at != std::string::npos; at = text.find("\n\n", at)) {
+    text.erase(at, 1);
+  }
+  return named_as_diff(text, diff);
+}
+
+// Runs each command line under ralu and diff in the scratch folder and
+// expects the same output, the same messages and the same status, once
+// ralu's name is read as diff's.
+void expect_trees_like_diff(const std::vector<TreeFile>& files,
+                            const std::vector<std::vector<std::string>>& cases) {
+  std::string why;
+  const std::string diff = test_support::gnu_diff(why);
+  if (diff.empty()) GTEST_SKIP() << why;
+  TempDir dir;
+  make_tree(dir, files);
+  for (const std::vector<std::string>& args : cases) {
+    ProcessOptions options;
+    options.working_dir = dir.root().string();
+    options.extra_env = {"TZ=UTC0", "LC_ALL=C"};
+    options.output_is_data = true;
+    const ProcessResult expected = test_support::run_process(diff, args, options);
+    const ProcessResult actual = test_support::run_ralu(dir, args, options);
+    const std::string shown = test_support::shown_args(args);
+    EXPECT_EQ(actual.status, expected.status) << shown << "\n" << actual.err;
+    EXPECT_EQ(named_as_diff(actual.out), expected.out) << shown;
+    EXPECT_EQ(named_as_diff(actual.err), diff_messages(expected.err, diff)) << shown;
+  }
+}
+
+TEST(RaluTrees, OrdinaryDifferencesAsDiffWritesThem) {
+  expect_trees_like_diff(
+      ordinary_trees,
+      {
+          {"--normal", "old", "new"},
+          {"--normal", "-r", "old", "new"},
+          {"-ru", "old", "new"},
+          {"-ruN", "old", "new"},
+          {"-ruN", "new", "old"},
+          {"-rc", "old", "new"},
+          {"-re", "old", "new"},
+          {"-rn", "old", "new"},
+          {"-r", "-y", "-W", "40", "old", "new"},
+          {"-r", "-y", "--suppress-common-lines", "old", "new"},
+          {"-rq", "old", "new"},
+          {"-rqs", "old", "new"},
+          {"-rs", "--normal", "old", "new"},
+          {"-rN", "-q", "old", "new"},
+          {"-r", "--unidirectional-new-file", "--normal", "old", "new"},
+          {"-r", "--unidirectional-new-file", "-u", "new", "old"},
+          {"-ru", "-x", "sub", "old", "new"},
+          {"-ru", "--exclude=*.txt", "-x", "on*", "old", "new"},
+          {"-ruN", "-X", "patterns", "old", "new"},
+          {"-ru", "-S", "k", "old", "new"},
+          {"-ru", "--starting-file=sub", "old", "new"},
+          {"-ru", "--ignore-file-name-case", "old", "new"},
+          {"-rq", "--ignore-file-name-case", "--no-ignore-file-name-case", "old", "new"},
+          {"-ru", "--ignore-file-name-case", "-x", "C*", "old", "new"},
+          {"-ru", "--label=L", "--label", "M", "old", "new"},
+          {"-r", "-D", "NAME", "old", "new"},
+          {"-r", "--line-format=%L", "old", "new"},
+          {"-ruN", "old/", "new//"},
+          {"-ruN", "old", "missing"},
+          {"-ruN", "missing", "new"},
+          {"-ru", "old", "missing"},
+          {"-ru", "-w", "-B", "old", "new"},
+          {"-ruw", "-q", "old", "new"},
+          {"old", "-u", "new", "-r"},
+          {"-ru", "-x", "a b", "-x", "it's", "-x", "{", "-x", "~x", "--", "old", "new"},
+          {"-ru", "--from-file=old", "new", "sub"},
+          {"-rup", "--color=always", "old", "new"},
+      });
+}
+
+#ifndef _WIN32
+// Links, special files, loops and trouble: POSIX systems have all of them.
+TEST(RaluTrees, LinksSpecialFilesAndLoopsAsDiffReportsThem) {
+  TempDir dir;
+  const std::vector<TreeFile> files = {
+      {"a/t1", "1\n"}, {"b/t1", "1\n"},       {"b/t2", "1\n"},  {"a/plain", "p\n"},
+      {"b/pipe", ""},  {"b/dangling", "d\n"}, {"a/loop/", ""},  {"b/loop/", ""},
+      {"a/self/", ""}, {"a/empty", ""},       {"b/empty/", ""},
+  };
+  make_tree(dir, files);
+  const auto link = [&](const std::string& target, const std::string& name) {
+    fs::create_symlink(target, dir.root() / name);
+  };
+  link("t1", "a/same-target");
+  link("t1", "b/same-target");
+  link("t1", "a/other-target");
+  link("t2", "b/other-target");
+  link("nowhere", "a/dangling");
+  link("nowhere", "a/dangling-alone");
+  link("t1", "a/link-alone");
+  link("..", "a/loop/up");
+  link("..", "b/loop/up");
+  link(".", "b/self");
+  link("/dev/null", "a/device");
+  link("/dev/null", "b/device");
+  link("/dev/zero", "a/zero");
+  link("/dev/null", "b/zero");
+  ASSERT_EQ(::mkfifo((dir.root() / "a/pipe").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((dir.root() / "a/fifo-alone").c_str(), 0600), 0);
+
+  std::string why;
+  const std::string diff = test_support::gnu_diff(why);
+  if (diff.empty()) GTEST_SKIP() << why;
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--normal", "a", "b"},
+           {"--normal", "-r", "a", "b"},
+           {"--normal", "-rs", "a", "b"},
+           {"-rq", "b", "a"},
+           {"-ruN", "a", "b"},
+           {"-ruN", "b", "a"},
+           {"-r", "--no-dereference", "--normal", "a", "b"},
+           {"-rN", "--no-dereference", "--normal", "a", "b"},
+           {"-r", "--unidirectional-new-file", "--no-dereference", "-u", "b", "a"},
+       }) {
+    ProcessOptions options;
+    options.working_dir = dir.root().string();
+    options.extra_env = {"TZ=UTC0", "LC_ALL=C"};
+    options.output_is_data = true;
+    const ProcessResult expected = test_support::run_process(diff, args, options);
+    const ProcessResult actual = test_support::run_ralu(dir, args, options);
+    const std::string shown = test_support::shown_args(args);
+    EXPECT_EQ(actual.status, expected.status) << shown;
+    EXPECT_EQ(named_as_diff(actual.out), expected.out) << shown;
+    EXPECT_EQ(named_as_diff(actual.err), diff_messages(expected.err, diff)) << shown;
+  }
+}
+#endif
+
+// `patch -p1` in a copy of the old tree must rebuild the new one exactly:
+// created, deleted and emptied files, lost and added final line ends, blanks
+// in names.
+TEST(RaluTrees, PatchRebuildsTheNewTree) {
+  const std::string patch = test_support::find_program("patch");
+  if (patch.empty()) GTEST_SKIP() << "patch is not installed";
+  TempDir dir;
+  std::vector<TreeFile> files;
+  for (const TreeFile& file : ordinary_trees) {
+    // A binary file, or a folder become a file, cannot go through a text patch.
+    if (!file.path.ends_with("binary") && !file.path.starts_with("old/kind")) files.push_back(file);
+  }
+  make_tree(dir, files);
+  ProcessOptions options;
+  options.extra_env = {"TZ=UTC0"};
+  const ProcessResult report = test_support::run_ralu(dir, {"-ruN", "old", "new"}, options);
+  ASSERT_EQ(report.status, 1) << report.err;
+
+  fs::copy(dir.root() / "old", dir.root() / "rebuilt", fs::copy_options::recursive);
+  // -p1 takes "old/" and "new/" off the names. patch removes a file whose
+  // new time is the epoch, as -N writes for a deleted one, and keeps an
+  // emptied file, whose time is its own.
+  ProcessOptions in_copy;
+  in_copy.working_dir = (dir.root() / "rebuilt").string();
+  in_copy.input = report.out;
+  const ProcessResult applied = test_support::run_process(patch, {"-p1", "-s"}, in_copy);
+  ASSERT_EQ(applied.status, 0) << applied.out << applied.err;
+
+  // Directories aside, the rebuilt tree holds the new tree's files and no
+  // other, bytes and all.
+  const auto files_of = [&](const std::string& tree) {
+    std::vector<std::string> found;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.root() / tree)) {
+      if (entry.is_regular_file()) {
+        found.push_back(fs::relative(entry.path(), dir.root() / tree).generic_string());
+      }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  const std::vector<std::string> new_files = files_of("new");
+  ASSERT_EQ(files_of("rebuilt"), new_files);
+  for (const std::string& file : new_files) {
+    EXPECT_EQ(test_support::read_file((dir.root() / "rebuilt" / file).string()),
+              test_support::read_file((dir.root() / "new" / file).string()))
+        << file;
+  }
+  EXPECT_GE(new_files.size(), 10U);
+}
+
+// Without diff to compare with (as on Windows), the walk still pairs names
+// in byte order and says what each is.
+TEST(RaluTrees, BriefReportOfATree) {
+  TempDir dir;
+  make_tree(dir, {{"a/B", "x\n"},
+                  {"a/a", "same\n"},
+                  {"b/a", "same\n"},
+                  {"a/c", "1\n"},
+                  {"b/c", "2\n"},
+                  {"b/d/", ""},
+                  {"a/d", "file\n"},
+                  {"a/e/f", "1\n"},
+                  {"b/e/f", "2\n"},
+                  {"b/e/g h", "3\n"}});
+  const ProcessResult r = test_support::run_ralu(dir, {"-rqs", "a", "b"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(test_support::fold_line_ends(r.out),
+            "Only in a: B\n"
+            "Files a/a and b/a are identical\n"
+            "Files a/c and b/c differ\n"
+            "File a/d is a regular file while file b/d is a directory\n"
+            "Files a/e/f and b/e/f differ\n"
+            "Only in b/e: g h\n");
+  const ProcessResult header = test_support::run_ralu(dir, {"-r", "--normal", "a/e", "b/e"});
+  EXPECT_EQ(test_support::fold_line_ends(header.out),
+            "ralu -r --normal a/e/f b/e/f\n1c1\n< 1\n---\n> 2\nOnly in b/e: g h\n");
+}
+
+TEST(RaluTrees, WildcardsMatchWholeNames) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool fold;
+    bool matches;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"*", ".hidden", false, true},     {"*.py", "a.py", false, true},
+           {"*.py", "a.pyc", false, false},   {"a*b*c", "aXbYbZc", false, true},
+           {"a*b*c", "aXbYc!", false, false}, {"?", "", false, false},
+           {"??", "ab", false, true},         {"[abc]x", "bx", false, true},
+           {"[!abc]x", "bx", false, false},   {"[^abc]x", "dx", false, true},
+           {"[a-c]", "d", false, false},      {"[]]", "]", false, true},
+           {"[a-]", "-", false, true},        {"[", "[", false, true},
+           {"\\*", "*", false, true},         {"\\*", "x", false, false},
+           {"FOO*", "foobar", false, false},  {"FOO*", "foobar", true, true},
+           {"[A-C]x", "bx", true, true},      {"", "", false, true},
+       }) {
+    EXPECT_EQ(ralu::name_matches(c.pattern, c.name, c.fold), c.matches)
+        << c.pattern << " on " << c.name << (c.fold ? " folded" : "");
+  }
+}
+
+TEST(RaluTrees, HeadingWordsQuotedForTheShell) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"-r", "-r"},
+      {"--exclude=x", "'--exclude=x'"},
+      {"", "''"},
+      {"a b", "'a b'"},
+      {"it's", "\"it's\""},
+      {"it's $x", "'it'\\''s $x'"},
+      {"{", "'{'"},
+      {"{x}", "{x}"},
+      {"~x", "'~x'"},
+      {"x~", "x~"},
+      {"#x", "'#x'"},
+      {"%@+,.:", "%@+,.:"},
+      {"\xe3\x81\x82", "\xe3\x81\x82"},
+  };
+  for (const auto& [word, quoted] : cases) EXPECT_EQ(ralu::shell_quoted(word), quoted) << word;
+}
+
+TEST(RaluTrees, OptionsAsGivenAreKeptForTheHeading) {
+  const std::vector<const char*> args = {"-ru", "old", "-x", "p q", "--", "new", "-N"};
+  const ralu::ParsedCommandLine parsed = ralu::parse_command_line(args);
+  ASSERT_EQ(parsed.error, "");
+  EXPECT_EQ(parsed.options.switches, (std::vector<std::string>{"-ru", "-x", "p q", "--"}));
+  EXPECT_EQ(parsed.options.names, (std::vector<std::string>{"old", "new", "-N"}));
+  EXPECT_TRUE(parsed.options.tree.recursive);
+  EXPECT_EQ(parsed.options.tree.excludes, std::vector<std::string>{"p q"});
+  EXPECT_EQ(ralu::path_within("a//", "x"), "a/x");
+  EXPECT_EQ(ralu::path_within("/", "x"), "/x");
+}
+
+}  // namespace
