@@ -103,13 +103,10 @@ std::string diff_messages(std::string text, const std::string& diff) {
 // Runs each command line under ralu and diff in the scratch folder and
 // expects the same output, the same messages and the same status, once
 // ralu's name is read as diff's.
-void expect_trees_like_diff(const std::vector<TreeFile>& files,
-                            const std::vector<std::vector<std::string>>& cases) {
+void expect_like_diff(const TempDir& dir, const std::vector<std::vector<std::string>>& cases) {
   std::string why;
   const std::string diff = test_support::gnu_diff(why);
   if (diff.empty()) GTEST_SKIP() << why;
-  TempDir dir;
-  make_tree(dir, files);
   for (const std::vector<std::string>& args : cases) {
     ProcessOptions options;
     options.working_dir = dir.root().string();
@@ -125,47 +122,48 @@ void expect_trees_like_diff(const std::vector<TreeFile>& files,
 }
 
 TEST(RaluTrees, OrdinaryDifferencesAsDiffWritesThem) {
-  expect_trees_like_diff(
-      ordinary_trees,
-      {
-          {"--normal", "old", "new"},
-          {"--normal", "-r", "old", "new"},
-          {"-ru", "old", "new"},
-          {"-ruN", "old", "new"},
-          {"-ruN", "new", "old"},
-          {"-rc", "old", "new"},
-          {"-re", "old", "new"},
-          {"-rn", "old", "new"},
-          {"-r", "-y", "-W", "40", "old", "new"},
-          {"-r", "-y", "--suppress-common-lines", "old", "new"},
-          {"-rq", "old", "new"},
-          {"-rqs", "old", "new"},
-          {"-rs", "--normal", "old", "new"},
-          {"-rN", "-q", "old", "new"},
-          {"-r", "--unidirectional-new-file", "--normal", "old", "new"},
-          {"-r", "--unidirectional-new-file", "-u", "new", "old"},
-          {"-ru", "-x", "sub", "old", "new"},
-          {"-ru", "--exclude=*.txt", "-x", "on*", "old", "new"},
-          {"-ruN", "-X", "patterns", "old", "new"},
-          {"-ru", "-S", "k", "old", "new"},
-          {"-ru", "--starting-file=sub", "old", "new"},
-          {"-ru", "--ignore-file-name-case", "old", "new"},
-          {"-rq", "--ignore-file-name-case", "--no-ignore-file-name-case", "old", "new"},
-          {"-ru", "--ignore-file-name-case", "-x", "C*", "old", "new"},
-          {"-ru", "--label=L", "--label", "M", "old", "new"},
-          {"-r", "-D", "NAME", "old", "new"},
-          {"-r", "--line-format=%L", "old", "new"},
-          {"-ruN", "old/", "new//"},
-          {"-ruN", "old", "missing"},
-          {"-ruN", "missing", "new"},
-          {"-ru", "old", "missing"},
-          {"-ru", "-w", "-B", "old", "new"},
-          {"-ruw", "-q", "old", "new"},
-          {"old", "-u", "new", "-r"},
-          {"-ru", "-x", "a b", "-x", "it's", "-x", "{", "-x", "~x", "--", "old", "new"},
-          {"-ru", "--from-file=old", "new", "sub"},
-          {"-rup", "--color=always", "old", "new"},
-      });
+  TempDir dir;
+  make_tree(dir, ordinary_trees);
+  expect_like_diff(
+      dir, {
+               {"--normal", "old", "new"},
+               {"--normal", "-r", "old", "new"},
+               {"-ru", "old", "new"},
+               {"-ruN", "old", "new"},
+               {"-ruN", "new", "old"},
+               {"-rc", "old", "new"},
+               {"-re", "old", "new"},
+               {"-rn", "old", "new"},
+               {"-r", "-y", "-W", "40", "old", "new"},
+               {"-r", "-y", "--suppress-common-lines", "old", "new"},
+               {"-rq", "old", "new"},
+               {"-rqs", "old", "new"},
+               {"-rs", "--normal", "old", "new"},
+               {"-rN", "-q", "old", "new"},
+               {"-r", "--unidirectional-new-file", "--normal", "old", "new"},
+               {"-r", "--unidirectional-new-file", "-u", "new", "old"},
+               {"-ru", "-x", "sub", "old", "new"},
+               {"-ru", "--exclude=*.txt", "-x", "on*", "old", "new"},
+               {"-ruN", "-X", "patterns", "old", "new"},
+               {"-ru", "-S", "k", "old", "new"},
+               {"-ru", "--starting-file=sub", "old", "new"},
+               {"-ru", "--ignore-file-name-case", "old", "new"},
+               {"-rq", "--ignore-file-name-case", "--no-ignore-file-name-case", "old", "new"},
+               {"-ru", "--ignore-file-name-case", "-x", "C*", "old", "new"},
+               {"-ru", "--label=L", "--label", "M", "old", "new"},
+               {"-r", "-D", "NAME", "old", "new"},
+               {"-r", "--line-format=%L", "old", "new"},
+               {"-ruN", "old/", "new//"},
+               {"-ruN", "old", "missing"},
+               {"-ruN", "missing", "new"},
+               {"-ru", "old", "missing"},
+               {"-ru", "-w", "-B", "old", "new"},
+               {"-ruw", "-q", "old", "new"},
+               {"old", "-u", "new", "-r"},
+               {"-ru", "-x", "a b", "-x", "it's", "-x", "{", "-x", "~x", "--", "old", "new"},
+               {"-ru", "--from-file=old", "new", "sub"},
+               {"-rup", "--color=always", "old", "new"},
+           });
 }
 
 #ifndef _WIN32
@@ -198,31 +196,34 @@ TEST(RaluTrees, LinksSpecialFilesAndLoopsAsDiffReportsThem) {
   ASSERT_EQ(::mkfifo((dir.root() / "a/pipe").c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo((dir.root() / "a/fifo-alone").c_str(), 0600), 0);
 
-  std::string why;
-  const std::string diff = test_support::gnu_diff(why);
-  if (diff.empty()) GTEST_SKIP() << why;
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--normal", "a", "b"},
-           {"--normal", "-r", "a", "b"},
-           {"--normal", "-rs", "a", "b"},
-           {"-rq", "b", "a"},
-           {"-ruN", "a", "b"},
-           {"-ruN", "b", "a"},
-           {"-r", "--no-dereference", "--normal", "a", "b"},
-           {"-rN", "--no-dereference", "--normal", "a", "b"},
-           {"-r", "--unidirectional-new-file", "--no-dereference", "-u", "b", "a"},
-       }) {
-    ProcessOptions options;
-    options.working_dir = dir.root().string();
-    options.extra_env = {"TZ=UTC0", "LC_ALL=C"};
-    options.output_is_data = true;
-    const ProcessResult expected = test_support::run_process(diff, args, options);
-    const ProcessResult actual = test_support::run_ralu(dir, args, options);
-    const std::string shown = test_support::shown_args(args);
-    EXPECT_EQ(actual.status, expected.status) << shown;
-    EXPECT_EQ(named_as_diff(actual.out), expected.out) << shown;
-    EXPECT_EQ(named_as_diff(actual.err), diff_messages(expected.err, diff)) << shown;
+  expect_like_diff(dir, {
+                            {"--normal", "a", "b"},
+                            {"--normal", "-r", "a", "b"},
+                            {"--normal", "-rs", "a", "b"},
+                            {"-rq", "b", "a"},
+                            {"-ruN", "a", "b"},
+                            {"-ruN", "b", "a"},
+                            {"-r", "--no-dereference", "--normal", "a", "b"},
+                            {"-rN", "--no-dereference", "--normal", "a", "b"},
+                            {"-r", "--unidirectional-new-file", "--no-dereference", "-u", "b", "a"},
+                        });
+}
+
+// An entry that cannot be read is said, and the walk goes on past it.
+TEST(RaluTrees, UnreadableEntriesAreSaidAndTheWalkGoesOn) {
+  TempDir dir;
+  make_tree(dir, {{"a/f", "1\n"},
+                  {"b/f", "2\n"},
+                  {"a/sub/x", "x\n"},
+                  {"b/sub/x", "y\n"},
+                  {"a/z", "z\n"},
+                  {"b/z", "w\n"}});
+  for (const char* locked : {"a/f", "a/sub"}) {
+    const std::string why = test_support::make_unreadable((dir.root() / locked).string());
+    if (!why.empty()) GTEST_SKIP() << why;
   }
+  expect_like_diff(dir, {{"-r", "--normal", "a", "b"}, {"-rq", "a", "b"}, {"-ruN", "b", "a"}});
+  fs::permissions(dir.root() / "a/sub", fs::perms::owner_all);
 }
 #endif
 
