@@ -1,4 +1,4 @@
-// ralu's command line and line keys on arbitrary input.
+// ralu's command line, line keys and name wildcards on arbitrary input.
 //
 // The parser: any argument list is either read or refused with a message,
 // and one more file name at the end adds that name and changes nothing else.
@@ -14,6 +14,7 @@
 #include "fuzz/fuzz_input.h"
 #include "ralu/line_keys.h"
 #include "ralu/options.h"
+#include "ralu/trees/name_pattern.h"
 
 namespace {
 
@@ -50,6 +51,19 @@ constexpr std::string_view known_spellings[] = {"-u",
                                                 "-s",
                                                 "-a",
                                                 "-N",
+                                                "-r",
+                                                "-x",
+                                                "-X",
+                                                "-S",
+                                                "--recursive",
+                                                "--unidirectional-new-file",
+                                                "--exclude=",
+                                                "--exclude-from=",
+                                                "--starting-file=",
+                                                "--ignore-file-name-case",
+                                                "--no-ignore-file-name-case",
+                                                "--no-dereference",
+                                                "--no",
                                                 "--unified=",
                                                 "--context=",
                                                 "--normal",
@@ -108,6 +122,9 @@ void check_command_line(fuzz::Input& input) {
   check(options.names.size() <= arguments.size());
   check(options.look.tabsize > 0 && options.side_by_side.width > 0);
   if (options.help || options.version) return;
+  // Every argument is an operand or one of the words that head a pair
+  // compared within directories.
+  check(options.names.size() + options.switches.size() == arguments.size());
 
   pointers.push_back("name");
   const ralu::ParsedCommandLine longer = ralu::parse_command_line(pointers);
@@ -115,6 +132,23 @@ void check_command_line(fuzz::Input& input) {
   ralu::Options expected = options;
   expected.names.emplace_back("name");
   check(longer.options == expected);
+}
+
+// Wildcards: any pattern is matched without fault, and a name with every
+// byte escaped matches itself alone.
+void check_name_pattern(fuzz::Input& input) {
+  const std::string pattern = input.text();
+  const std::string name = input.text();
+  const bool fold = (input.byte() & 1) != 0;
+  static_cast<void>(ralu::name_matches(pattern, name, fold));
+  std::string escaped;
+  for (const char byte : name) {
+    escaped += '\\';
+    escaped += byte;
+  }
+  check(ralu::name_matches(escaped, name, fold));
+  check(ralu::name_matches(escaped, name + "x", fold) == false);
+  check(ralu::name_matches("*", name, fold));
 }
 
 ralu::LineMatching matching_from(std::uint8_t bits) {
@@ -215,10 +249,13 @@ void check_line_keys(fuzz::Input& input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input input(data, size);
-  if ((input.byte() & 1) != 0) {
+  const std::uint8_t which = input.byte() % 3;
+  if (which == 0) {
     check_command_line(input);
-  } else {
+  } else if (which == 1) {
     check_line_keys(input);
+  } else {
+    check_name_pattern(input);
   }
   return 0;
 }

@@ -1,6 +1,6 @@
 // ralu: compares two text files line by line and writes their differences to
 // standard output as a unified diff, the form `patch` reads. Its options and
-// conventions are GNU diff's, for two files.
+// conventions are GNU diff's, for two files and for two directory trees.
 //
 // Exit status: 0 when the files are equal (nothing is written), 1 when they
 // differ, 2 on trouble, with a one-line message on standard error.
@@ -74,6 +74,14 @@ const char* const usage[] = {
     "      --strip-trailing-cr     strip a carriage return at the end of each input line",
     "  -a, --text                  read every file as text",
     "  -N, --new-file              read a missing file as empty",
+    "  -r, --recursive             compare subdirectories too, all the way down",
+    "      --unidirectional-new-file  read a missing first file as empty",
+    "  -x PAT, --exclude=PAT       leave out names in directories that match PAT",
+    "  -X FILE, --exclude-from=FILE  leave out names that match a pattern in FILE",
+    "  -S NAME, --starting-file=NAME  start comparing directories at NAME",
+    "      --ignore-file-name-case  pair names in directories whatever their case",
+    "      --no-ignore-file-name-case  pair names in directories by their exact bytes",
+    "      --no-dereference        compare symbolic links as links",
     "  -d, --minimal               always find a shortest edit script, however long it takes",
     "  -H, --speed-large-files     accepted; ralu is fast on large files anyway",
     "      --horizon-lines=NUM     accepted; ralu always keeps the common head and tail",
@@ -83,7 +91,8 @@ const char* const usage[] = {
     "      --version               print the version and exit",
     "",
     "A FILE of '-' is standard input. When one FILE is a directory, the file of the other's",
-    "name inside it is compared. A file holding a NUL byte is binary: ralu then only says",
+    "name inside it is compared; two directories are compared by the names they hold, as",
+    "diff compares them. A file holding a NUL byte is binary: ralu then only says",
     "whether the files differ. Long options may be abbreviated while unambiguous; '--'",
     "ends the options. LFMT and GFMT take diff's % escapes (see ralu(1)).",
     "Exit status is 0 if the files are the same, 1 if they differ, 2 on trouble.",
