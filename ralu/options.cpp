@@ -164,6 +164,7 @@ constexpr ShortOption short_options[] = {
     {'a', Takes::nothing, Id::text},
     {'N', Takes::nothing, Id::new_file},
     {'r', Takes::nothing, Id::recursive},
+    {'P', Takes::nothing, Id::unidirectional_new_file},
     {'x', Takes::value, Id::exclude},
     {'X', Takes::value, Id::exclude_from},
     {'S', Takes::value, Id::starting_file},

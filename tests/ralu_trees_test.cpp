@@ -189,6 +189,8 @@ TEST(RaluTrees, LinksSpecialFilesAndLoopsAsDiffReportsThem) {
   link("..", "a/loop/up");
   link("..", "b/loop/up");
   link(".", "b/self");
+  link("../a/loop", "b/same-folder");
+  link("loop", "a/same-folder");
   link("/dev/null", "a/device");
   link("/dev/null", "b/device");
   link("/dev/zero", "a/zero");
@@ -200,6 +202,8 @@ TEST(RaluTrees, LinksSpecialFilesAndLoopsAsDiffReportsThem) {
                             {"--normal", "a", "b"},
                             {"--normal", "-r", "a", "b"},
                             {"--normal", "-rs", "a", "b"},
+                            {"-rs", "a", "a"},
+                            {"-rP", "--normal", "b", "a"},
                             {"-rq", "b", "a"},
                             {"-ruN", "a", "b"},
                             {"-ruN", "b", "a"},

@@ -66,6 +66,7 @@ class Walker {
         status[k] = *found;
       }
     }
+    if (!absent[0] && !absent[1] && status[0].same_file(status[1])) return;
     enter(roots, absent, status, true);
   }
 
@@ -240,6 +241,8 @@ class Walker {
     const std::optional<EntryStatus> b = status_of(paths[1]);
     if (!a || !b) return;
     if (a->kind == EntryKind::directory && b->kind == EntryKind::directory) {
+      // One directory named twice holds nothing that could differ.
+      if (a->same_file(*b)) return;
       if (options_.recursive) return enter(paths, {false, false}, {*a, *b}, false);
       return line("Common subdirectories: " + paths[0] + " and " + paths[1] + "\n", 0);
     }
