@@ -25,7 +25,8 @@
 #   - folders: none is in a patch; patch makes a folder when it makes a file
 #     in it and removes one that a deletion leaves empty. Each file is
 #     compared by itself, so a folder's files are checked all the same.
-# Exits with 0 when the round trip holds and no line outside hunks differs.
+# Exits with 0 when the round trip holds, no line outside hunks differs and
+# both tools end with the same status.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -80,10 +81,16 @@ echo "standard error: ralu $(wc -l <ralu.err) lines, diff $(wc -l <diff.err)" \
 # --- round trip -----------------------------------------------------------------
 
 sed -nE 's@^Binary files a/(.*) and b/\1 differ$@\1@p' ralu.patch >binary.list
-echo "patch: $(wc -c <ralu.patch) bytes, $(grep -c '^ralu -ruN ' ralu.patch || true) text file pairs," \
+pairs=$(grep -c '^ralu -ruN ' ralu.patch || true)
+echo "patch: $(wc -c <ralu.patch) bytes, $pairs text file pairs," \
   "$(wc -l <binary.list) binary files skipped (\"Binary files ... differ\")"
+# patch takes a report without a text pair for garbage: nothing to apply then.
 patch_status=0
-(cd tree && patch -p1 -s -f -F0 --no-backup-if-mismatch) <ralu.patch >patch.log 2>&1 || patch_status=$?
+if ((pairs > 0)); then
+  (cd tree && patch -p1 -s -f -F0 --no-backup-if-mismatch) <ralu.patch >patch.log 2>&1 || patch_status=$?
+else
+  : >patch.log
+fi
 listing tree >tree.list
 
 # Entries on one side only (or of another kind), less what a patch cannot

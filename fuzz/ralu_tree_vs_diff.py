@@ -71,8 +71,8 @@ def main():
         differing += max(i2 - i1, j2 - j1)
         for k in range(max(i2 - i1, j2 - j1)):
             if len(shown) < args.show:
-                ralu_side = ralu_outside[i1 + k] if i1 + k < i2 else (None, b"(none)")
-                diff_side = diff_outside[j1 + k] if j1 + k < j2 else (None, b"(none)")
+                ralu_side = ralu_outside[i1 + k] if i1 + k < i2 else ("-", b"(no line)")
+                diff_side = diff_outside[j1 + k] if j1 + k < j2 else ("-", b"(no line)")
                 shown.append((ralu_side, diff_side))
     print(f"lines outside hunks: ralu {len(a)}, diff {len(b)}; {differing} differ (goal 0)")
     for (ralu_number, ralu_line), (diff_number, diff_line) in shown:
