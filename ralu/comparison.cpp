@@ -1,5 +1,6 @@
 #include "ralu/comparison.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <clocale>
@@ -32,24 +33,6 @@
 namespace ralu {
 
 namespace {
-
-// Standard output, remembering the first failure to write.
-class StandardOutput : public OutputSink {
- public:
-  void write(std::string_view bytes) override {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() && error_ == 0) {
-      error_ = errno != 0 ? errno : EIO;
-    }
-  }
-  // Returns once everything written reached the system; else says why not
-  // and ends the process.
-  void finish() const {
-    common::flush_standard_output_or_exit(common::cmd_name, exit_trouble, error_);
-  }
-
- private:
-  int error_ = 0;
-};
 
 // Only an input of that many bytes can have that many lines.
 void check_line_count(const InputText& input) {
@@ -128,8 +111,8 @@ class InputLines {
 // status.
 class Comparison {
  public:
-  Comparison(const Options& options, Inputs inputs, const std::string* heading)
-      : options_(options), inputs_(std::move(inputs)), heading_(heading) {
+  Comparison(const Options& options, Inputs inputs, const std::string* heading, PairOutput& out)
+      : options_(options), inputs_(std::move(inputs)), heading_(heading), out_(out) {
     for (std::size_t i = 0; i < 2; ++i) {
       const std::string& path = inputs_.texts[i].path;
       plain_names_[i] = shown_name(options, i, path);
@@ -195,12 +178,10 @@ class Comparison {
     style.old_first_line = old_input.first_line;
     style.new_first_line = inputs_.texts[1].first_line;
     style.look = options_.look;
-    StandardOutput out;
     if (heading_ != nullptr) {
-      out.write(*heading_ + " " + header_names_[0] + " " + header_names_[1] + "\n");
+      out_.write(*heading_ + " " + header_names_[0] + " " + header_names_[1] + "\n");
     }
-    write_report(out, old_text, new_text, script, style);
-    out.finish();
+    write_report(out_, old_text, new_text, script, style);
   }
 
   // An ed script has lost the missing line end of an input's last line: so
@@ -209,8 +190,8 @@ class Comparison {
     int status = exit_same;
     for (std::size_t i = 0; i < 2; ++i) {
       if (!inputs_.texts[i].lacks_final_line_end) continue;
-      common::errmsg("%s: %s: No newline at end of file\n", common::cmd_name,
-                     plain_names_[i].c_str());
+      out_.warn(std::string(common::cmd_name) + ": " + plain_names_[i] +
+                ": No newline at end of file\n");
       status = exit_trouble;
     }
     return status;
@@ -227,8 +208,13 @@ class Comparison {
   }
 
   void print_message(const char* format) {
-    std::printf(format, plain_names_[0].c_str(), plain_names_[1].c_str());
-    common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
+    const int length =
+        std::snprintf(nullptr, 0, format, plain_names_[0].c_str(), plain_names_[1].c_str());
+    std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, plain_names_[0].c_str(),
+                  plain_names_[1].c_str());
+    text.pop_back();
+    out_.write(text);
   }
 
   void write_report(OutputSink& out, std::string_view old_text, std::string_view new_text,
@@ -263,6 +249,7 @@ class Comparison {
   const Options& options_;
   Inputs inputs_;
   const std::string* heading_;
+  PairOutput& out_;
   std::array<std::string, 2> plain_names_;
   std::array<std::string, 2> header_names_;
   bool lines_completed_ = false;  // under -e, last lines were given their line ends
@@ -317,9 +304,43 @@ InputRequest input_request(const Options& options) {
   return request;
 }
 
-int compare_inputs(const Options& options, Inputs inputs, const Patterns& patterns,
+int compare_inputs(const Options& options, Inputs inputs, const Patterns& patterns, PairOutput& out,
                    const std::string* heading) {
-  return Comparison(options, std::move(inputs), heading).run(patterns);
+  return Comparison(options, std::move(inputs), heading, out).run(patterns);
 }
+
+void StandardPairOutput::write(std::string_view bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() && error_ == 0) {
+    error_ = errno != 0 ? errno : EIO;
+  }
+}
+
+void StandardPairOutput::warn(std::string_view line) {
+  finish();
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+void StandardPairOutput::finish() {
+  common::flush_standard_output_or_exit(common::cmd_name, exit_trouble, error_);
+}
+
+void HeldPairOutput::write(std::string_view bytes) {
+  if (parts_.empty() || parts_.back().warning) parts_.push_back({false, {}});
+  parts_.back().text += bytes;
+}
+
+void HeldPairOutput::warn(std::string_view line) { parts_.push_back({true, std::string(line)}); }
+
+void HeldPairOutput::pass_on(PairOutput& out) const {
+  for (const Part& part : parts_) {
+    if (part.warning) {
+      out.warn(part.text);
+    } else {
+      out.write(part.text);
+    }
+  }
+}
+
+void prepare_comparisons_on_threads() { static_cast<void>(times_read_the_c_way()); }
 
 }  // namespace ralu

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/pattern.h"
+#include "ralu/formats/report.h"
 #include "ralu/inputs.h"
 #include "ralu/options.h"
 
@@ -40,10 +41,49 @@ bool ignores_some_changes(const Options& options);
 // The name a message gives input `i`: its label, or its path.
 const std::string& shown_name(const Options& options, std::size_t i, const std::string& path);
 
+// Where one comparison's output goes: the report and its messages, for
+// standard output, and warnings, for standard error.
+class PairOutput : public OutputSink {
+ public:
+  virtual void warn(std::string_view line) = 0;
+};
+
+// Straight to standard output and standard error, in the order written.
+class StandardPairOutput : public PairOutput {
+ public:
+  void write(std::string_view bytes) override;
+  void warn(std::string_view line) override;
+  // Returns once everything written reached the system; else says why not
+  // and ends the process.
+  void finish();
+
+ private:
+  int error_ = 0;  // the first failure to write
+};
+
+// Held in memory, for a comparison run ahead of its turn, and passed on in
+// its turn.
+class HeldPairOutput : public PairOutput {
+ public:
+  void write(std::string_view bytes) override;
+  void warn(std::string_view line) override;
+  void pass_on(PairOutput& out) const;
+
+ private:
+  struct Part {
+    bool warning;
+    std::string text;
+  };
+  std::vector<Part> parts_;
+};
+
 // Compares two inputs and writes what the options ask for. Within
 // directories, `heading` ("ralu -r -u") heads each report written, followed
 // by the two names.
-int compare_inputs(const Options& options, Inputs inputs, const Patterns& patterns,
+int compare_inputs(const Options& options, Inputs inputs, const Patterns& patterns, PairOutput& out,
                    const std::string* heading = nullptr);
+
+// Settles what comparisons share before several threads run them.
+void prepare_comparisons_on_threads();
 
 }  // namespace ralu

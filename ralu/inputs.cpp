@@ -189,7 +189,6 @@ void check_size_kept(const Opened& input) {
 }  // namespace
 
 Inputs read_inputs(const std::vector<std::string>& names, const InputRequest& request) {
-  platform::set_mapping_fault_status(exit_trouble);
   std::array<Opened, 2> opened = open_inputs(names, request);
   Opened& old_input = opened[0];
   Opened& new_input = opened[1];

@@ -13,9 +13,11 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/common.h"
+#include "platform/input_file.h"
 #include "platform/platform.h"
 #include "ralu/comparison.h"
 #include "ralu/inputs.h"
@@ -147,6 +149,8 @@ std::vector<std::vector<std::string>> pairs_to_compare(const ralu::Options& opti
 
 int compare(int argc, char** argv) {
   platform::binary_standard_output();  // the report's lines keep their own ends
+  // A mapped input that shrinks under ralu is trouble, as any other.
+  platform::set_mapping_fault_status(exit_trouble);
   const ralu::ParsedCommandLine parsed = ralu::parse_command_line(
       std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)));
   if (!parsed.error.empty()) fail_usage(parsed.error);
@@ -165,10 +169,12 @@ int compare(int argc, char** argv) {
         status = std::max(status, ralu::compare_trees(options, patterns, names, *absent));
         continue;
       }
-      status = std::max(
-          status, ralu::compare_inputs(
-                      options, ralu::read_inputs(names, ralu::input_request(options)), patterns));
-    } catch (const ralu::PairTrouble&) {
+      ralu::StandardPairOutput out;
+      ralu::Inputs inputs = ralu::read_inputs(names, ralu::input_request(options));
+      status = std::max(status, ralu::compare_inputs(options, std::move(inputs), patterns, out));
+      out.finish();
+    } catch (const ralu::PairTrouble& trouble) {
+      ralu::say_pair_trouble(trouble);
       // Said on standard error; the other pairs are still compared.
       status = exit_trouble;
     }

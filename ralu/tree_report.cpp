@@ -1,10 +1,15 @@
 #include "ralu/tree_report.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <span>
+#include <thread>
 #include <utility>
 
 #include "common/common.h"
@@ -12,6 +17,7 @@
 #include "platform/operands.h"
 #include "platform/platform.h"
 #include "ralu/inputs.h"
+#include "ralu/trees/ordered_work.h"
 #include "ralu/trees/pair_screen.h"
 #include "ralu/trees/shell_words.h"
 #include "ralu/trees/tree_walk.h"
@@ -21,9 +27,11 @@ namespace ralu {
 
 namespace {
 
-// Events are screened and reported this many at a time, which bounds what a
-// huge tree holds in memory.
-constexpr std::size_t batch_events = 4096;
+// The walk hands its events over this many at a time, and no more than
+// `batches_waiting` batches wait to be reported: what a huge tree holds in
+// memory is bounded by them.
+constexpr std::size_t batch_events = 512;
+constexpr std::size_t batches_waiting = 16;
 
 // What heads each report: the command with the options as given.
 std::string heading_of(const Options& options) {
@@ -56,58 +64,165 @@ std::vector<std::string> excluded_names(const TreeOptions& tree) {
   return patterns;
 }
 
-void write_line(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+// Pairs of files no larger than this each are compared ahead of their turn,
+// whole in memory, by the worker threads; larger ones in their turn, read as
+// far as needed.
+constexpr std::uint64_t compared_ahead_up_to = 256 * 1024;
+
+// How far ahead of the report the workers may run: what they hold for the
+// report is bounded by it.
+constexpr std::size_t pairs_ahead = 64;
+
+// Fewer pairs than this in a batch are not worth starting threads for.
+constexpr std::size_t pairs_worth_threads = 16;
+
+std::size_t worker_count() {
+  return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+}
+
+// What a worker found of one pair of files.
+struct PairResult {
+  Sameness sameness = Sameness::unknown;
+  std::optional<HeldPairOutput> output;  // when it compared the pair too
+  int status = exit_same;
+  std::optional<PairTrouble> trouble;  // trouble that ends the run, said in its turn
+};
+
+using Batch = std::vector<TreeEvent>;
+
+// Batches of events on their way from the thread that walks to the one that
+// reports.
+class BatchQueue {
+ public:
+  // Waits while the queue is full.
+  void push(Batch batch) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return batches_.size() < batches_waiting; });
+    batches_.push_back(std::move(batch));
+    changed_.notify_all();
+  }
+
+  // The next batch, or nothing once the walk is over and every batch taken.
+  std::optional<Batch> pop() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !batches_.empty() || closed_; });
+    if (batches_.empty()) return std::nullopt;
+    Batch batch = std::move(batches_.front());
+    batches_.pop_front();
+    changed_.notify_all();
+    return batch;
+  }
+
+  void close() {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch> batches_;
+  bool closed_ = false;
+};
+
+// Gathers the walk's events into batches for the queue.
+class BatchingSink : public TreeSink {
+ public:
+  explicit BatchingSink(BatchQueue& queue) : queue_(queue) {}
+
+  void take(TreeEvent event) override {
+    batch_.push_back(std::move(event));
+    if (batch_.size() == batch_events) queue_.push(std::exchange(batch_, Batch()));
+  }
+
+  void finish() {
+    if (!batch_.empty()) queue_.push(std::move(batch_));
+    queue_.close();
+  }
+
+ private:
+  BatchQueue& queue_;
+  Batch batch_;
+};
 
 // Reports what the walk finds, in its order, a batch at a time.
-class TreeReport : public TreeSink {
+class TreeReport {
  public:
   TreeReport(const Options& options, const Patterns& patterns)
       : options_(options), patterns_(patterns), heading_(heading_of(options)) {}
 
-  void take(TreeEvent event) override {
-    batch_.push_back(std::move(event));
-    if (batch_.size() == batch_events) report_batch();
-  }
+  int status() const { return status_; }
 
-  int finish() {
-    report_batch();
-    return status_;
-  }
-
- private:
-  void report_batch() {
-    PairScreen screen(batch_);
-    for (std::size_t i = 0; i < batch_.size(); ++i) {
-      const TreeEvent& event = batch_[i];
+  void report_batch(const Batch& batch) {
+    std::vector<std::size_t> pairs;  // the batch's pairs of files
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+      if (batch[i].kind == TreeEvent::Kind::files) pairs.push_back(i);
+    }
+    std::vector<PairResult> results(pairs.size());
+    OrderedWork work(pairs.size(), pairs.size() < pairs_worth_threads ? 0 : worker_count(),
+                     pairs_ahead, [&](std::size_t k) { results[k] = look_at(batch[pairs[k]]); });
+    StandardPairOutput out;
+    std::size_t next_pair = 0;
+    for (const TreeEvent& event : batch) {
       switch (event.kind) {
         case TreeEvent::Kind::line:
-          write_line(event.text);
+          out.write(event.text);
           break;
         case TreeEvent::Kind::trouble:
-          // Said where it falls among the lines written before it.
-          common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
-          common::errmsg("%s: %s\n", common::cmd_name, event.text.c_str());
+          out.warn(std::string(common::cmd_name) + ": " + event.text + "\n");
           break;
-        case TreeEvent::Kind::files:
-          status_ = std::max(status_, compare_files(event, screen.verdict(i)));
+        case TreeEvent::Kind::files: {
+          const std::size_t k = next_pair++;
+          work.take(k);
+          status_ = std::max(status_, report_pair(event, results[k], out));
+          results[k] = PairResult();
           continue;
+        }
       }
       status_ = std::max(status_, event.status);
     }
-    batch_.clear();
+    out.finish();
   }
 
-  int compare_files(const TreeEvent& event, Sameness sameness) {
+ private:
+  // On a worker: screens the pair, and compares it when it is small.
+  PairResult look_at(const TreeEvent& event) const {
+    PairResult result;
+    const bool absent = event.absent[0] || event.absent[1];
+    result.sameness = absent ? Sameness::unknown : screen_files(event.paths, event.sizes);
+    const bool small =
+        event.sizes[0] <= compared_ahead_up_to && event.sizes[1] <= compared_ahead_up_to;
+    if (!small) return result;
+    const FailuresThrown thrown;
+    HeldPairOutput held;
+    try {
+      result.status = compare_files(event, result.sameness, held);
+    } catch (const PairTrouble& trouble) {
+      result.trouble = trouble;
+    }
+    result.output = std::move(held);
+    return result;
+  }
+
+  // In its turn: passes on what a worker found, or compares the pair now.
+  int report_pair(const TreeEvent& event, const PairResult& result, StandardPairOutput& out) const {
+    if (!result.output) return compare_files(event, result.sameness, out);
+    result.output->pass_on(out);
+    if (result.trouble) say_pair_trouble(*result.trouble);
+    return result.status;
+  }
+
+  // Says whether the files differ, and how, as the options ask.
+  int compare_files(const TreeEvent& event, Sameness sameness, PairOutput& out) const {
     const std::string& a = shown_name(options_, 0, event.paths[0]);
     const std::string& b = shown_name(options_, 1, event.paths[1]);
     if (sameness == Sameness::same && !writes_equal_inputs(options_)) {
-      if (options_.report_identical) {
-        write_line("Files " + a + " and " + b + " are identical\n");
-      }
+      if (options_.report_identical) out.write("Files " + a + " and " + b + " are identical\n");
       return exit_same;
     }
     if (sameness == Sameness::different && options_.brief && !ignores_some_changes(options_)) {
-      write_line("Files " + a + " and " + b + " differ\n");
+      out.write("Files " + a + " and " + b + " differ\n");
       return exit_different;
     }
     InputRequest request = input_request(options_);
@@ -115,8 +230,10 @@ class TreeReport : public TreeSink {
     request.absent = event.absent;
     try {
       const std::vector<std::string> names{event.paths[0], event.paths[1]};
-      return compare_inputs(options_, read_inputs(names, request), patterns_, &heading_);
-    } catch (const PairTrouble&) {
+      return compare_inputs(options_, read_inputs(names, request), patterns_, out, &heading_);
+    } catch (const PairTrouble& trouble) {
+      if (trouble.ends_run) throw;
+      out.warn(trouble.message);
       return exit_trouble;
     }
   }
@@ -124,7 +241,6 @@ class TreeReport : public TreeSink {
   const Options& options_;
   const Patterns& patterns_;
   const std::string heading_;
-  std::vector<TreeEvent> batch_;
   int status_ = exit_same;
 };
 
@@ -158,11 +274,21 @@ int compare_trees(const Options& options, const Patterns& patterns,
     std::exit(exit_trouble);
   }
   platform::keep_freed_memory();
+  prepare_comparisons_on_threads();
   const TreeWalk walk{options.tree, options.new_file, options.report_identical,
                       excluded_names(options.tree), options.labels};
+  // The walk runs on a thread of its own, ahead of the report, so that
+  // listing and looking at names overlaps with comparing files.
+  BatchQueue queue;
+  std::thread walker([&] {
+    BatchingSink sink(queue);
+    walk_trees(walk, {roots[0], roots[1]}, absent, sink);
+    sink.finish();
+  });
   TreeReport report(options, patterns);
-  walk_trees(walk, {roots[0], roots[1]}, absent, report);
-  const int status = report.finish();
+  while (const std::optional<Batch> batch = queue.pop()) report.report_batch(*batch);
+  walker.join();
+  const int status = report.status();
   common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
   return status;
 }

@@ -166,6 +166,22 @@ TEST(RaluTrees, OrdinaryDifferencesAsDiffWritesThem) {
            });
 }
 
+// Enough pairs that worker threads compare them ahead of the report, which
+// must still come out in diff's order.
+TEST(RaluTrees, ManyPairsComeOutInOrder) {
+  std::vector<TreeFile> files;
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "d" + std::to_string(i % 7) + "/f" + std::to_string(i);
+    const std::string text = "line\n" + std::to_string(i) + "\nend\n";
+    if (i % 11 != 3) files.push_back({"old/" + name, text});
+    if (i % 13 != 4) files.push_back({"new/" + name, i % 5 == 0 ? text + "more\n" : text});
+  }
+  TempDir dir;
+  make_tree(dir, files);
+  expect_like_diff(
+      dir, {{"-ruN", "old", "new"}, {"-rq", "old", "new"}, {"-rs", "--normal", "new", "old"}});
+}
+
 #ifndef _WIN32
 // Links, special files, loops and trouble: POSIX systems have all of them.
 TEST(RaluTrees, LinksSpecialFilesAndLoopsAsDiffReportsThem) {

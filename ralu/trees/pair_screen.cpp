@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "platform/input_file.h"
 
@@ -11,15 +13,6 @@ namespace ralu {
 namespace {
 
 constexpr std::uint64_t block_bytes = 256 * 1024;
-
-// Fewer pairs than this are screened by the reporting thread alone: a thread
-// costs more to start than they take.
-constexpr std::size_t pairs_worth_threads = 16;
-
-std::size_t worker_count() {
-  const unsigned cores = std::thread::hardware_concurrency();
-  return std::clamp<std::size_t>(cores, 1, 8);
-}
 
 }  // namespace
 
@@ -46,48 +39,6 @@ Sameness screen_files(const std::array<std::string, 2>& paths,
     if (std::memcmp(a_bytes.data(), b_bytes.data(), length) != 0) return Sameness::different;
   }
   return Sameness::same;
-}
-
-PairScreen::PairScreen(std::span<const TreeEvent> events)
-    : events_(events), verdicts_(std::make_unique<std::atomic<Sameness>[]>(events.size())) {
-  for (std::size_t i = 0; i < events.size(); ++i) {
-    verdicts_[i].store(Sameness::pending, std::memory_order_relaxed);
-    if (events[i].kind == TreeEvent::Kind::files) jobs_.push_back(i);
-  }
-  if (jobs_.size() < pairs_worth_threads) return;
-  for (std::size_t i = 0; i < worker_count(); ++i) workers_.emplace_back([this] { work(); });
-}
-
-PairScreen::~PairScreen() {
-  // Pairs not yet reported are left unscreened.
-  next_job_.store(jobs_.size());
-  for (std::thread& worker : workers_) worker.join();
-}
-
-bool PairScreen::screen_next() {
-  const std::size_t job = next_job_.fetch_add(1);
-  if (job >= jobs_.size()) return false;
-  const std::size_t index = jobs_[job];
-  const TreeEvent& event = events_[index];
-  const Sameness sameness = event.absent[0] || event.absent[1]
-                                ? Sameness::unknown
-                                : screen_files(event.paths, event.sizes);
-  verdicts_[index].store(sameness, std::memory_order_release);
-  verdicts_[index].notify_all();
-  return true;
-}
-
-void PairScreen::work() {
-  while (screen_next()) {
-  }
-}
-
-Sameness PairScreen::verdict(std::size_t index) {
-  for (;;) {
-    const Sameness sameness = verdicts_[index].load(std::memory_order_acquire);
-    if (sameness != Sameness::pending) return sameness;
-    if (!screen_next()) verdicts_[index].wait(Sameness::pending, std::memory_order_acquire);
-  }
 }
 
 }  // namespace ralu
