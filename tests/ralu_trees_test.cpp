@@ -147,6 +147,7 @@ TEST(RaluTrees, OrdinaryDifferencesAsDiffWritesThem) {
                {"-ruN", "-X", "patterns", "old", "new"},
                {"-ru", "-S", "k", "old", "new"},
                {"-ru", "--starting-file=sub", "old", "new"},
+          {"-ru", "--ignore-file-name-case", "-S", "case.txt", "old", "new"},
                {"-ru", "--ignore-file-name-case", "old", "new"},
                {"-rq", "--ignore-file-name-case", "--no-ignore-file-name-case", "old", "new"},
                {"-ru", "--ignore-file-name-case", "-x", "C*", "old", "new"},

@@ -115,7 +115,7 @@ class Walker {
   void keep_wanted(std::vector<std::string>& names, bool top) const {
     const bool fold = options_.ignore_file_name_case;
     std::erase_if(names, [&](const std::string& name) {
-      if (top && options_.starting_file && name_before(name, *options_.starting_file, fold)) {
+      if (top && options_.starting_file && compare_names(name, *options_.starting_file) < 0) {
         return true;
       }
       return std::any_of(
