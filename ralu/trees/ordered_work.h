@@ -3,10 +3,10 @@
 // keeps the list's order while every core works.
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
-#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -28,17 +28,21 @@ class OrderedWork {
   void take(std::size_t item);
 
  private:
-  // Starts the next item, if one may start: true when it ran one.
-  bool run_next(std::size_t limit);
+  // Whether the next item may start, with the caller at `taken`.
+  bool may_start(std::size_t taken) const { return next_ < count_ && next_ < taken + ahead_; }
+  // Runs the next item, the lock released meanwhile.
+  void run_next(std::unique_lock<std::mutex>& lock);
   void work();
 
   const std::size_t count_;
   const std::size_t ahead_;
   const std::function<void(std::size_t)> task_;
-  std::unique_ptr<std::atomic<bool>[]> done_;
-  std::atomic<std::size_t> next_{0};   // the next item to start
-  std::atomic<std::size_t> taken_{0};  // the item the caller takes now
-  std::atomic<bool> stopping_{false};
+  std::mutex mutex_;  // guards what follows
+  std::condition_variable changed_;
+  std::vector<bool> done_;
+  std::size_t next_ = 0;   // the next item to start
+  std::size_t taken_ = 0;  // the item the caller takes now
+  bool stopping_ = false;
   std::vector<std::thread> workers_;
 };
 
