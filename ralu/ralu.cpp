@@ -161,12 +161,13 @@ int compare(int argc, char** argv) {
   // Bad patterns are found before anything is compared.
   ralu::compile_patterns("-F", options.function_patterns);
   const ralu::Patterns patterns{ralu::compile_patterns("-I", options.ignore_patterns)};
+  const std::vector<std::string> excluded = ralu::excluded_names(options.tree);
 
   int status = exit_same;
   for (const std::vector<std::string>& names : pairs) {
     try {
       if (const std::optional<std::array<bool, 2>> absent = ralu::directory_roots(names, options)) {
-        status = std::max(status, ralu::compare_trees(options, patterns, names, *absent));
+        status = std::max(status, ralu::compare_trees(options, patterns, excluded, names, *absent));
         continue;
       }
       ralu::StandardPairOutput out;

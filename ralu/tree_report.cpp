@@ -40,30 +40,6 @@ std::string heading_of(const Options& options) {
   return heading;
 }
 
-// The patterns of -x, then the lines of each -X file.
-std::vector<std::string> excluded_names(const TreeOptions& tree) {
-  std::vector<std::string> patterns = tree.excludes;
-  for (const std::string& file : tree.exclude_files) {
-    std::FILE* const stream = platform::open_for_reading(file.c_str());
-    if (stream == nullptr) fail(file.c_str(), std::strerror(errno));
-    std::string text;
-    char block[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(block, 1, sizeof block, stream)) > 0) text.append(block, count);
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    if (failed) fail(file.c_str(), "read error");
-    std::size_t start = 0;
-    while (start < text.size()) {
-      std::size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      if (end > start) patterns.push_back(text.substr(start, end - start));
-      start = end + 1;
-    }
-  }
-  return patterns;
-}
-
 // Pairs of files no larger than this each are compared ahead of their turn,
 // whole in memory, by the worker threads; larger ones in their turn, read as
 // far as needed.
@@ -246,6 +222,33 @@ class TreeReport {
 
 }  // namespace
 
+std::vector<std::string> excluded_names(const TreeOptions& tree) {
+  std::vector<std::string> patterns = tree.excludes;
+  for (const std::string& file : tree.exclude_files) {
+    std::FILE* const stream = platform::open_for_reading(file.c_str());
+    if (stream == nullptr) fail(file.c_str(), std::strerror(errno));
+    std::string text;
+    char block[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(block, 1, sizeof block, stream)) > 0) text.append(block, count);
+    const bool failed = std::ferror(stream) != 0;
+    std::fclose(stream);
+    if (failed) fail(file.c_str(), "read error");
+    // A line is a pattern, without the white space that ends it (a carriage
+    // return included); blank lines are none.
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::size_t last = end;
+      while (last > start && std::strchr(" \t\r\v\f", text[last - 1]) != nullptr) --last;
+      if (last > start) patterns.push_back(text.substr(start, last - start));
+      start = end + 1;
+    }
+  }
+  return patterns;
+}
+
 std::optional<std::array<bool, 2>> directory_roots(const std::vector<std::string>& names,
                                                    const Options& options) {
   std::array<platform::PathKind, 2> kinds{};
@@ -268,15 +271,16 @@ std::optional<std::array<bool, 2>> directory_roots(const std::vector<std::string
 }
 
 int compare_trees(const Options& options, const Patterns& patterns,
-                  const std::vector<std::string>& roots, std::array<bool, 2> absent) {
+                  const std::vector<std::string>& excluded, const std::vector<std::string>& roots,
+                  std::array<bool, 2> absent) {
   if (options.form == OutputForm::formatted) {
     common::errmsg("%s: -D option not supported with directories\n", common::cmd_name);
     std::exit(exit_trouble);
   }
   platform::keep_freed_memory();
   prepare_comparisons_on_threads();
-  const TreeWalk walk{options.tree, options.new_file, options.report_identical,
-                      excluded_names(options.tree), options.labels};
+  const TreeWalk walk{options.tree, options.new_file, options.report_identical, excluded,
+                      options.labels};
   // The walk runs on a thread of its own, ahead of the report, so that
   // listing and looking at names overlaps with comparing files.
   BatchQueue queue;

@@ -19,9 +19,15 @@ namespace ralu {
 std::optional<std::array<bool, 2>> directory_roots(const std::vector<std::string>& names,
                                                    const Options& options);
 
-// Compares the directories and everything the options take in below them;
-// gives the exit status over all of it.
+// The patterns of -x, then the lines of each -X file; a file that cannot be
+// read ends the run.
+std::vector<std::string> excluded_names(const TreeOptions& tree);
+
+// Compares the directories and everything the options take in below them,
+// leaving out the names that match `excluded`; gives the exit status over
+// all of it.
 int compare_trees(const Options& options, const Patterns& patterns,
-                  const std::vector<std::string>& roots, std::array<bool, 2> absent);
+                  const std::vector<std::string>& excluded, const std::vector<std::string>& roots,
+                  std::array<bool, 2> absent);
 
 }  // namespace ralu

@@ -79,7 +79,7 @@ const std::vector<TreeFile> ordinary_trees = {
     {"new/case.txt", "lower\n"},
     {"old/spaces.txt", "a  b\n\n"},
     {"new/spaces.txt", "a b\n"},
-    {"patterns", "*.txt\nonly*\n"},
+    {"patterns", "*.txt \r\n\nonly*\n"},
 };
 
 // The text with `name`, where a line starts with it (the heading of a pair,
@@ -145,9 +145,10 @@ TEST(RaluTrees, OrdinaryDifferencesAsDiffWritesThem) {
                {"-ru", "-x", "sub", "old", "new"},
                {"-ru", "--exclude=*.txt", "-x", "on*", "old", "new"},
                {"-ruN", "-X", "patterns", "old", "new"},
+               {"-u", "-X", "missing", "old/changed", "new/changed"},
                {"-ru", "-S", "k", "old", "new"},
                {"-ru", "--starting-file=sub", "old", "new"},
-          {"-ru", "--ignore-file-name-case", "-S", "case.txt", "old", "new"},
+               {"-ru", "--ignore-file-name-case", "-S", "case.txt", "old", "new"},
                {"-ru", "--ignore-file-name-case", "old", "new"},
                {"-rq", "--ignore-file-name-case", "--no-ignore-file-name-case", "old", "new"},
                {"-ru", "--ignore-file-name-case", "-x", "C*", "old", "new"},
