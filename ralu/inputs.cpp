@@ -17,7 +17,7 @@ namespace {
 constexpr const char* changed_size = "changed size while being read";
 
 // Ranges of bytes up to this size are read into memory rather than mapped.
-constexpr std::uint64_t read_not_mapped = 256 * 1024;
+constexpr std::uint64_t read_not_mapped = std::uint64_t{256} * 1024;
 
 bool is_standard_input(const std::string& name) { return name == "-"; }
 

@@ -107,10 +107,8 @@ std::FILE* errfp = nullptr;
 
 namespace {
 
-using ralu::exit_different;
 using ralu::exit_same;
 using ralu::exit_trouble;
-using ralu::fail;
 using ralu::fail_usage;
 
 [[noreturn]] void exit_after_output(int status) {

@@ -43,7 +43,7 @@ std::string heading_of(const Options& options) {
 // Pairs of files no larger than this each are compared ahead of their turn,
 // whole in memory, by the worker threads; larger ones in their turn, read as
 // far as needed.
-constexpr std::uint64_t compared_ahead_up_to = 256 * 1024;
+constexpr std::uint64_t compared_ahead_up_to = std::uint64_t{256} * 1024;
 
 // How far ahead of the report the workers may run: what they hold for the
 // report is bounded by it.

@@ -12,7 +12,7 @@ namespace ralu {
 
 namespace {
 
-constexpr std::uint64_t block_bytes = 256 * 1024;
+constexpr std::uint64_t block_bytes = std::uint64_t{256} * 1024;
 
 }  // namespace
 

@@ -82,8 +82,9 @@ class Walker {
           absent[k] || std::any_of(ancestors_[k].begin(), ancestors_[k].end(),
                                    [&](const EntryStatus& s) { return s.same_file(status[k]); });
     }
-    if (seen[0] && seen[1])
+    if (seen[0] && seen[1]) {
       return trouble(absent[0] ? paths[1] : paths[0], "recursive directory loop");
+    }
     for (std::size_t k = 0; k < 2; ++k) ancestors_[k].push_back(status[k]);
     compare_directories(paths, absent, top);
     for (std::size_t k = 0; k < 2; ++k) ancestors_[k].pop_back();
