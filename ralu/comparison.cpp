@@ -130,11 +130,10 @@ class Comparison {
   int compare_and_report(const Patterns& patterns) {
     if (inputs_.identical && (inputs_.binary || !writes_equal_inputs(options_))) return same();
     if (inputs_.binary) {
-      return say_different(options_.brief ? "Files %s and %s differ\n"
-                                          : "Binary files %s and %s differ\n");
+      return say_different(options_.brief ? "Files" : "Binary files");
     }
     if (options_.brief && !ignores_some_changes(options_)) {
-      return say_different("Files %s and %s differ\n");
+      return say_different("Files");
     }
 
     if (options_.form == OutputForm::ed) {
@@ -154,7 +153,7 @@ class Comparison {
     }
     const bool differ = HunkWalker(script, 0, ignored).next().has_value();
     if (!differ && !writes_equal_inputs(options_)) return same();
-    if (options_.brief) return say_different("Files %s and %s differ\n");
+    if (options_.brief) return say_different("Files");
     write_styled_report(old_lines.shown, new_lines.shown, script, ignored);
     return differ ? exit_different : same();
   }
@@ -198,23 +197,16 @@ class Comparison {
   }
 
   int same() {
-    if (options_.report_identical) print_message("Files %s and %s are identical\n");
+    if (options_.report_identical) {
+      out_.write(pair_line("Files", plain_names_[0], plain_names_[1], "are identical"));
+    }
     return exit_same;
   }
 
-  int say_different(const char* format) {
-    print_message(format);
+  // "Files A and B differ", or "Binary files ..." as `what` says.
+  int say_different(std::string_view what) {
+    out_.write(pair_line(what, plain_names_[0], plain_names_[1], "differ"));
     return exit_different;
-  }
-
-  void print_message(const char* format) {
-    const int length =
-        std::snprintf(nullptr, 0, format, plain_names_[0].c_str(), plain_names_[1].c_str());
-    std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format, plain_names_[0].c_str(),
-                  plain_names_[1].c_str());
-    text.pop_back();
-    out_.write(text);
   }
 
   void write_report(OutputSink& out, std::string_view old_text, std::string_view new_text,
@@ -276,10 +268,20 @@ PatternList compile_patterns(std::string_view option, const std::vector<std::str
 }
 
 bool writes_equal_inputs(const Options& options) {
-  const bool every_line =
-      options.form == OutputForm::formatted ||
-      (options.form == OutputForm::side_by_side && !options.side_by_side.suppress_common_lines);
-  return every_line && !options.brief;
+  return shows_whole_inputs(options) && !options.brief;
+}
+
+std::string pair_line(std::string_view what, const std::string& a, const std::string& b,
+                      std::string_view verdict) {
+  std::string line(what);
+  line += ' ';
+  line += a;
+  line += " and ";
+  line += b;
+  line += ' ';
+  line += verdict;
+  line += '\n';
+  return line;
 }
 
 bool ignores_some_changes(const Options& options) {

@@ -38,6 +38,11 @@ bool writes_equal_inputs(const Options& options);
 // Whether the options let inputs whose bytes differ still be alike.
 bool ignores_some_changes(const Options& options);
 
+// "WHAT A and B VERDICT", the line that says how two files relate
+// ("Files a and b differ").
+std::string pair_line(std::string_view what, const std::string& a, const std::string& b,
+                      std::string_view verdict);
+
 // The name a message gives input `i`: its label, or its path.
 const std::string& shown_name(const Options& options, std::size_t i, const std::string& path);
 

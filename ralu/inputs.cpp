@@ -65,12 +65,22 @@ std::array<std::string, 2> resolve_paths(const std::vector<std::string>& names) 
       // The name that is not there is the trouble, not the file of its name
       // in the directory.
       std::string failure;
-      if (!platform::InputFile::open(other.c_str(), failure))
+      if (!platform::InputFile::open(other.c_str(), failure)) {
         fail_pair(other.c_str(), failure.c_str());
+      }
     }
     paths[i] = platform::path_in_directory(names[i], other);
   }
   return paths;
+}
+
+// The bytes [begin, begin + length) of a regular file, read into memory.
+std::shared_ptr<const std::string> read_bytes(const platform::InputFile& file,
+                                              const std::string& path, std::uint64_t begin,
+                                              std::uint64_t length) {
+  auto bytes = std::make_shared<std::string>(static_cast<std::size_t>(length), '\0');
+  FileSource(file, path).read(begin, std::span<char>(bytes->data(), bytes->size()));
+  return bytes;
 }
 
 void hold(Opened& input, std::shared_ptr<const std::string> bytes) {
@@ -98,8 +108,8 @@ void open_input(Opened& input) {
     if (input.file->size() > read_not_mapped) return;
     // A small file is read once, whole: cheaper than reading its ends, its
     // middle and its last byte each on its own.
-    auto bytes = std::make_shared<std::string>(static_cast<std::size_t>(input.file->size()), '\0');
-    input.source->read(0, std::span<char>(bytes->data(), bytes->size()));
+    std::shared_ptr<const std::string> bytes =
+        read_bytes(*input.file, input.text.path, 0, input.file->size());
     input.file.reset();
     return hold(input, std::move(bytes));
   }
@@ -157,9 +167,7 @@ std::string_view bytes_of(Opened& input, std::uint64_t begin, std::uint64_t end)
   if (end - begin <= read_not_mapped) {
     // Mapping costs more than reading for a few pages, and unmapping stops
     // every thread of the process for a moment.
-    auto bytes = std::make_shared<std::string>(static_cast<std::size_t>(end - begin), '\0');
-    FileSource(*input.file, path).read(begin, std::span<char>(bytes->data(), bytes->size()));
-    input.text.held = std::move(bytes);
+    input.text.held = read_bytes(*input.file, path, begin, end - begin);
     return *input.text.held;
   }
   platform::InputFile::Mapping mapping = input.file->map(

@@ -194,11 +194,11 @@ class TreeReport {
     const std::string& a = shown_name(options_, 0, event.paths[0]);
     const std::string& b = shown_name(options_, 1, event.paths[1]);
     if (sameness == Sameness::same && !writes_equal_inputs(options_)) {
-      if (options_.report_identical) out.write("Files " + a + " and " + b + " are identical\n");
+      if (options_.report_identical) out.write(pair_line("Files", a, b, "are identical"));
       return exit_same;
     }
     if (sameness == Sameness::different && options_.brief && !ignores_some_changes(options_)) {
-      out.write("Files " + a + " and " + b + " differ\n");
+      out.write(pair_line("Files", a, b, "differ"));
       return exit_different;
     }
     InputRequest request = input_request(options_);
