@@ -166,10 +166,16 @@ class TreeReport {
   PairResult look_at(const TreeEvent& event) const {
     PairResult result;
     const bool absent = event.absent[0] || event.absent[1];
-    result.sameness = absent ? Sameness::unknown : screen_files(event.paths, event.sizes);
     const bool small =
         event.sizes[0] <= compared_ahead_up_to && event.sizes[1] <= compared_ahead_up_to;
-    if (!small) return result;
+    if (!small) {
+      result.sameness = absent ? Sameness::unknown : screen_files(event.paths, event.sizes);
+      return result;
+    }
+    // A small pair is compared here whatever its bytes, and the comparison
+    // reads each file once and finds equal bytes itself: only the sizes are
+    // worth looking at first.
+    if (!absent && event.sizes[0] != event.sizes[1]) result.sameness = Sameness::different;
     const FailuresThrown thrown;
     HeldPairOutput held;
     try {
