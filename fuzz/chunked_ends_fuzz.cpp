@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
-#include "ralu/chunked_ends.h"
 #include "ralu/engine/common_ends.h"
+#include "ralu/inputs/chunked_ends.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "ralu/line_keys.h"
-#include "ralu/options.h"
+#include "ralu/command/options.h"
+#include "ralu/pair/line_keys.h"
 #include "ralu/trees/name_pattern.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ralu/name_quoting.h"
+#include "ralu/formats/name_quoting.h"
 #include "tests/support/ralu_run.h"
 #include "tests/support/system.h"
 

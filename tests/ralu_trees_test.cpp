@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ralu/options.h"
+#include "ralu/command/options.h"
 #include "ralu/trees/name_pattern.h"
 #include "ralu/trees/shell_words.h"
 #include "ralu/trees/tree_walk.h"

@@ -1,6 +1,6 @@
 #include "ralu/formats/function_line.h"
 
-#include "ralu/line_keys.h"
+#include "ralu/pair/line_keys.h"
 
 namespace ralu {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ralu/options.h"
+#include "ralu/command/options.h"
 
 namespace ralu {
 

@@ -1,4 +1,4 @@
-#include "ralu/options.h"
+#include "ralu/command/options.h"
 
 #include <algorithm>
 #include <array>

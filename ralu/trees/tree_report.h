@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ralu/comparison.h"
-#include "ralu/options.h"
+#include "ralu/command/options.h"
+#include "ralu/pair/comparison.h"
 
 namespace ralu {
 

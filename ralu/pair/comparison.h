@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/pattern.h"
+#include "ralu/command/options.h"
 #include "ralu/formats/report.h"
-#include "ralu/inputs.h"
-#include "ralu/options.h"
+#include "ralu/inputs/inputs.h"
 
 namespace ralu {
 

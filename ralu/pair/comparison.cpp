@@ -1,4 +1,4 @@
-#include "ralu/comparison.h"
+#include "ralu/pair/comparison.h"
 
 #include <algorithm>
 #include <array>
@@ -21,13 +21,13 @@
 #include "ralu/formats/formatted.h"
 #include "ralu/formats/function_line.h"
 #include "ralu/formats/hunks.h"
+#include "ralu/formats/name_quoting.h"
 #include "ralu/formats/normal.h"
 #include "ralu/formats/rcs.h"
 #include "ralu/formats/side_by_side.h"
 #include "ralu/formats/unified.h"
-#include "ralu/ignored_changes.h"
-#include "ralu/line_keys.h"
-#include "ralu/name_quoting.h"
+#include "ralu/pair/ignored_changes.h"
+#include "ralu/pair/line_keys.h"
 #include "ralu/trouble.h"
 
 namespace ralu {

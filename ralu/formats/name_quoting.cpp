@@ -1,4 +1,4 @@
-#include "ralu/name_quoting.h"
+#include "ralu/formats/name_quoting.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ralu/inputs.h"
+#include "ralu/inputs/inputs.h"
 
 #include <cstring>
 #include <optional>
@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "platform/operands.h"
-#include "ralu/chunked_ends.h"
 #include "ralu/engine/lines.h"
+#include "ralu/inputs/chunked_ends.h"
 #include "ralu/trouble.h"
 
 namespace ralu {

@@ -1,4 +1,4 @@
-#include "ralu/line_keys.h"
+#include "ralu/pair/line_keys.h"
 
 #include <algorithm>
 

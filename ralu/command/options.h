@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ralu/formats/forms.h"
-#include "ralu/line_keys.h"
+#include "ralu/pair/line_keys.h"
 
 namespace ralu {
 

@@ -1,4 +1,4 @@
-#include "ralu/chunked_ends.h"
+#include "ralu/inputs/chunked_ends.h"
 
 #include <algorithm>
 #include <cstring>

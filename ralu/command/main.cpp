@@ -19,10 +19,10 @@
 #include "common/common.h"
 #include "platform/input_file.h"
 #include "platform/platform.h"
-#include "ralu/comparison.h"
-#include "ralu/inputs.h"
-#include "ralu/options.h"
-#include "ralu/tree_report.h"
+#include "ralu/command/options.h"
+#include "ralu/inputs/inputs.h"
+#include "ralu/pair/comparison.h"
+#include "ralu/trees/tree_report.h"
 #include "ralu/trouble.h"
 
 namespace common {

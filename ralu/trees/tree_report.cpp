@@ -1,4 +1,4 @@
-#include "ralu/tree_report.h"
+#include "ralu/trees/tree_report.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +16,7 @@
 #include "platform/large_memory.h"
 #include "platform/operands.h"
 #include "platform/platform.h"
-#include "ralu/inputs.h"
+#include "ralu/inputs/inputs.h"
 #include "ralu/trees/ordered_work.h"
 #include "ralu/trees/pair_screen.h"
 #include "ralu/trees/shell_words.h"

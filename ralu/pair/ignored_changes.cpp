@@ -1,7 +1,7 @@
-#include "ralu/ignored_changes.h"
+#include "ralu/pair/ignored_changes.h"
 
 #include "ralu/engine/lines.h"
-#include "ralu/line_keys.h"
+#include "ralu/pair/line_keys.h"
 
 namespace ralu {
 
