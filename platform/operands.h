@@ -18,9 +18,12 @@ enum class PathKind {
 
 PathKind path_kind(const char* path);
 
-// The path of the file named like `file` (its last component) inside
-// `directory`.
-std::string path_in_directory(const std::string& directory, const std::string& file);
+// "DIRECTORY/NAME": the directory without the separators that end it, one
+// slash, the name. ("a//" and "x" give "a/x", "/" and "x" give "/x".)
+std::string path_within(const std::string& directory, const std::string& name);
+
+// What follows the last separator of a path, or the whole path.
+std::string last_component(const std::string& path);
 
 // The start of the epoch as local time: the time shown for an absent file.
 LocalTime epoch_local_time();

@@ -1,20 +1,20 @@
 #include "ralu/trouble.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
-#include <string>
-
-#include "common/common.h"
+#include <cstring>
 
 namespace ralu {
 
 namespace {
 
-thread_local bool failures_thrown = false;
+void memory_exhausted() { fail_memory_exhausted(); }
 
-std::string trouble_line(const char* subject, const char* reason) {
-  std::string line = common::cmd_name;
+}  // namespace
+
+std::string trouble_line(std::string_view subject, std::string_view reason) {
+  std::string line(program_name);
   line += ": ";
   line += subject;
   line += ": ";
@@ -23,42 +23,39 @@ std::string trouble_line(const char* subject, const char* reason) {
   return line;
 }
 
-// Called by every allocation that finds no memory.
-void memory_exhausted() { fail_memory_exhausted(); }
+void fail_pair(std::string_view subject, std::string_view reason) {
+  throw Trouble{trouble_line(subject, reason), false};
+}
 
-}  // namespace
+void fail_run(std::string_view subject, std::string_view reason) {
+  throw Trouble{trouble_line(subject, reason), true};
+}
+
+void fail_usage(std::string_view what) {
+  std::string line(program_name);
+  line += ": ";
+  line += what;
+  line += "; try '";
+  line += program_name;
+  line += " --help'\n";
+  throw Trouble{std::move(line), true};
+}
+
+void flush_standard_output(int earlier_error) {
+  // errno is taken at once, before any other call can change it.
+  const int flush_error = std::fflush(stdout) != 0 ? errno : 0;
+  if (flush_error == 0 && earlier_error == 0 && std::ferror(stdout) == 0) return;
+  const int error = earlier_error != 0 ? earlier_error : flush_error != 0 ? flush_error : EIO;
+  // Said once: what standard output holds is broken anyway.
+  std::clearerr(stdout);
+  fail_run("standard output", std::strerror(error));
+}
 
 // Nothing may be allocated here. What standard output still buffers is
 // dropped: the report is broken anyway.
 void fail_memory_exhausted() {
   std::fputs("ralu: memory exhausted\n", stderr);
   std::_Exit(exit_trouble);
-}
-
-void fail(const char* subject, const char* reason) {
-  if (failures_thrown) throw PairTrouble{trouble_line(subject, reason), true};
-  common::errmsg("%s: %s: %s\n", common::cmd_name, subject, reason);
-  std::exit(exit_trouble);
-}
-
-void fail_pair(const char* subject, const char* reason) {
-  throw PairTrouble{trouble_line(subject, reason)};
-}
-
-FailuresThrown::FailuresThrown() : before_(failures_thrown) { failures_thrown = true; }
-
-FailuresThrown::~FailuresThrown() { failures_thrown = before_; }
-
-void say_pair_trouble(const PairTrouble& trouble) {
-  common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
-  // Written whole: a path may be longer than errmsg composes.
-  std::fwrite(trouble.message.data(), 1, trouble.message.size(), stderr);
-  if (trouble.ends_run) std::exit(exit_trouble);
-}
-
-void fail_usage(const std::string& what) {
-  common::errmsg("%s: %s; try '%s --help'\n", common::cmd_name, what.c_str(), common::cmd_name);
-  std::exit(exit_trouble);
 }
 
 void end_quietly_when_memory_runs_out() { std::set_new_handler(memory_exhausted); }

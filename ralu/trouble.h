@@ -1,55 +1,67 @@
-// How ralu ends on trouble: one line on standard error, status 2.
+// How ralu meets trouble: as one exception type, `Trouble`, that carries the
+// line for standard error and says whether the run ends with it. It is caught
+// in two places only: the run of one pair, which says it and goes on with the
+// next pair or stops as diff does, and main. Nothing else ends the process,
+// but running out of memory.
 #pragma once
 
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace ralu {
+
+// The word that starts every message.
+inline constexpr std::string_view program_name = "ralu";
 
 inline constexpr int exit_same = 0;
 inline constexpr int exit_different = 1;
 inline constexpr int exit_trouble = 2;
 
-// "ralu: SUBJECT: REASON", and the end (but see FailuresThrown).
-[[noreturn]] void fail(const char* subject, const char* reason);
-
-// Trouble with one pair of inputs, such as a file that cannot be opened: it
-// is said on standard error, and the run goes on with the other pairs,
-// unless the trouble ends the run.
-struct PairTrouble {
-  std::string message;  // "ralu: SUBJECT: REASON\n"
+struct Trouble {
+  std::string message;  // the whole line for standard error, "ralu: SUBJECT: REASON\n"
+  // Whether the run stops here (a file that fails while it is read, a
+  // mistake on the command line) or goes on with the other pairs (a file
+  // that cannot be opened).
   bool ends_run = false;
 };
 
-// Throws PairTrouble with "ralu: SUBJECT: REASON".
-[[noreturn]] void fail_pair(const char* subject, const char* reason);
+// "ralu: SUBJECT: REASON\n".
+std::string trouble_line(std::string_view subject, std::string_view reason);
 
-// While one stands, on its thread, `fail` throws PairTrouble that ends the
-// run rather than ending the process itself: a thread that compares a pair
-// ahead of the report leaves it to the reporting thread to say the trouble
-// where it falls, and to end the run then.
-class FailuresThrown {
- public:
-  FailuresThrown();
-  ~FailuresThrown();
-  FailuresThrown(const FailuresThrown&) = delete;
-  FailuresThrown& operator=(const FailuresThrown&) = delete;
+// Trouble with one pair, such as a file that is not there.
+[[noreturn]] void fail_pair(std::string_view subject, std::string_view reason);
 
- private:
-  bool before_;
-};
-
-// Says the trouble on standard error, after what standard output holds; ends
-// the run when the trouble does.
-void say_pair_trouble(const PairTrouble& trouble);
+// Trouble that ends the run, such as a file that cannot be read.
+[[noreturn]] void fail_run(std::string_view subject, std::string_view reason);
 
 // A mistake on the command line: one line, with the way to the help.
-[[noreturn]] void fail_usage(const std::string& what);
+[[noreturn]] void fail_usage(std::string_view what);
 
-// "ralu: memory exhausted", and the end.
+// Writes what standard output still buffers; trouble that ends the run when
+// it, or an earlier write (whose errno is `earlier_error`), failed.
+void flush_standard_output(int earlier_error = 0);
+
+// "ralu: memory exhausted", and the end of the process, from any thread.
 [[noreturn]] void fail_memory_exhausted();
 
-// From here on, running out of memory anywhere ends the process with
+// From here on, an allocation that finds no memory ends the process with
 // "ralu: memory exhausted" and status 2, never with an abort.
 void end_quietly_when_memory_runs_out();
+
+// Runs `work` and gives what it returns; memory that runs out on the way, in
+// a size beyond what a container can hold too, ends the process as above.
+// Every thread's work runs inside it.
+template <class Work>
+auto memory_exhaustion_ends_process(Work&& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    fail_memory_exhausted();
+  } catch (const std::length_error&) {
+    fail_memory_exhausted();
+  }
+}
 
 }  // namespace ralu

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/operands.h"
 #include "ralu/command/options.h"
 #include "ralu/trees/name_pattern.h"
 #include "ralu/trees/shell_words.h"
 #include "ralu/trees/tree_walk.h"
 #include "tests/support/diff_oracle.h"
+#include "tests/support/heap.h"
 #include "tests/support/process.h"
 #include "tests/support/ralu_run.h"
 #include "tests/support/system.h"
@@ -382,8 +384,82 @@ TEST(RaluTrees, OptionsAsGivenAreKeptForTheHeading) {
   EXPECT_EQ(parsed.options.names, (std::vector<std::string>{"old", "new", "-N"}));
   EXPECT_TRUE(parsed.options.tree.recursive);
   EXPECT_EQ(parsed.options.tree.excludes, std::vector<std::string>{"p q"});
-  EXPECT_EQ(ralu::path_within("a//", "x"), "a/x");
-  EXPECT_EQ(ralu::path_within("/", "x"), "/x");
+  EXPECT_EQ(platform::path_within("a//", "x"), "a/x");
+  EXPECT_EQ(platform::path_within("/", "x"), "/x");
 }
 
 }  // namespace
+
+// The address-space limit is POSIX's.
+#ifndef _WIN32
+namespace {
+
+// Out of memory in a tree, on whichever thread, is "ralu: memory exhausted"
+// and status 2, or the run fits and gives what it gives without a limit:
+// never an abort. The limits leave too little for two big middles, and the
+// smallest too little for the threads' stacks.
+TEST(RaluTrees, MemoryExhaustionInATreeIsTrouble) {
+  if (test_support::address_sanitizer_active) {
+    GTEST_SKIP() << "AddressSanitizer needs more address space than any limit that fails ralu "
+                    "leaves";
+  }
+  TempDir dir;
+  std::string old_text, new_text;
+  for (int i = 0; i < 600'000; ++i) {
+    old_text += "a" + std::to_string(i) + "\n";
+    new_text += "b" + std::to_string(i) + "\n";
+  }
+  std::vector<TreeFile> files = {{"L/m", old_text}, {"R/m", new_text}};
+  for (const char* name : {"L/s1", "R/s1", "L/s2", "R/s2", "L/s3", "R/s3"}) {
+    files.push_back({name, std::string(1, name[0]) + "\n"});
+  }
+  make_tree(dir, files);
+  const std::string ralu = std::filesystem::absolute(RALU_PATH).string();
+  ProcessOptions options;
+  options.working_dir = dir.root().string();
+  for (const char* form : {"-ru", "-rq", "-ruN", "-r", "-ry", "-rc", "-rn"}) {
+    const ProcessResult unlimited = test_support::run_process(ralu, {form, "L", "R"}, options);
+    for (const char* limit : {"12000", "30000", "60000"}) {
+      SCOPED_TRACE(std::string(form) + " under ulimit -v " + limit);
+      const ProcessResult r = test_support::run_process(
+          "/bin/sh",
+          {"-c", std::string("ulimit -c 0; ulimit -v ") + limit + " && exec \"$0\" \"$@\"", ralu,
+           form, "L", "R"},
+          options);
+      if (r.status == 2 && r.err.ends_with("ralu: memory exhausted\n")) continue;
+      EXPECT_EQ(r.status, unlimited.status);
+      EXPECT_EQ(r.out, unlimited.out);
+      EXPECT_EQ(r.err, unlimited.err);
+    }
+  }
+}
+
+// A tree of three small pairs where no thread can be started compares as
+// it does with threads.
+TEST(RaluTrees, NoThreadToStartChangesNothing) {
+  if (test_support::address_sanitizer_active) {
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+  }
+  TempDir dir;
+  make_tree(dir, {{"L/a", "1\n"},
+                  {"R/a", "2\n"},
+                  {"L/b", "b\n"},
+                  {"R/b", "b\n"},
+                  {"L/c", "c\n"},
+                  {"R/c", "C\n"}});
+  const std::string ralu = std::filesystem::absolute(RALU_PATH).string();
+  ProcessOptions options;
+  options.working_dir = dir.root().string();
+  const ProcessResult unlimited = test_support::run_process(ralu, {"-ru", "L", "R"}, options);
+  const ProcessResult r = test_support::run_process(
+      "/bin/sh", {"-c", "ulimit -c 0; ulimit -v 9000 && exec \"$0\" \"$@\"", ralu, "-ru", "L", "R"},
+      options);
+  EXPECT_EQ(unlimited.status, 1);
+  EXPECT_EQ(r.status, unlimited.status);
+  EXPECT_EQ(r.out, unlimited.out);
+  EXPECT_EQ(r.err, unlimited.err);
+}
+
+}  // namespace
+
+#endif

@@ -14,11 +14,15 @@ PathKind path_kind(const char* path) {
   return S_ISDIR(status.st_mode) ? PathKind::directory : PathKind::other;
 }
 
-std::string path_in_directory(const std::string& directory, const std::string& file) {
-  const std::size_t slash = file.find_last_of('/');
-  const std::string last = slash == std::string::npos ? file : file.substr(slash + 1);
-  if (!directory.empty() && directory.back() == '/') return directory + last;
-  return directory + '/' + last;
+std::string path_within(const std::string& directory, const std::string& name) {
+  std::size_t end = directory.size();
+  while (end > 0 && directory[end - 1] == '/') --end;
+  return directory.substr(0, end) + "/" + name;
+}
+
+std::string last_component(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool standard_output_is_terminal() { return ::isatty(STDOUT_FILENO) != 0; }

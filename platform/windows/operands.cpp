@@ -21,21 +21,35 @@ PathKind path_kind(const char* path) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::directory : PathKind::other;
 }
 
-std::string path_in_directory(const std::string& directory, const std::string& file) {
+namespace {
+
+// Whether the path ends in a slash or in a backslash of its own, not in the
+// 0x5C that ends a double-byte character.
+bool ends_in_separator(const std::string& path) {
+  if (path.empty()) return false;
+  if (path.back() == '/') return true;
+  const char* const backslash = common::Strrchr(path.c_str(), '\\');
+  return backslash == path.c_str() + path.size() - 1;
+}
+
+}  // namespace
+
+std::string path_within(const std::string& directory, const std::string& name) {
+  // The system takes '/' as well as '\\', and '/' reads the same everywhere.
+  std::string path = directory;
+  while (ends_in_separator(path)) path.pop_back();
+  return path + "/" + name;
+}
+
+std::string last_component(const std::string& path) {
   // Both slashes separate; a 0x5C that ends a double-byte character does not.
-  const char* backslash = common::Strrchr(file.c_str(), '\\');
-  const std::size_t slash = file.find_last_of('/');
+  const char* const backslash = common::Strrchr(path.c_str(), '\\');
+  const std::size_t slash = path.find_last_of('/');
   std::size_t start = slash == std::string::npos ? 0 : slash + 1;
   if (backslash != nullptr) {
-    start = std::max(start, static_cast<std::size_t>(backslash - file.c_str()) + 1);
+    start = std::max(start, static_cast<std::size_t>(backslash - path.c_str()) + 1);
   }
-  const std::string last = file.substr(start);
-  // The system takes '/' as well as '\\', and '/' reads the same everywhere.
-  const bool ends_in_separator =
-      !directory.empty() &&
-      (directory.back() == '/' ||
-       common::Strrchr(directory.c_str(), '\\') == directory.c_str() + directory.size() - 1);
-  return ends_in_separator ? directory + last : directory + '/' + last;
+  return path.substr(start);
 }
 
 bool standard_output_is_terminal() { return ::_isatty(::_fileno(stdout)) != 0; }

@@ -11,23 +11,11 @@
 
 #include "ralu/formats/forms.h"
 #include "ralu/pair/line_keys.h"
+#include "ralu/trees/tree_options.h"
 
 namespace ralu {
 
 enum class ColorWhen { never, automatic, always };
-
-// How two directories are compared.
-struct TreeOptions {
-  bool recursive = false;                    // -r: into common subdirectories too
-  bool unidirectional_new_file = false;      // an absent first file is empty
-  std::vector<std::string> excludes;         // -x PAT: names left out
-  std::vector<std::string> exclude_files;    // -X FILE: files of such patterns, one a line
-  std::optional<std::string> starting_file;  // -S FILE: the top level starts at FILE
-  bool ignore_file_name_case = false;        // "Foo" and "foo" are one name
-  bool no_dereference = false;               // symbolic links are compared as links
-
-  bool operator==(const TreeOptions&) const = default;
-};
 
 struct Options {
   OutputForm form = OutputForm::unified;       // unified unless an option picks another

@@ -26,9 +26,15 @@ struct ZeroedAllocator {
 
   T* allocate(std::size_t count) {
     if (count > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_alloc();
-    void* memory = platform::allocate_zeroed(count * sizeof(T));
-    if (memory == nullptr) throw std::bad_alloc();
-    return static_cast<T*>(memory);
+    // As operator new does: the new handler, when there is one, is called
+    // until it finds memory or ends the process; else the failure is thrown.
+    for (;;) {
+      if (void* memory = platform::allocate_zeroed(count * sizeof(T)))
+        return static_cast<T*>(memory);
+      const std::new_handler handler = std::get_new_handler();
+      if (handler == nullptr) throw std::bad_alloc();
+      handler();
+    }
   }
   void deallocate(T* memory, std::size_t count) {
     platform::free_zeroed(memory, count * sizeof(T));

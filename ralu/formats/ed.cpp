@@ -48,6 +48,13 @@ void write_text(ReportWriter& out, LineCursor& new_lines, std::size_t begin, std
 
 }  // namespace
 
+std::string_view with_final_line_end(std::string_view text, std::string& storage) {
+  if (text.empty() || text.back() == '\n') return text;
+  if (storage.data() != text.data()) storage = text;
+  storage += '\n';
+  return storage;
+}
+
 void write_ed(OutputSink& out, std::string_view old_text, std::string_view new_text,
               const EditScript& script, const ReportStyle& style) {
   (void)old_text;  // an ed script never shows the lines it deletes

@@ -2,12 +2,18 @@
 // last change to the first, so that line numbers stay true.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "ralu/engine/edit_script.h"
 #include "ralu/formats/report.h"
 
 namespace ralu {
+
+// ed cannot write a line without its line end, so an ed script is found and
+// written on inputs whose last line has one: the text, or a copy of it in
+// `storage` with the line end added.
+std::string_view with_final_line_end(std::string_view text, std::string& storage);
 
 void write_ed(OutputSink& out, std::string_view old_text, std::string_view new_text,
               const EditScript& script, const ReportStyle& style);

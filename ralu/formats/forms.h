@@ -7,6 +7,10 @@
 
 namespace ralu {
 
+// Lines of context around each change in the unified and context forms,
+// unless a number is given.
+inline constexpr std::size_t default_context = 3;
+
 enum class OutputForm {
   unified,       // -u: the default
   normal,        // --normal: diff's default form

@@ -17,14 +17,14 @@ bool starts_like_c_function(std::string_view line) {
 
 }  // namespace
 
-FunctionLineFinder::FunctionLineFinder(std::string_view old_text, bool c_function,
-                                       std::vector<std::unique_ptr<platform::LinePattern>> patterns,
-                                       bool strip_trailing_cr)
+FunctionLineFinder::FunctionLineFinder(
+    std::string_view old_text, bool c_function,
+    std::span<const std::unique_ptr<platform::LinePattern>> patterns, bool strip_trailing_cr)
     : text_(old_text),
       cursor_(old_text),
       c_function_(c_function),
       strip_trailing_cr_(strip_trailing_cr),
-      patterns_(std::move(patterns)) {}
+      patterns_(patterns) {}
 
 std::size_t FunctionLineFinder::start_of(std::size_t line) {
   if (line == 0) return 0;

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
-#include <vector>
 
 #include "platform/pattern.h"
 #include "ralu/engine/lines.h"
@@ -19,8 +19,9 @@ class FunctionLineFinder {
   // c_function is set and they start with an ASCII letter, '_' or '$' (as -p
   // has it), or when a pattern matches. Under strip_trailing_cr a carriage
   // return before a line's line feed is not part of it.
+  // The patterns are the caller's, shared with other finders.
   FunctionLineFinder(std::string_view old_text, bool c_function,
-                     std::vector<std::unique_ptr<platform::LinePattern>> patterns,
+                     std::span<const std::unique_ptr<platform::LinePattern>> patterns,
                      bool strip_trailing_cr = false);
 
   // For a hunk whose old lines start at line `begin` (0-based): the last
@@ -40,7 +41,7 @@ class FunctionLineFinder {
   LineCursor cursor_;
   bool c_function_;
   bool strip_trailing_cr_;
-  std::vector<std::unique_ptr<platform::LinePattern>> patterns_;
+  std::span<const std::unique_ptr<platform::LinePattern>> patterns_;
   std::size_t searched_ = 0;      // lines [0, searched_) have been searched
   std::size_t searched_end_ = 0;  // where line searched_ starts
   std::optional<std::string_view> found_;

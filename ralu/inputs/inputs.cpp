@@ -5,9 +5,9 @@
 #include <span>
 #include <utility>
 
-#include "platform/operands.h"
 #include "ralu/engine/lines.h"
 #include "ralu/inputs/chunked_ends.h"
+#include "ralu/inputs/operands.h"
 #include "ralu/trouble.h"
 
 namespace ralu {
@@ -15,11 +15,6 @@ namespace ralu {
 namespace {
 
 constexpr const char* changed_size = "changed size while being read";
-
-// Ranges of bytes up to this size are read into memory rather than mapped.
-constexpr std::uint64_t read_not_mapped = std::uint64_t{256} * 1024;
-
-bool is_standard_input(const std::string& name) { return name == "-"; }
 
 // A regular file, read by offset. A file that turns out shorter than it was
 // when opened has changed under ralu, which ends the run.
@@ -31,8 +26,8 @@ class FileSource : public ByteSource {
   void read(std::uint64_t offset, std::span<char> into) override {
     std::string failure;
     const std::int64_t count = file_.read_at(offset, into, failure);
-    if (count < 0) fail(path_.c_str(), failure.c_str());
-    if (static_cast<std::size_t>(count) != into.size()) fail(path_.c_str(), changed_size);
+    if (count < 0) fail_run(path_, failure);
+    if (static_cast<std::size_t>(count) != into.size()) fail_run(path_, changed_size);
   }
 
  private:
@@ -46,33 +41,6 @@ struct Opened {
   std::optional<platform::InputFile> file;  // a regular file
   std::unique_ptr<ByteSource> source;
 };
-
-// The paths the two names stand for: a directory beside a file stands for the
-// file of that name inside it. (Two directories are compared as trees, never
-// here.)
-std::array<std::string, 2> resolve_paths(const std::vector<std::string>& names) {
-  std::array<std::string, 2> paths{names[0], names[1]};
-  std::array<bool, 2> directory{};
-  for (std::size_t i = 0; i < 2; ++i) {
-    directory[i] = !is_standard_input(names[i]) &&
-                   platform::path_kind(names[i].c_str()) == platform::PathKind::directory;
-  }
-  for (std::size_t i = 0; i < 2; ++i) {
-    if (!directory[i]) continue;
-    const std::string& other = names[1 - i];
-    if (is_standard_input(other)) fail_usage("cannot compare '-' to a directory");
-    if (platform::path_kind(other.c_str()) == platform::PathKind::absent) {
-      // The name that is not there is the trouble, not the file of its name
-      // in the directory.
-      std::string failure;
-      if (!platform::InputFile::open(other.c_str(), failure)) {
-        fail_pair(other.c_str(), failure.c_str());
-      }
-    }
-    paths[i] = platform::path_in_directory(names[i], other);
-  }
-  return paths;
-}
 
 // The bytes [begin, begin + length) of a regular file, read into memory.
 std::shared_ptr<const std::string> read_bytes(const platform::InputFile& file,
@@ -93,19 +61,19 @@ void hold(Opened& input, std::shared_ptr<const std::string> bytes) {
 void open_input(Opened& input) {
   if (is_standard_input(input.text.path)) {
     platform::ReadOutcome outcome = platform::read_standard_input();
-    if (!outcome.contents) fail_pair(input.text.path.c_str(), outcome.failure.c_str());
+    if (!outcome.contents) fail_pair(input.text.path, outcome.failure);
     input.text.modified = outcome.contents->modified;
     return hold(input, std::make_shared<const std::string>(std::move(outcome.contents->bytes)));
   }
   std::string failure;
   std::optional<platform::InputFile> file =
       platform::InputFile::open(input.text.path.c_str(), failure);
-  if (!file) fail_pair(input.text.path.c_str(), failure.c_str());
+  if (!file) fail_pair(input.text.path, failure);
   input.file.emplace(std::move(*file));
   input.text.modified = input.file->modified();
   if (input.file->is_regular()) {
     input.source = std::make_unique<FileSource>(*input.file, input.text.path);
-    if (input.file->size() > read_not_mapped) return;
+    if (input.file->size() > read_whole_up_to) return;
     // A small file is read once, whole: cheaper than reading its ends, its
     // middle and its last byte each on its own.
     std::shared_ptr<const std::string> bytes =
@@ -114,30 +82,14 @@ void open_input(Opened& input) {
     return hold(input, std::move(bytes));
   }
   platform::ReadOutcome outcome = input.file->read_to_end();
-  if (!outcome.contents) fail_pair(input.text.path.c_str(), outcome.failure.c_str());
+  if (!outcome.contents) fail_pair(input.text.path, outcome.failure);
   input.file.reset();
   hold(input, std::make_shared<const std::string>(std::move(outcome.contents->bytes)));
 }
 
-std::array<bool, 2> absent_inputs(const std::array<std::string, 2>& paths, bool new_file) {
-  std::array<bool, 2> absent{};
-  for (std::size_t i = 0; i < 2; ++i) {
-    absent[i] = new_file && !is_standard_input(paths[i]) &&
-                platform::path_kind(paths[i].c_str()) == platform::PathKind::absent;
-  }
-  // Under -N one file may be missing, not both.
-  if (absent[0] && absent[1]) absent = {false, false};
-  return absent;
-}
-
-std::array<Opened, 2> open_inputs(const std::vector<std::string>& names,
-                                  const InputRequest& request) {
-  const std::array<std::string, 2> paths = request.names_are_files
-                                               ? std::array<std::string, 2>{names[0], names[1]}
-                                               : resolve_paths(names);
-  const std::array<bool, 2> absent =
-      request.names_are_files ? request.absent : absent_inputs(paths, request.new_file);
-
+std::array<Opened, 2> open_inputs(const PairFiles& files) {
+  const std::array<std::string, 2>& paths = files.paths;
+  const std::array<bool, 2>& absent = files.absent;
   std::array<Opened, 2> inputs;
   for (std::size_t i = 0; i < 2; ++i) {
     Opened& input = inputs[i];
@@ -164,7 +116,7 @@ std::string_view bytes_of(Opened& input, std::uint64_t begin, std::uint64_t end)
         .substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
   }
   const std::string& path = input.text.path;
-  if (end - begin <= read_not_mapped) {
+  if (end - begin <= read_whole_up_to) {
     // Mapping costs more than reading for a few pages, and unmapping stops
     // every thread of the process for a moment.
     input.text.held = read_bytes(*input.file, path, begin, end - begin);
@@ -174,7 +126,7 @@ std::string_view bytes_of(Opened& input, std::uint64_t begin, std::uint64_t end)
       begin, static_cast<std::size_t>(end - begin), "ralu: " + path + ": " + changed_size + "\n");
   if (!mapping.bytes) {
     if (mapping.out_of_memory) fail_memory_exhausted();
-    fail(path.c_str(), mapping.failure.c_str());
+    fail_run(path, mapping.failure);
   }
   input.text.mapped = std::move(*mapping.bytes);
   return input.text.mapped.bytes();
@@ -190,14 +142,14 @@ bool lacks_final_line_end(ByteSource& source) {
 // A regular file whose size is not what it was has changed while ralu read it.
 void check_size_kept(const Opened& input) {
   if (input.file && input.file->size_now() != input.file->size()) {
-    fail(input.text.path.c_str(), changed_size);
+    fail_run(input.text.path, changed_size);
   }
 }
 
 }  // namespace
 
-Inputs read_inputs(const std::vector<std::string>& names, const InputRequest& request) {
-  std::array<Opened, 2> opened = open_inputs(names, request);
+Inputs read_inputs(const PairFiles& files, const InputRequest& request) {
+  std::array<Opened, 2> opened = open_inputs(files);
   Opened& old_input = opened[0];
   Opened& new_input = opened[1];
   const ChunkedEnds ends = find_chunked_ends(*old_input.source, *new_input.source);

@@ -36,12 +36,16 @@ struct InputText {
   platform::MappedBytes mapped;
 };
 
+// The two files of a pair, as the operands or a walk name them, and which
+// of them is absent and read as empty (under -N one may be).
+struct PairFiles {
+  std::array<std::string, 2> paths;
+  std::array<bool, 2> absent{};
+};
+
+// What every comparison of a run needs of its inputs.
 struct InputRequest {
   bool new_file = false;  // -N: an absent file is empty
-  // Within directories the names are files already looked at: `absent`
-  // marks a side that is not there and is read as empty.
-  bool names_are_files = false;
-  std::array<bool, 2> absent{};
   // Lines of equal text kept on each side of the middles, beyond which
   // nothing of the inputs is held.
   std::uint64_t margin_lines = 0;
@@ -52,6 +56,12 @@ struct InputRequest {
   bool whole_when_identical = false;
 };
 
+// A regular file no larger than this is read into memory whole; a larger one
+// is read as far as the comparison needs, and its middle mapped. Such small
+// files can also be compared on any thread: unmapping stops every thread of
+// the process for a moment, and reading does not.
+inline constexpr std::uint64_t read_whole_up_to = std::uint64_t{256} * 1024;
+
 struct Inputs {
   std::array<InputText, 2> texts;
   // The same bytes: the windows are left empty, unless asked for whole.
@@ -59,8 +69,7 @@ struct Inputs {
   bool binary = false;  // a NUL byte in either input, when looked for
 };
 
-// Reads what the comparison needs of the inputs named; on trouble says why on
-// standard error and ends the process with status 2.
-Inputs read_inputs(const std::vector<std::string>& names, const InputRequest& request);
+// Reads what the comparison needs of the two files; throws the trouble met.
+Inputs read_inputs(const PairFiles& files, const InputRequest& request);
 
 }  // namespace ralu

@@ -7,14 +7,9 @@
 #include <vector>
 
 #include "platform/input_file.h"
+#include "ralu/inputs/chunked_ends.h"
 
 namespace ralu {
-
-namespace {
-
-constexpr std::uint64_t block_bytes = std::uint64_t{256} * 1024;
-
-}  // namespace
 
 Sameness screen_files(const std::array<std::string, 2>& paths,
                       const std::array<std::uint64_t, 2>& sizes) {
@@ -26,7 +21,7 @@ Sameness screen_files(const std::array<std::string, 2>& paths,
   if (!b || !b->is_regular()) return Sameness::unknown;
   if (a->size() != b->size()) return Sameness::different;
   const std::uint64_t size = a->size();
-  const auto block = static_cast<std::size_t>(std::min(size, block_bytes));
+  const auto block = static_cast<std::size_t>(std::min(size, default_chunk));
   std::vector<char> a_bytes(block);
   std::vector<char> b_bytes(block);
   for (std::uint64_t at = 0; at < size; at += block) {

@@ -7,13 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace ralu {
+#include "ralu/pair/comparison.h"
 
-enum class Sameness : std::uint8_t {
-  same,       // the same bytes
-  different,  // bytes differ (the line comparison may still find them alike)
-  unknown,    // not told here: an absent side, or trouble the comparison will tell
-};
+namespace ralu {
 
 // Screens two regular files of the sizes given; writes nothing.
 Sameness screen_files(const std::array<std::string, 2>& paths,

@@ -2,167 +2,56 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <mutex>
-#include <span>
+#include <optional>
 #include <thread>
 #include <utility>
 
-#include "common/common.h"
 #include "platform/large_memory.h"
-#include "platform/operands.h"
 #include "platform/platform.h"
-#include "ralu/inputs/inputs.h"
-#include "ralu/trees/ordered_work.h"
 #include "ralu/trees/pair_screen.h"
+#include "ralu/trees/report_queue.h"
 #include "ralu/trees/shell_words.h"
-#include "ralu/trees/tree_walk.h"
 #include "ralu/trouble.h"
 
 namespace ralu {
 
 namespace {
 
-// The walk hands its events over this many at a time, and no more than
-// `batches_waiting` batches wait to be reported: what a huge tree holds in
-// memory is bounded by them.
-constexpr std::size_t batch_events = 512;
-constexpr std::size_t batches_waiting = 16;
+// At most this many of the walk's events wait to be reported: what a huge
+// tree holds in memory is bounded by it.
+constexpr std::size_t events_waiting = 8192;
 
-// What heads each report: the command with the options as given.
-std::string heading_of(const Options& options) {
-  std::string heading = common::cmd_name;
-  for (const std::string& word : options.switches) heading += " " + shell_quoted(word);
-  return heading;
-}
+// Standard output is checked this often, in events reported, so that a
+// report that cannot be written stops the walk soon.
+constexpr std::size_t events_between_checks = 512;
 
 // Pairs of files no larger than this each are compared ahead of their turn,
 // whole in memory, by the worker threads; larger ones in their turn, read as
 // far as needed.
-constexpr std::uint64_t compared_ahead_up_to = std::uint64_t{256} * 1024;
+constexpr std::uint64_t compared_ahead_up_to = read_whole_up_to;
 
 // How far ahead of the report the workers may run: what they hold for the
 // report is bounded by it.
 constexpr std::size_t pairs_ahead = 64;
 
-// Fewer pairs than this in a batch are not worth starting threads for.
+// A walk with fewer pairs than this is not worth starting workers for.
 constexpr std::size_t pairs_worth_threads = 16;
 
 std::size_t worker_count() {
   return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
 }
 
-// What a worker found of one pair of files.
-struct PairResult {
-  Sameness sameness = Sameness::unknown;
-  std::optional<HeldPairOutput> output;  // when it compared the pair too
-  int status = exit_same;
-  std::optional<PairTrouble> trouble;  // trouble that ends the run, said in its turn
-};
-
-using Batch = std::vector<TreeEvent>;
-
-// Batches of events on their way from the thread that walks to the one that
-// reports.
-class BatchQueue {
- public:
-  // Waits while the queue is full.
-  void push(Batch batch) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return batches_.size() < batches_waiting; });
-    batches_.push_back(std::move(batch));
-    changed_.notify_all();
-  }
-
-  // The next batch, or nothing once the walk is over and every batch taken.
-  std::optional<Batch> pop() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return !batches_.empty() || closed_; });
-    if (batches_.empty()) return std::nullopt;
-    Batch batch = std::move(batches_.front());
-    batches_.pop_front();
-    changed_.notify_all();
-    return batch;
-  }
-
-  void close() {
-    const std::lock_guard lock(mutex_);
-    closed_ = true;
-    changed_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<Batch> batches_;
-  bool closed_ = false;
-};
-
-// Gathers the walk's events into batches for the queue.
-class BatchingSink : public TreeSink {
- public:
-  explicit BatchingSink(BatchQueue& queue) : queue_(queue) {}
-
-  void take(TreeEvent event) override {
-    batch_.push_back(std::move(event));
-    if (batch_.size() == batch_events) queue_.push(std::exchange(batch_, Batch()));
-  }
-
-  void finish() {
-    if (!batch_.empty()) queue_.push(std::move(batch_));
-    queue_.close();
-  }
-
- private:
-  BatchQueue& queue_;
-  Batch batch_;
-};
-
-// Reports what the walk finds, in its order, a batch at a time.
+// Reports what the walk finds, in its order.
 class TreeReport {
  public:
-  TreeReport(const Options& options, const Patterns& patterns)
-      : options_(options), patterns_(patterns), heading_(heading_of(options)) {}
+  TreeReport(const RunPlan& plan, const std::string& heading) : plan_(plan), heading_(heading) {}
 
-  int status() const { return status_; }
+  const Outcome& outcome() const { return outcome_; }
 
-  void report_batch(const Batch& batch) {
-    std::vector<std::size_t> pairs;  // the batch's pairs of files
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-      if (batch[i].kind == TreeEvent::Kind::files) pairs.push_back(i);
-    }
-    std::vector<PairResult> results(pairs.size());
-    OrderedWork work(pairs.size(), pairs.size() < pairs_worth_threads ? 0 : worker_count(),
-                     pairs_ahead, [&](std::size_t k) { results[k] = look_at(batch[pairs[k]]); });
-    StandardPairOutput out;
-    std::size_t next_pair = 0;
-    for (const TreeEvent& event : batch) {
-      switch (event.kind) {
-        case TreeEvent::Kind::line:
-          out.write(event.text);
-          break;
-        case TreeEvent::Kind::trouble:
-          out.warn(std::string(common::cmd_name) + ": " + event.text + "\n");
-          break;
-        case TreeEvent::Kind::files: {
-          const std::size_t k = next_pair++;
-          work.take(k);
-          status_ = std::max(status_, report_pair(event, results[k], out));
-          results[k] = PairResult();
-          continue;
-        }
-      }
-      status_ = std::max(status_, event.status);
-    }
-    out.finish();
-  }
-
- private:
-  // On a worker: screens the pair, and compares it when it is small.
+  // Screens the pair, and compares it when it is small: on a worker, or on
+  // the reporting thread when no worker got to it first.
   PairResult look_at(const TreeEvent& event) const {
     PairResult result;
     const bool absent = event.absent[0] || event.absent[1];
@@ -176,55 +65,127 @@ class TreeReport {
     // reads each file once and finds equal bytes itself: only the sizes are
     // worth looking at first.
     if (!absent && event.sizes[0] != event.sizes[1]) result.sameness = Sameness::different;
-    const FailuresThrown thrown;
     HeldPairOutput held;
-    try {
-      result.status = compare_files(event, result.sameness, held);
-    } catch (const PairTrouble& trouble) {
-      result.trouble = trouble;
-    }
+    result.outcome = compare_files(plan_, pair_of(event, result.sameness), held);
     result.output = std::move(held);
     return result;
   }
 
-  // In its turn: passes on what a worker found, or compares the pair now.
-  int report_pair(const TreeEvent& event, const PairResult& result, StandardPairOutput& out) const {
-    if (!result.output) return compare_files(event, result.sameness, out);
-    result.output->pass_on(out);
-    if (result.trouble) say_pair_trouble(*result.trouble);
-    return result.status;
+  // Reports one event; false once the run is over.
+  bool report(const QueuedEvent& queued) {
+    const TreeEvent& event = queued.event;
+    switch (event.kind) {
+      case TreeEvent::Kind::line:
+        out_.write(event.text);
+        break;
+      case TreeEvent::Kind::trouble:
+        out_.warn(event.text);
+        break;
+      case TreeEvent::Kind::files:
+        add(report_pair(event, queued.result));
+        break;
+    }
+    if (event.kind != TreeEvent::Kind::files) add({event.status, false});
+    if (++reported_ % events_between_checks == 0) out_.finish();
+    return !outcome_.ends_run;
   }
 
-  // Says whether the files differ, and how, as the options ask.
-  int compare_files(const TreeEvent& event, Sameness sameness, PairOutput& out) const {
-    const std::string& a = shown_name(options_, 0, event.paths[0]);
-    const std::string& b = shown_name(options_, 1, event.paths[1]);
-    if (sameness == Sameness::same && !writes_equal_inputs(options_)) {
-      if (options_.report_identical) out.write(pair_line("Files", a, b, "are identical"));
-      return exit_same;
-    }
-    if (sameness == Sameness::different && options_.brief && !ignores_some_changes(options_)) {
-      out.write(pair_line("Files", a, b, "differ"));
-      return exit_different;
-    }
-    InputRequest request = input_request(options_);
-    request.names_are_files = true;
-    request.absent = event.absent;
-    try {
-      const std::vector<std::string> names{event.paths[0], event.paths[1]};
-      return compare_inputs(options_, read_inputs(names, request), patterns_, out, &heading_);
-    } catch (const PairTrouble& trouble) {
-      if (trouble.ends_run) throw;
-      out.warn(trouble.message);
-      return exit_trouble;
-    }
+  void finish() { out_.finish(); }
+
+ private:
+  FilesInTrees pair_of(const TreeEvent& event, Sameness sameness) const {
+    return {{event.paths, event.absent}, sameness, &heading_};
   }
 
-  const Options& options_;
-  const Patterns& patterns_;
-  const std::string heading_;
-  int status_ = exit_same;
+  // Passes on what was found ahead, or compares the pair now.
+  Outcome report_pair(const TreeEvent& event, const PairResult& result) {
+    if (!result.output) return compare_files(plan_, pair_of(event, result.sameness), out_);
+    result.output->pass_on(out_);
+    return result.outcome;
+  }
+
+  void add(const Outcome& outcome) {
+    outcome_.status = std::max(outcome_.status, outcome.status);
+    outcome_.ends_run = outcome_.ends_run || outcome.ends_run;
+  }
+
+  const RunPlan& plan_;
+  const std::string& heading_;
+  StandardPairOutput out_;
+  Outcome outcome_;
+  std::size_t reported_ = 0;
 };
+
+// The walk's events, into the queue.
+class QueueSink : public TreeSink {
+ public:
+  explicit QueueSink(ReportQueue& queue) : queue_(queue) {}
+
+  bool take(TreeEvent event) override {
+    const bool files = event.kind == TreeEvent::Kind::files;
+    if (!queue_.push(std::move(event))) return false;
+    if (files && ++pairs_ == pairs_worth_threads) queue_.start_workers(worker_count());
+    return true;
+  }
+
+ private:
+  ReportQueue& queue_;
+  std::size_t pairs_ = 0;
+};
+
+// The walk's events, reported as they come: the walk on the reporting
+// thread, when no thread could be started for it.
+class DirectSink : public TreeSink {
+ public:
+  explicit DirectSink(TreeReport& report) : report_(report) {}
+
+  bool take(TreeEvent event) override {
+    QueuedEvent queued{std::move(event), {}};
+    if (queued.event.kind == TreeEvent::Kind::files) queued.result = report_.look_at(queued.event);
+    return report_.report(queued);
+  }
+
+ private:
+  TreeReport& report_;
+};
+
+// The walker's thread, stopped and joined however the report ends.
+class WalkerThread {
+ public:
+  WalkerThread(ReportQueue& queue, std::thread thread)
+      : queue_(queue), thread_(std::move(thread)) {}
+  ~WalkerThread() {
+    queue_.stop();
+    thread_.join();
+  }
+  WalkerThread(const WalkerThread&) = delete;
+  WalkerThread& operator=(const WalkerThread&) = delete;
+
+ private:
+  ReportQueue& queue_;
+  std::thread thread_;
+};
+
+// The walk runs on a thread of its own, ahead of the report, so that listing
+// and looking at names overlaps with comparing files.
+void walk_ahead(TreeReport& report, const TreeWalk& walk, const std::array<std::string, 2>& roots,
+                std::array<bool, 2> absent) {
+  ReportQueue queue(events_waiting, pairs_ahead,
+                    [&](const TreeEvent& event) { return report.look_at(event); });
+  std::optional<std::thread> thread = start_thread([&] {
+    QueueSink sink(queue);
+    walk_trees(walk, roots, absent, sink);
+    queue.close();
+  });
+  if (!thread) {
+    DirectSink sink(report);
+    return walk_trees(walk, roots, absent, sink);
+  }
+  const WalkerThread walker(queue, std::move(*thread));
+  while (const std::optional<QueuedEvent> queued = queue.pop()) {
+    if (!report.report(*queued)) break;
+  }
+}
 
 }  // namespace
 
@@ -232,14 +193,14 @@ std::vector<std::string> excluded_names(const TreeOptions& tree) {
   std::vector<std::string> patterns = tree.excludes;
   for (const std::string& file : tree.exclude_files) {
     std::FILE* const stream = platform::open_for_reading(file.c_str());
-    if (stream == nullptr) fail(file.c_str(), std::strerror(errno));
+    if (stream == nullptr) fail_run(file, std::strerror(errno));
     std::string text;
     char block[4096];
     std::size_t count = 0;
     while ((count = std::fread(block, 1, sizeof block, stream)) > 0) text.append(block, count);
     const bool failed = std::ferror(stream) != 0;
     std::fclose(stream);
-    if (failed) fail(file.c_str(), "read error");
+    if (failed) fail_run(file, "read error");
     // A line is a pattern, without the white space that ends it (a carriage
     // return included); blank lines are none.
     std::size_t start = 0;
@@ -255,52 +216,22 @@ std::vector<std::string> excluded_names(const TreeOptions& tree) {
   return patterns;
 }
 
-std::optional<std::array<bool, 2>> directory_roots(const std::vector<std::string>& names,
-                                                   const Options& options) {
-  std::array<platform::PathKind, 2> kinds{};
-  for (std::size_t i = 0; i < 2; ++i) {
-    if (names[i] == "-") return std::nullopt;
-    kinds[i] = platform::path_kind(names[i].c_str());
-  }
-  using platform::PathKind;
-  if (kinds[0] == PathKind::directory && kinds[1] == PathKind::directory) {
-    return std::array<bool, 2>{false, false};
-  }
-  const bool first_may_be_absent = options.new_file || options.tree.unidirectional_new_file;
-  if (kinds[0] == PathKind::absent && kinds[1] == PathKind::directory && first_may_be_absent) {
-    return std::array<bool, 2>{true, false};
-  }
-  if (kinds[0] == PathKind::directory && kinds[1] == PathKind::absent && options.new_file) {
-    return std::array<bool, 2>{false, true};
-  }
-  return std::nullopt;
+std::string heading_of(std::span<const std::string> switches) {
+  std::string heading(program_name);
+  for (const std::string& word : switches) heading += " " + shell_quoted(word);
+  return heading;
 }
 
-int compare_trees(const Options& options, const Patterns& patterns,
-                  const std::vector<std::string>& excluded, const std::vector<std::string>& roots,
-                  std::array<bool, 2> absent) {
-  if (options.form == OutputForm::formatted) {
-    common::errmsg("%s: -D option not supported with directories\n", common::cmd_name);
-    std::exit(exit_trouble);
+Outcome compare_trees(const RunPlan& plan, const TreeWalk& walk, const std::string& heading,
+                      const std::array<std::string, 2>& roots, std::array<bool, 2> absent) {
+  if (plan.report.form == OutputForm::formatted) {
+    throw Trouble{std::string(program_name) + ": -D option not supported with directories\n", true};
   }
   platform::keep_freed_memory();
-  prepare_comparisons_on_threads();
-  const TreeWalk walk{options.tree, options.new_file, options.report_identical, excluded,
-                      options.labels};
-  // The walk runs on a thread of its own, ahead of the report, so that
-  // listing and looking at names overlaps with comparing files.
-  BatchQueue queue;
-  std::thread walker([&] {
-    BatchingSink sink(queue);
-    walk_trees(walk, {roots[0], roots[1]}, absent, sink);
-    sink.finish();
-  });
-  TreeReport report(options, patterns);
-  while (const std::optional<Batch> batch = queue.pop()) report.report_batch(*batch);
-  walker.join();
-  const int status = report.status();
-  common::flush_standard_output_or_exit(common::cmd_name, exit_trouble);
-  return status;
+  TreeReport report(plan, heading);
+  walk_ahead(report, walk, roots, absent);
+  report.finish();
+  return report.outcome();
 }
 
 }  // namespace ralu

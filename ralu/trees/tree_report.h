@@ -4,30 +4,28 @@
 #pragma once
 
 #include <array>
-#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "ralu/command/options.h"
 #include "ralu/pair/comparison.h"
+#include "ralu/pair/run_plan.h"
+#include "ralu/trees/tree_options.h"
+#include "ralu/trees/tree_walk.h"
 
 namespace ralu {
 
-// Whether the two names call for a comparison of directories: both are
-// directories, or one is and the other is absent where the options read an
-// absent file as empty. Gives which root is absent.
-std::optional<std::array<bool, 2>> directory_roots(const std::vector<std::string>& names,
-                                                   const Options& options);
-
 // The patterns of -x, then the lines of each -X file; a file that cannot be
-// read ends the run.
+// read is trouble that ends the run.
 std::vector<std::string> excluded_names(const TreeOptions& tree);
 
-// Compares the directories and everything the options take in below them,
-// leaving out the names that match `excluded`; gives the exit status over
-// all of it.
-int compare_trees(const Options& options, const Patterns& patterns,
-                  const std::vector<std::string>& excluded, const std::vector<std::string>& roots,
-                  std::array<bool, 2> absent);
+// "ralu" and the arguments that were not names, each as a shell reads it
+// back: what heads each pair's report.
+std::string heading_of(std::span<const std::string> switches);
+
+// Compares the directories `roots` (an `absent` one read as empty) and what
+// the walk takes in below them; gives the outcome over all of it.
+Outcome compare_trees(const RunPlan& plan, const TreeWalk& walk, const std::string& heading,
+                      const std::array<std::string, 2>& roots, std::array<bool, 2> absent);
 
 }  // namespace ralu

@@ -5,7 +5,10 @@
 #include <utility>
 
 #include "platform/directory.h"
+#include "platform/operands.h"
+#include "ralu/pair/verdicts.h"
 #include "ralu/trees/name_pattern.h"
+#include "ralu/trouble.h"
 
 namespace ralu {
 
@@ -92,6 +95,7 @@ class Walker {
 
   void compare_directories(const std::array<std::string, 2>& dirs, std::array<bool, 2> absent,
                            bool top) {
+    if (stopped_) return;
     std::array<std::vector<std::string>, 2> names;
     bool listed = true;
     for (std::size_t k = 0; k < 2; ++k) {
@@ -140,7 +144,7 @@ class Walker {
     const std::vector<std::string>& b = names[1];
     std::size_t i = 0;
     std::size_t j = 0;
-    while (i < a.size() || j < b.size()) {
+    while (!stopped_ && (i < a.size() || j < b.size())) {
       const int order = i == a.size() ? 1 : j == b.size() ? -1 : compare_names(a[i], b[j]);
       if (order < 0) {
         compare_pair(dirs, {&a[i++], nullptr});
@@ -192,9 +196,10 @@ class Walker {
 
   void compare_pair(const std::array<std::string, 2>& dirs,
                     const std::array<const std::string*, 2>& names) {
+    if (stopped_) return;
     std::array<std::string, 2> paths;
     for (std::size_t k = 0; k < 2; ++k) {
-      paths[k] = path_within(dirs[k], names[k] != nullptr ? *names[k] : *names[1 - k]);
+      paths[k] = platform::path_within(dirs[k], names[k] != nullptr ? *names[k] : *names[1 - k]);
     }
     for (std::size_t k = 0; k < 2; ++k) {
       if (names[k] != nullptr) continue;
@@ -228,7 +233,7 @@ class Walker {
         return files(paths, absent, statuses);
       case EntryKind::directory:
         if (options_.recursive) return enter(paths, absent, statuses, false);
-        return line("Common subdirectories: " + paths[0] + " and " + paths[1] + "\n", 0);
+        return line("Common subdirectories: " + paths[0] + " and " + paths[1] + "\n", exit_same);
       case EntryKind::symbolic_link:
         // A link is compared with a link, and there is none on the other side.
         return trouble(paths[1 - present], "No such file or directory");
@@ -245,13 +250,12 @@ class Walker {
       // One directory named twice holds nothing that could differ.
       if (a->same_file(*b)) return;
       if (options_.recursive) return enter(paths, {false, false}, {*a, *b}, false);
-      return line("Common subdirectories: " + paths[0] + " and " + paths[1] + "\n", 0);
+      return line("Common subdirectories: " + paths[0] + " and " + paths[1] + "\n", exit_same);
     }
     if (a->same_file(*b)) {
       if (walk_.report_identical) {
-        line(
-            "Files " + labelled(0, paths[0]) + " and " + labelled(1, paths[1]) + " are identical\n",
-            0);
+        line(verdict_line(Verdict::identical, labelled(0, paths[0]), labelled(1, paths[1])),
+             exit_same);
       }
       return;
     }
@@ -263,11 +267,11 @@ class Walker {
     }
     line("File " + labelled(0, paths[0]) + " is a " + kind_name(*a) + " while file " +
              labelled(1, paths[1]) + " is a " + kind_name(*b) + "\n",
-         1);
+         exit_different);
   }
 
   const std::string& labelled(std::size_t side, const std::string& path) const {
-    return side < walk_.labels.size() ? walk_.labels[side] : path;
+    return shown_name(walk_.labels, side, path);
   }
 
   void compare_links(const std::array<std::string, 2>& paths) {
@@ -278,7 +282,7 @@ class Walker {
       if (!targets[k]) return trouble(paths[k], failure);
     }
     if (*targets[0] != *targets[1]) {
-      line("Symbolic links " + paths[0] + " and " + paths[1] + " differ\n", 1);
+      line("Symbolic links " + paths[0] + " and " + paths[1] + " differ\n", exit_different);
     }
   }
 
@@ -289,42 +293,41 @@ class Walker {
     event.paths = paths;
     event.absent = absent;
     event.sizes = {status[0].size, status[1].size};
-    sink_.take(std::move(event));
+    give(std::move(event));
   }
 
   void only_in(const std::string& dir, const std::string& name) {
-    line("Only in " + dir + ": " + name + "\n", 1);
+    line("Only in " + dir + ": " + name + "\n", exit_different);
   }
 
   void line(std::string text, int status) {
     TreeEvent event;
     event.text = std::move(text);
     event.status = status;
-    sink_.take(std::move(event));
+    give(std::move(event));
   }
 
   void trouble(const std::string& path, const std::string& reason) {
     TreeEvent event;
     event.kind = TreeEvent::Kind::trouble;
-    event.text = path + ": " + reason;
-    event.status = 2;
-    sink_.take(std::move(event));
+    event.text = trouble_line(path, reason);
+    event.status = exit_trouble;
+    give(std::move(event));
+  }
+
+  void give(TreeEvent event) {
+    if (!stopped_) stopped_ = !sink_.take(std::move(event));
   }
 
   const TreeWalk& walk_;
   const TreeOptions& options_;
   TreeSink& sink_;
+  bool stopped_ = false;  // the sink wants no more: the walk winds down
   // The directories being compared, from the roots down, on each side.
   std::array<std::vector<EntryStatus>, 2> ancestors_;
 };
 
 }  // namespace
-
-std::string path_within(const std::string& directory, const std::string& name) {
-  std::size_t end = directory.size();
-  while (end > 0 && directory[end - 1] == '/') --end;
-  return directory.substr(0, end) + "/" + name;
-}
 
 bool name_before(const std::string& a, const std::string& b, bool fold_case) {
   if (fold_case) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ralu/command/options.h"
+#include "ralu/trees/tree_options.h"
 
 namespace ralu {
 
@@ -21,7 +21,7 @@ struct TreeEvent {
     files,    // two regular files (or one, beside an absent one) to compare
   };
   Kind kind = Kind::line;
-  std::string text;                      // line: the whole line; trouble: "SUBJECT: REASON"
+  std::string text;                      // the whole line, line end included
   int status = 0;                        // what a line or trouble means for the exit status
   std::array<std::string, 2> paths;      // files: the two paths
   std::array<bool, 2> absent{};          // files: a side that does not exist, read as empty
@@ -31,7 +31,8 @@ struct TreeEvent {
 class TreeSink {
  public:
   virtual ~TreeSink() = default;
-  virtual void take(TreeEvent event) = 0;
+  // Takes the next event; false when the walk is to stop, the run being over.
+  virtual bool take(TreeEvent event) = 0;
 };
 
 // What the walk needs to know beyond the tree options.
@@ -49,9 +50,6 @@ struct TreeWalk {
 // as an empty directory.
 void walk_trees(const TreeWalk& walk, const std::array<std::string, 2>& roots,
                 std::array<bool, 2> absent, TreeSink& sink);
-
-// "DIR/NAME": the directory without the slashes that end it, a slash, the name.
-std::string path_within(const std::string& directory, const std::string& name);
 
 // The order names take: bytes, or under `fold_case` ASCII letters of either
 // case alike first and bytes after.

@@ -1,0 +1,85 @@
+#include "ralu/command/plan.h"
+
+#include <clocale>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "platform/operands.h"
+#include "ralu/engine/changes.h"
+#include "ralu/trouble.h"
+
+namespace ralu {
+
+namespace {
+
+PatternList compile_patterns(std::string_view option, const std::vector<std::string>& patterns) {
+  PatternList compiled;
+  for (const std::string& pattern : patterns) {
+    std::string error;
+    compiled.push_back(platform::compile_line_pattern(pattern, error));
+    if (!compiled.back()) {
+      fail_usage(std::string(option) + ": invalid regular expression '" + pattern + "' (" + error +
+                 ")");
+    }
+  }
+  return compiled;
+}
+
+// Whether the locale for times, as the environment sets it, is the C locale
+// (or one this system lacks, which leaves the C locale in place).
+bool times_read_the_c_way() {
+  const char* const name = std::setlocale(LC_TIME, "");
+  return name == nullptr || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0;
+}
+
+bool colour_wanted(ColorWhen when) {
+  if (when != ColorWhen::automatic) return when == ColorWhen::always;
+  const char* const terminal = std::getenv("TERM");
+  return platform::standard_output_is_terminal() &&
+         (terminal == nullptr || std::strcmp(terminal, "dumb") != 0);
+}
+
+// What is read of the inputs: as many equal lines around the middles as the
+// engine looks at, so that it finds the script it would find on the whole
+// inputs, and the context beyond them; everything, for the forms that show
+// every line.
+InputRequest reading_for(const Options& options, const RunPlan& plan) {
+  InputRequest request;
+  request.new_file = options.new_file;
+  request.margin_lines =
+      shows_whole_inputs(plan.report) ? UINT64_MAX : compaction_margin + options.context;
+  request.old_from_start = plan.shows_function_lines;
+  request.look_for_nul = !options.text;
+  request.whole_when_identical = plan.writes_equal_inputs;
+  return request;
+}
+
+}  // namespace
+
+RunPlan plan_run(const Options& options) {
+  RunPlan plan;
+  plan.function_patterns = compile_patterns("-F", options.function_patterns);
+  plan.ignore_patterns = compile_patterns("-I", options.ignore_patterns);
+  plan.report = {options.form, options.context, options.side_by_side, options.formats};
+  plan.matching = options.matching;
+  plan.minimal = options.minimal;
+  plan.ignore_blank_lines = options.ignore_blank_lines;
+  plan.ignores_some_changes = options.matching.needs_keys() || options.matching.strip_trailing_cr ||
+                              options.ignore_blank_lines || !options.ignore_patterns.empty();
+  plan.look = options.look;
+  plan.brief = options.brief;
+  plan.report_identical = options.report_identical;
+  plan.writes_equal_inputs = shows_whole_inputs(plan.report) && !options.brief;
+  plan.labels = options.labels;
+  plan.colour = colour_wanted(options.color);
+  plan.traditional_times = options.form == OutputForm::context && times_read_the_c_way();
+  plan.show_c_function = options.show_c_function;
+  plan.shows_function_lines = (options.show_c_function || !options.function_patterns.empty()) &&
+                              has_hunk_headers(options.form);
+  plan.reading = reading_for(options, plan);
+  return plan;
+}
+
+}  // namespace ralu

@@ -1,0 +1,78 @@
+#include "ralu/inputs/operands.h"
+
+#include "platform/input_file.h"
+#include "ralu/trouble.h"
+
+namespace ralu {
+
+namespace {
+
+using platform::PathKind;
+
+// The directory's side names the file of the other's name inside it. (Two
+// directories are compared as trees, never here.)
+std::array<std::string, 2> resolve_paths(const Operands& operands) {
+  std::array<std::string, 2> paths = operands.names;
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (operands.kinds[i] != PathKind::directory) continue;
+    const std::string& other = operands.names[1 - i];
+    if (is_standard_input(other)) fail_usage("cannot compare '-' to a directory");
+    if (operands.kinds[1 - i] == PathKind::absent) {
+      // The name that is not there is the trouble, not the file of its name
+      // in the directory: opening it says why in the system's words.
+      std::string failure;
+      if (!platform::InputFile::open(other.c_str(), failure)) fail_pair(other, failure);
+    }
+    paths[i] = platform::path_within(operands.names[i], platform::last_component(other));
+  }
+  return paths;
+}
+
+}  // namespace
+
+bool is_standard_input(const std::string& name) { return name == "-"; }
+
+Operands look_at_operands(const std::array<std::string, 2>& names) {
+  Operands operands{names, {PathKind::other, PathKind::other}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    if (!is_standard_input(names[i])) operands.kinds[i] = platform::path_kind(names[i].c_str());
+  }
+  return operands;
+}
+
+std::optional<std::array<bool, 2>> directory_roots(const Operands& operands, bool new_file,
+                                                   bool unidirectional_new_file) {
+  if (is_standard_input(operands.names[0]) || is_standard_input(operands.names[1])) {
+    return std::nullopt;
+  }
+  const std::array<PathKind, 2>& kinds = operands.kinds;
+  if (kinds[0] == PathKind::directory && kinds[1] == PathKind::directory) {
+    return std::array<bool, 2>{false, false};
+  }
+  const bool first_may_be_absent = new_file || unidirectional_new_file;
+  if (kinds[0] == PathKind::absent && kinds[1] == PathKind::directory && first_may_be_absent) {
+    return std::array<bool, 2>{true, false};
+  }
+  if (kinds[0] == PathKind::directory && kinds[1] == PathKind::absent && new_file) {
+    return std::array<bool, 2>{false, true};
+  }
+  return std::nullopt;
+}
+
+PairFiles files_of(const Operands& operands, bool new_file) {
+  PairFiles files{resolve_paths(operands), {}};
+  if (!new_file) return files;
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::string& path = files.paths[i];
+    if (is_standard_input(path)) continue;
+    // A name that stands for itself was looked at already.
+    const PathKind kind =
+        path == operands.names[i] ? operands.kinds[i] : platform::path_kind(path.c_str());
+    files.absent[i] = kind == PathKind::absent;
+  }
+  // Under -N one file may be missing, not both.
+  if (files.absent[0] && files.absent[1]) files.absent = {false, false};
+  return files;
+}
+
+}  // namespace ralu

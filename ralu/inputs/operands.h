@@ -1,0 +1,37 @@
+// The two names of the command line, looked at once: which of them are
+// directories or absent decides whether two trees are compared, and which
+// files a pair of names stands for.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "platform/operands.h"
+#include "ralu/inputs/inputs.h"
+
+namespace ralu {
+
+struct Operands {
+  std::array<std::string, 2> names;
+  // What each name is; standard input ("-") is not looked at and is `other`.
+  std::array<platform::PathKind, 2> kinds{};
+};
+
+bool is_standard_input(const std::string& name);
+
+Operands look_at_operands(const std::array<std::string, 2>& names);
+
+// Whether the operands call for a comparison of directories: both are
+// directories, or one is and the other is absent where an absent file reads
+// as empty (-N for either, --unidirectional-new-file for the first). Gives
+// which root is absent.
+std::optional<std::array<bool, 2>> directory_roots(const Operands& operands, bool new_file,
+                                                   bool unidirectional_new_file);
+
+// The files the operands stand for: a directory beside a file stands for the
+// file of that name inside it. Under -N an absent file (not both) is read as
+// empty. Throws the trouble met.
+PairFiles files_of(const Operands& operands, bool new_file);
+
+}  // namespace ralu

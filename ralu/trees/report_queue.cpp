@@ -1,0 +1,114 @@
+#include "ralu/trees/report_queue.h"
+
+#include <system_error>
+#include <utility>
+
+#include "ralu/trouble.h"
+
+namespace ralu {
+
+std::optional<std::thread> start_thread(std::function<void()> body) {
+  try {
+    return std::thread([body = std::move(body)] { memory_exhaustion_ends_process(body); });
+  } catch (const std::system_error&) {
+    // No memory for its stack, or too many threads: the work runs elsewhere.
+    return std::nullopt;
+  }
+}
+
+ReportQueue::ReportQueue(std::size_t capacity, std::size_t ahead, LookAt look_at)
+    : capacity_(capacity == 0 ? 1 : capacity),
+      ahead_(ahead == 0 ? 1 : ahead),
+      look_at_(std::move(look_at)) {}
+
+ReportQueue::~ReportQueue() {
+  stop();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+void ReportQueue::start_workers(std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::optional<std::thread> worker = start_thread([this] { work(); });
+    if (!worker) return;
+    const std::lock_guard lock(mutex_);
+    workers_.push_back(std::move(*worker));
+  }
+}
+
+bool ReportQueue::push(TreeEvent event) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return stopped_ || slots_.size() < capacity_; });
+  if (stopped_) return false;
+  const bool files = event.kind == TreeEvent::Kind::files;
+  slots_.push_back({{std::move(event), {}}, State::waiting, files ? pairs_pushed_++ : 0});
+  skip_to_waiting_pair();
+  changed_.notify_all();
+  return true;
+}
+
+void ReportQueue::close() {
+  const std::lock_guard lock(mutex_);
+  closed_ = true;
+  changed_.notify_all();
+}
+
+void ReportQueue::stop() {
+  const std::lock_guard lock(mutex_);
+  stopped_ = true;
+  changed_.notify_all();
+}
+
+void ReportQueue::skip_to_waiting_pair() {
+  while (next_ < end() && (slot(next_).queued.event.kind != TreeEvent::Kind::files ||
+                           slot(next_).state != State::waiting)) {
+    ++next_;
+  }
+}
+
+bool ReportQueue::may_start() const {
+  if (next_ >= front_ + slots_.size()) return false;
+  return slots_[next_ - front_].pair < pairs_taken_ + ahead_;
+}
+
+void ReportQueue::look_at(std::unique_lock<std::mutex>& lock, std::size_t index) {
+  Slot& taken = slot(index);
+  taken.state = State::running;
+  skip_to_waiting_pair();
+  lock.unlock();
+  PairResult result = look_at_(taken.queued.event);
+  lock.lock();
+  taken.queued.result = std::move(result);
+  taken.state = State::done;
+  changed_.notify_all();
+}
+
+void ReportQueue::work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    const auto walk_done = [&] { return closed_ && next_ >= end(); };
+    changed_.wait(lock, [&] { return stopped_ || walk_done() || may_start(); });
+    if (stopped_ || !may_start()) return;
+    look_at(lock, next_);
+  }
+}
+
+std::optional<QueuedEvent> ReportQueue::pop() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return stopped_ || closed_ || !slots_.empty(); });
+  if (stopped_ || slots_.empty()) return std::nullopt;
+  Slot& front = slots_.front();
+  if (front.queued.event.kind == TreeEvent::Kind::files) {
+    pairs_taken_ = front.pair;
+    changed_.notify_all();  // workers may go on further
+    if (front.state == State::waiting) look_at(lock, front_);
+    changed_.wait(lock, [&] { return front.state == State::done; });
+  }
+  QueuedEvent queued = std::move(front.queued);
+  slots_.pop_front();
+  ++front_;
+  if (next_ < front_) next_ = front_;
+  changed_.notify_all();  // room for the walk
+  return queued;
+}
+
+}  // namespace ralu

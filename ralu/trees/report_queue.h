@@ -1,0 +1,100 @@
+// The walk's events on their way to the report, in the walk's order, with
+// every pair of files looked at ahead of its turn by worker threads that live
+// as long as the queue: the report keeps the walk's order while every core
+// works, and what waits in memory is bounded.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "ralu/pair/comparison.h"
+#include "ralu/pair/pair_output.h"
+#include "ralu/trees/tree_walk.h"
+
+namespace ralu {
+
+// What was found of a pair of files ahead of its turn.
+struct PairResult {
+  Sameness sameness = Sameness::unknown;
+  std::optional<HeldPairOutput> output;  // when the pair was compared too
+  Outcome outcome;                       // then: what the comparison came to
+};
+
+struct QueuedEvent {
+  TreeEvent event;
+  PairResult result;  // for a pair of files
+};
+
+// A thread running `body`, or nothing when the system cannot start one: the
+// caller then does without.
+std::optional<std::thread> start_thread(std::function<void()> body);
+
+class ReportQueue {
+ public:
+  using LookAt = std::function<PairResult(const TreeEvent&)>;
+
+  // Holds at most `capacity` events; looks at no pair more than `ahead`
+  // pairs past the one being reported.
+  ReportQueue(std::size_t capacity, std::size_t ahead, LookAt look_at);
+  // Stops, and waits for the workers.
+  ~ReportQueue();
+  ReportQueue(const ReportQueue&) = delete;
+  ReportQueue& operator=(const ReportQueue&) = delete;
+
+  // Starts up to `count` workers, as many as the system lets start.
+  void start_workers(std::size_t count);
+
+  // The walk's side. Waits while the queue is full; false once the report
+  // has stopped.
+  bool push(TreeEvent event);
+  // No more events will come.
+  void close();
+
+  // The report's side: the next event, a pair with what was found of it
+  // (looked at here when no worker has), or nothing once the walk is over
+  // and every event taken.
+  std::optional<QueuedEvent> pop();
+  // The report is over early: the walk's pushes fail, the workers end.
+  void stop();
+
+ private:
+  enum class State : unsigned char { waiting, running, done };
+  struct Slot {
+    QueuedEvent queued;
+    State state = State::waiting;
+    std::size_t pair = 0;  // the pair's number in the walk, for a pair of files
+  };
+
+  Slot& slot(std::size_t index) { return slots_[index - front_]; }
+  std::size_t end() const { return front_ + slots_.size(); }
+  // Moves next_ to the next pair still waiting.
+  void skip_to_waiting_pair();
+  bool may_start() const;
+  // Looks at the pair of slot `index`, the lock released meanwhile.
+  void look_at(std::unique_lock<std::mutex>& lock, std::size_t index);
+  void work();
+
+  const std::size_t capacity_;
+  const std::size_t ahead_;
+  const LookAt look_at_;
+  std::mutex mutex_;  // guards what follows
+  std::condition_variable changed_;
+  // Slots [front_, end()) of the walk's events; a slot stays where it is
+  // until it is popped, so a worker may read it unlocked while it runs.
+  std::deque<Slot> slots_;
+  std::size_t front_ = 0;
+  std::size_t next_ = 0;          // the slot of the next pair to look at
+  std::size_t pairs_pushed_ = 0;  // pairs of files in the walk so far
+  std::size_t pairs_taken_ = 0;   // pairs passed to the report, or being
+  bool closed_ = false;
+  bool stopped_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace ralu
