@@ -1,0 +1,239 @@
+// The run of one pair, in process: what it writes and warns, and the
+// outcome it gives back, trouble included; and the queue that carries a
+// walk's events to the report.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ralu/command/options.h"
+#include "ralu/command/plan.h"
+#include "ralu/inputs/operands.h"
+#include "ralu/pair/comparison.h"
+#include "ralu/pair/pair_output.h"
+#include "ralu/trees/report_queue.h"
+#include "ralu/trouble.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using test_support::TempDir;
+using test_support::write_file;
+
+// What a pair wrote, each part marked as report ('o') or warning ('e').
+class RecordedOutput : public ralu::PairOutput {
+ public:
+  void write(std::string_view bytes) override { parts.push_back("o:" + std::string(bytes)); }
+  void warn(std::string_view line) override { parts.push_back("e:" + std::string(line)); }
+  std::vector<std::string> parts;
+};
+
+ralu::RunPlan plan_of(std::vector<const char*> arguments) {
+  arguments.push_back("x");
+  arguments.push_back("y");
+  const ralu::ParsedCommandLine parsed = ralu::parse_command_line(arguments);
+  EXPECT_EQ(parsed.error, "");
+  return ralu::plan_run(parsed.options);
+}
+
+// The text with each "@/NAME" made the path of NAME in the folder.
+std::string in_folder(const TempDir& dir, const std::string& text) {
+  static const std::regex placeholder("@/([a-z0-9]+)");
+  std::string result;
+  auto rest = text.cbegin();
+  for (std::sregex_iterator it(text.cbegin(), text.cend(), placeholder), end; it != end; ++it) {
+    result.append(rest, (*it)[0].first);
+    result += dir.path((*it)[1].str());
+    rest = (*it)[0].second;
+  }
+  return result.append(rest, text.cend());
+}
+
+struct PairCase {
+  const char* what;
+  std::vector<const char*> options;
+  std::array<const char*, 2> names;  // files of the scratch folder, or "-" / "dir"
+  int status;
+  bool ends_run;
+  std::vector<std::string> parts;  // "@/NAME" stands for the path of NAME
+};
+
+TEST(RaluPair, OutcomesAndWhatIsSaid) {
+  const std::vector<PairCase> cases = {
+      {"equal", {}, {"a", "a2"}, 0, false, {}},
+      {"equal said under -s",
+       {"-s"},
+       {"a", "a2"},
+       0,
+       false,
+       {"o:Files @/a and @/a2 are identical\n"}},
+      {"brief", {"-q"}, {"a", "b"}, 1, false, {"o:Files @/a and @/b differ\n"}},
+      {"labels name the files",
+       {"-q", "--label", "L"},
+       {"a", "b"},
+       1,
+       false,
+       {"o:Files L and @/b differ\n"}},
+      {"a missing file is the pair's trouble",
+       {},
+       {"a", "none"},
+       2,
+       false,
+       {"e:ralu: @/none: No such file or directory\n"}},
+      {"-N reads it as empty",
+       {"-N", "-q"},
+       {"a", "none"},
+       1,
+       false,
+       {"o:Files @/a and @/none differ\n"}},
+      {"beside a directory, the missing name is the trouble",
+       {},
+       {"dir", "none"},
+       2,
+       false,
+       {"e:ralu: @/none: No such file or directory\n"}},
+      {"'-' against a directory ends the run",
+       {},
+       {"-", "dir"},
+       2,
+       true,
+       {"e:ralu: cannot compare '-' to a directory; try 'ralu --help'\n"}},
+      {"ed warns of a lost line end",
+       {"-e"},
+       {"a", "c"},
+       2,
+       false,
+       {"o:1c\nc\n.\n", "e:ralu: @/c: No newline at end of file\n"}},
+  };
+  TempDir dir;
+  write_file(dir.path("a"), "a\n");
+  write_file(dir.path("a2"), "a\n");
+  write_file(dir.path("b"), "b\n");
+  write_file(dir.path("c"), "c");
+  std::filesystem::create_directory(dir.root() / "dir");
+  for (const PairCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ralu::RunPlan plan = plan_of(c.options);
+    std::array<std::string, 2> names;
+    for (std::size_t i = 0; i < 2; ++i) {
+      names[i] = std::string(c.names[i]) == "-" ? "-" : dir.path(c.names[i]);
+    }
+    RecordedOutput out;
+    const ralu::Outcome outcome = ralu::compare_operands(plan, ralu::look_at_operands(names), out);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(outcome.ends_run, c.ends_run);
+    std::vector<std::string> expected;
+    for (const std::string& part : c.parts) expected.push_back(in_folder(dir, part));
+    EXPECT_EQ(out.parts, expected);
+  }
+}
+
+// What a walk's byte screen already knows is said without opening the files,
+// which here do not even exist.
+TEST(RaluPair, ScreenedPairsAreNotRead) {
+  const ralu::RunPlan identical = plan_of({"-s"});
+  const ralu::RunPlan brief = plan_of({"-q"});
+  const std::string heading = "ralu -r";
+  RecordedOutput out;
+  EXPECT_EQ(
+      ralu::compare_files(identical, {{{"p/x", "q/x"}, {}}, ralu::Sameness::same, &heading}, out)
+          .status,
+      0);
+  EXPECT_EQ(
+      ralu::compare_files(brief, {{{"p/x", "q/x"}, {}}, ralu::Sameness::different, &heading}, out)
+          .status,
+      1);
+  EXPECT_EQ(out.parts, (std::vector<std::string>{"o:Files p/x and q/x are identical\n",
+                                                 "o:Files p/x and q/x differ\n"}));
+}
+
+TEST(RaluPair, BadPatternsAreMistakesOfTheCommandLine) {
+  for (const char* option : {"-F", "-I"}) {
+    SCOPED_TRACE(option);
+    const std::vector<const char*> arguments = {option, "a\\(", "x", "y"};
+    const ralu::ParsedCommandLine parsed = ralu::parse_command_line(arguments);
+    ASSERT_EQ(parsed.error, "");
+    try {
+      static_cast<void>(ralu::plan_run(parsed.options));
+      ADD_FAILURE() << "no trouble";
+    } catch (const ralu::Trouble& trouble) {
+      EXPECT_TRUE(trouble.ends_run);
+      EXPECT_TRUE(trouble.message.starts_with(std::string("ralu: ") + option +
+                                              ": invalid regular expression 'a\\('"))
+          << trouble.message;
+      EXPECT_TRUE(trouble.message.ends_with("; try 'ralu --help'\n")) << trouble.message;
+    }
+  }
+}
+
+TEST(RaluPair, HeldOutputKeepsTheOrderOfReportAndWarnings) {
+  ralu::HeldPairOutput held;
+  held.write("a");
+  held.write("b");
+  held.warn("w1\n");
+  held.write("c");
+  held.warn("w2\n");
+  RecordedOutput out;
+  held.pass_on(out);
+  EXPECT_EQ(out.parts, (std::vector<std::string>{"o:ab", "e:w1\n", "o:c", "e:w2\n"}));
+}
+
+ralu::TreeEvent event_of(bool files, int n) {
+  ralu::TreeEvent event;
+  event.kind = files ? ralu::TreeEvent::Kind::files : ralu::TreeEvent::Kind::line;
+  event.text = std::to_string(n);
+  return event;
+}
+
+// Events come out in the order they went in, each pair looked at once,
+// whether by a worker or by the report, with a queue much smaller than the
+// walk.
+TEST(RaluPair, ReportQueueKeepsTheWalksOrder) {
+  for (const std::size_t workers : {0, 1, 3}) {
+    SCOPED_TRACE(workers);
+    std::atomic<int> looked{0};
+    ralu::ReportQueue queue(4, 2, [&](const ralu::TreeEvent& event) {
+      ++looked;
+      ralu::PairResult result;
+      result.outcome.status = std::stoi(event.text);
+      return result;
+    });
+    queue.start_workers(workers);
+    constexpr int count = 500;
+    std::thread walk([&] {
+      for (int n = 0; n < count; ++n) ASSERT_TRUE(queue.push(event_of(n % 3 != 0, n)));
+      queue.close();
+    });
+    int next = 0;
+    while (const std::optional<ralu::QueuedEvent> queued = queue.pop()) {
+      EXPECT_EQ(queued->event.text, std::to_string(next));
+      if (queued->event.kind == ralu::TreeEvent::Kind::files) {
+        EXPECT_EQ(queued->result.outcome.status, next);
+      }
+      ++next;
+    }
+    walk.join();
+    EXPECT_EQ(next, count);
+    EXPECT_EQ(looked.load(), count - (count + 2) / 3);
+  }
+}
+
+// A report that ends early frees a walk that waits for room.
+TEST(RaluPair, StoppedQueueReleasesTheWalk) {
+  ralu::ReportQueue queue(2, 1, [](const ralu::TreeEvent&) { return ralu::PairResult(); });
+  queue.start_workers(2);
+  std::atomic<bool> refused{false};
+  std::thread walk([&] {
+    for (int n = 0; n < 100 && !refused; ++n) refused = !queue.push(event_of(true, n));
+  });
+  ASSERT_TRUE(queue.pop().has_value());
+  queue.stop();
+  walk.join();
+  EXPECT_TRUE(refused);
+  EXPECT_FALSE(queue.pop().has_value());
+}
+
+}  // namespace
