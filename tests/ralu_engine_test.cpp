@@ -21,6 +21,7 @@
 #include "ralu/engine/lines.h"
 #include "ralu/formats/hunks.h"
 #include "ralu/formats/unified.h"
+#include "tests/support/report_capture.h"
 
 namespace {
 
@@ -329,7 +330,7 @@ TEST(RaluHunks, ContextAroundChangesAndMergingWhereItTouches) {
   };
   for (const Case& c : cases) {
     const std::vector<ralu::Hunk> hunks =
-        ralu::assemble_hunks(script_of(c.old_picture, c.new_picture), c.context);
+        test_support::assemble_hunks(script_of(c.old_picture, c.new_picture), c.context);
     ASSERT_EQ(hunks.size(), c.expected.size()) << c.old_picture << " " << c.new_picture;
     for (std::size_t h = 0; h < hunks.size(); ++h) {
       const std::array<std::size_t, 4> got = {hunks[h].old_begin, hunks[h].old_end,

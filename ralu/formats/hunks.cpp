@@ -49,11 +49,4 @@ std::optional<Hunk> HunkWalker::next() {
   return hunk;
 }
 
-std::vector<Hunk> assemble_hunks(const EditScript& script, std::size_t context) {
-  std::vector<Hunk> hunks;
-  HunkWalker walker(script, context);
-  while (const std::optional<Hunk> hunk = walker.next()) hunks.push_back(*hunk);
-  return hunks;
-}
-
 }  // namespace ralu

@@ -52,7 +52,4 @@ class HunkWalker {
   std::size_t next_group_ = 0;
 };
 
-// Every hunk of a script.
-std::vector<Hunk> assemble_hunks(const EditScript& script, std::size_t context);
-
 }  // namespace ralu

@@ -22,13 +22,6 @@ class OutputSink {
   virtual void write(std::string_view bytes) = 0;
 };
 
-// Collects the report in memory.
-class StringSink : public OutputSink {
- public:
-  void write(std::string_view bytes) override { text.append(bytes); }
-  std::string text;
-};
-
 // How an input is named in the report's header.
 struct FileLabel {
   std::string_view name;  // printed exactly as given (already quoted where needed)
