@@ -44,7 +44,7 @@ void write_ed(OutputSink& out, std::string_view old_text, std::string_view new_t
               const EditScript& script, const ReportStyle& style) {
   (void)old_text;  // an ed script never shows the lines it deletes
   std::vector<Hunk> hunks;
-  HunkWalker walker(script, 0, style.ignored_groups);
+  HunkWalker walker(script, 0);
   while (const std::optional<Hunk> hunk = walker.next()) hunks.push_back(*hunk);
 
   ReportWriter writer(out, style);

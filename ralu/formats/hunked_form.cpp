@@ -17,7 +17,7 @@ void write_hunked_form(OutputSink& out, HeaderMarks marks, const FileLabel& old_
                        const FileLabel& new_label, std::string_view old_text,
                        std::string_view new_text, const EditScript& script, std::size_t context,
                        const ReportStyle& style, HunkWriter write_hunk) {
-  HunkWalker hunks(script, context, style.ignored_groups);
+  HunkWalker hunks(script, context);
   std::optional<Hunk> hunk = hunks.next();
   if (!hunk) return;
   ReportWriter writer(out, style);

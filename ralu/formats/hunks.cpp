@@ -1,6 +1,7 @@
 #include "ralu/formats/hunks.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace ralu {
 

@@ -4,12 +4,10 @@
 #include <array>
 #include <cerrno>
 #include <clocale>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
-#include <span>
 
 #include "common/common.h"
 #include "platform/operands.h"
@@ -143,25 +141,24 @@ class Comparison {
     }
     const InputLines old_lines(inputs_.texts[0], options_);
     const InputLines new_lines(inputs_.texts[1], options_);
-    const EditScript script =
+    EditScript script =
         compare_texts(old_lines.matched, new_lines.matched, {options_.minimal, std::nullopt});
-    std::vector<std::uint8_t> ignored;
     if (options_.ignore_blank_lines || !patterns.ignore.empty()) {
-      ignored = ignored_groups(script, {old_lines.matched, old_lines.shown},
-                               {new_lines.matched, new_lines.shown}, options_.ignore_blank_lines,
-                               patterns.ignore);
+      mark_ignored_groups(script, {old_lines.matched, old_lines.shown},
+                          {new_lines.matched, new_lines.shown}, options_.ignore_blank_lines,
+                          patterns.ignore);
     }
-    const bool differ = HunkWalker(script, 0, ignored).next().has_value();
+    const bool differ = HunkWalker(script, 0).next().has_value();
     if (!differ && !writes_equal_inputs(options_)) return same();
     if (options_.brief) return say_different("Files");
-    write_styled_report(old_lines.shown, new_lines.shown, script, ignored);
+    write_styled_report(old_lines.shown, new_lines.shown, script);
     return differ ? exit_different : same();
   }
 
   // Writes the report with what the options add to the lines: colour,
-  // function lines, the groups left out, the first lines' numbers, tabs.
+  // function lines, the first lines' numbers, tabs.
   void write_styled_report(std::string_view old_text, std::string_view new_text,
-                           const EditScript& script, std::span<const std::uint8_t> ignored) const {
+                           const EditScript& script) const {
     const InputText& old_input = inputs_.texts[0];
     std::optional<FunctionLineFinder> function_lines;
     if (shows_function_lines(options_)) {
@@ -173,7 +170,6 @@ class Comparison {
     ReportStyle style;
     style.palette = colour_wanted(options_.color) ? &palette : nullptr;
     style.function_lines = function_lines ? &*function_lines : nullptr;
-    style.ignored_groups = ignored;
     style.old_first_line = old_input.first_line;
     style.new_first_line = inputs_.texts[1].first_line;
     style.look = options_.look;
