@@ -8,8 +8,9 @@
 #   b  100,000 lines, every one changed
 #   c  200,000 lines of a 50-line vocabulary, 20,000 scattered edits
 #   d  1,000,000 lines against an empty file
-#   e  hostile: 100,000 distinct lines that shared one hash under ralu's former
-#      unkeyed line hash (classing them took time quadratic in their number)
+#   e  hostile: 100,000 lines (99,996 distinct) built to collide under a plain
+#      unkeyed multiply-rotate line hash, as lines can be for any unkeyed hash;
+#      ralu keys its hash with a seed, so to it they are ordinary lines
 #   f  near-equal: 5,000,000 empty lines against 5,000,001
 #   g  near-equal: one 200 MB line against the same line with one byte changed
 #   h  1,000,000 random lines of "x" and "y" against another such: the search's

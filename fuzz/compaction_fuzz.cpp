@@ -16,6 +16,7 @@
 #include "ralu/engine/edit_search.h"
 #include "ralu/engine/lines.h"
 #include "ralu/formats/unified.h"
+#include "tests/support/report_capture.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const ralu::EditScript script =
       ralu::compare_texts(old_text, new_text, {(flags & 1) != 0, std::nullopt});
-  ralu::StringSink sink;
+  test_support::StringSink sink;
   const platform::LocalTime time{2024, 1, 2, 3, 4, 5, 6, 0};
   ralu::write_unified(sink, {"a", time}, {"b", time}, old_text, new_text, script, flags >> 5);
   check(sink.text.empty() == (old_text == new_text));

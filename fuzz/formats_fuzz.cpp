@@ -11,6 +11,7 @@
 #include "fuzz/fuzz_input.h"
 #include "ralu/engine/changes.h"
 #include "ralu/formats/formatted.h"
+#include "tests/support/report_capture.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ void check_one_side(std::string_view old_text, std::string_view new_text,
   // Unchanged lines are written from the old input: from the new side they
   // come through the unchanged group format instead.
   if (!old_side) formats.unchanged_group = "%>";
-  ralu::StringSink sink;
+  test_support::StringSink sink;
   ralu::write_formatted(sink, old_text, new_text, script, formats, {});
   check(sink.text == (old_side ? old_text : new_text));
 }

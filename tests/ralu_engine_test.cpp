@@ -7,12 +7,14 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "platform/pattern.h"
 #include "ralu/engine/changes.h"
 #include "ralu/engine/classes.h"
 #include "ralu/engine/edit_script.h"
@@ -21,6 +23,8 @@
 #include "ralu/engine/lines.h"
 #include "ralu/formats/hunks.h"
 #include "ralu/formats/unified.h"
+#include "ralu/pair/ignored_changes.h"
+#include "tests/support/report_capture.h"
 
 namespace {
 
@@ -329,7 +333,7 @@ TEST(RaluHunks, ContextAroundChangesAndMergingWhereItTouches) {
   };
   for (const Case& c : cases) {
     const std::vector<ralu::Hunk> hunks =
-        ralu::assemble_hunks(script_of(c.old_picture, c.new_picture), c.context);
+        test_support::assemble_hunks(script_of(c.old_picture, c.new_picture), c.context);
     ASSERT_EQ(hunks.size(), c.expected.size()) << c.old_picture << " " << c.new_picture;
     for (std::size_t h = 0; h < hunks.size(); ++h) {
       const std::array<std::size_t, 4> got = {hunks[h].old_begin, hunks[h].old_end,
@@ -337,6 +341,94 @@ TEST(RaluHunks, ContextAroundChangesAndMergingWhereItTouches) {
       EXPECT_EQ(got, c.expected[h]) << c.old_picture;
     }
   }
+}
+
+TEST(RaluHunks, IgnoredGroupsJoinOnlyWithinTrailingContextAndAloneAreLeftOut) {
+  struct Case {
+    std::string old_picture, new_picture;
+    std::string ignored;  // 'i' for each group marked ignored, '.' for the others
+    std::size_t context;
+    // old begin and end, new begin and end, first group and end group
+    std::vector<std::array<std::size_t, 6>> expected;
+  };
+  const std::vector<Case> cases = {
+      {"..-..", "..+..", "i", 1, {}},
+      {"..-..", "..+..", ".", 1, {{1, 4, 1, 4, 0, 1}}},
+      // Three lines apart with two of context: the contexts touch, but an
+      // ignored group joins only when it lies within the trailing context.
+      {"-...-", "+...+", "..", 2, {{0, 5, 0, 5, 0, 2}}},
+      {"-...-", "+...+", ".i", 2, {{0, 3, 0, 3, 0, 1}}},
+      {"-..-", "+..+", ".i", 2, {{0, 3, 0, 3, 0, 1}}},
+      {"-.-", "+.+", ".i", 2, {{0, 3, 0, 3, 0, 2}}},
+      // An ignored group opens a hunk that a shown group joins.
+      {"-.-", "+.+", "i.", 2, {{0, 3, 0, 3, 0, 2}}},
+      {"-..-..-", "+..+..+", "i.i", 1, {{0, 5, 0, 5, 0, 2}}},
+      {"-..-..-", "+..+..+", "iii", 1, {}},
+      {"-..-..-", "+..+..+", ".i.", 0, {{0, 1, 0, 1, 0, 1}, {6, 7, 6, 7, 2, 3}}},
+  };
+  for (const Case& c : cases) {
+    ralu::EditScript script = script_of(c.old_picture, c.new_picture);
+    ASSERT_EQ(script.groups.size(), c.ignored.size()) << c.old_picture;
+    for (std::size_t g = 0; g < c.ignored.size(); ++g) {
+      script.groups[g].ignored = c.ignored[g] == 'i';
+    }
+    const std::vector<ralu::Hunk> hunks = test_support::assemble_hunks(script, c.context);
+    ASSERT_EQ(hunks.size(), c.expected.size()) << c.old_picture << " " << c.ignored;
+    for (std::size_t h = 0; h < hunks.size(); ++h) {
+      const std::array<std::size_t, 6> got = {hunks[h].old_begin,   hunks[h].old_end,
+                                              hunks[h].new_begin,   hunks[h].new_end,
+                                              hunks[h].first_group, hunks[h].end_group};
+      EXPECT_EQ(got, c.expected[h]) << c.old_picture << " " << c.ignored;
+    }
+  }
+}
+
+TEST(RaluHunks, GroupsAreMarkedIgnoredWhenEveryLineEitherWayIs) {
+  std::string error;
+  std::vector<std::unique_ptr<platform::LinePattern>> patterns;
+  patterns.push_back(platform::compile_line_pattern("^#", error));
+  ASSERT_NE(patterns.front(), nullptr) << error;
+  struct Case {
+    std::string old_text, new_text;
+    bool blank_lines, with_pattern;
+    std::string expected;  // 'i' for each group marked ignored
+  };
+  const std::vector<Case> cases = {
+      {"a\nb\n", "a\n\nb\n", true, false, "i"},
+      {"a\nb\n", "a\n\nb\n", false, false, "."},
+      // Blank on one side only, or blank and not: the group is shown.
+      {"a\n\nb\n", "a\nx\nb\n", true, false, "."},
+      {"a\nb\n", "a\n\nx\nb\n", true, false, "."},
+      {"a\nb\n", "a\n# c\nb\n", false, true, "i"},
+      {"a\n# c\nb\n", "a\n\nb\n", true, true, "i"},
+      {"a\n# c\nb\n", "a\n\nb\n", true, false, "."},
+      // Each group is marked on its own lines.
+      {"\na\n# y\nb\nc\n", "a\nb\nz\n", true, true, "ii."},
+  };
+  for (const Case& c : cases) {
+    ralu::EditScript script = ralu::compare_texts(c.old_text, c.new_text, {});
+    const std::span<const std::unique_ptr<platform::LinePattern>> used =
+        c.with_pattern ? std::span(patterns)
+                       : std::span<const std::unique_ptr<platform::LinePattern>>();
+    ralu::mark_ignored_groups(script, {c.old_text, c.old_text}, {c.new_text, c.new_text},
+                              c.blank_lines, used);
+    std::string marks;
+    for (const ralu::ChangeGroup& group : script.groups) marks += group.ignored ? 'i' : '.';
+    EXPECT_EQ(marks, c.expected) << c.old_text << " | " << c.new_text;
+  }
+
+  // Blank is told from the keys (here as -w has them), the patterns are
+  // matched against the lines as shown.
+  const std::string keys = "a\n\nb\n", shown = "a\n  \nb\n", plain = "a\nb\n";
+  ralu::EditScript script = ralu::compare_texts(plain, keys, {});
+  ralu::mark_ignored_groups(script, {plain, plain}, {keys, shown}, true, {});
+  ASSERT_EQ(script.groups.size(), 1u);
+  EXPECT_TRUE(script.groups[0].ignored);
+  const std::string hash_shown = "a\n#\nb\n";
+  script = ralu::compare_texts(plain, keys, {});
+  ralu::mark_ignored_groups(script, {plain, plain}, {keys, hash_shown}, false, patterns);
+  ASSERT_EQ(script.groups.size(), 1u);
+  EXPECT_TRUE(script.groups[0].ignored);
 }
 
 TEST(RaluUnified, HeaderTimeHasNanosecondsAndZoneOffset) {

@@ -13,6 +13,7 @@
 #include "ralu/engine/classes.h"
 #include "ralu/engine/lines.h"
 #include "ralu/formats/unified.h"
+#include "tests/support/report_capture.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ TEST(RaluLines, CursorReadsTheSameLinesAsTheTableForwardAndBack) {
 // The -U0 hunks of ralu's report, header aside.
 std::string hunks_of(const std::string& old_text, const std::string& new_text) {
   const ralu::EditScript script = ralu::compare_texts(old_text, new_text, {});
-  ralu::StringSink sink;
+  test_support::StringSink sink;
   const platform::LocalTime time{2024, 1, 2, 3, 4, 5, 6, 0};
   ralu::write_unified(sink, {"a", time}, {"b", time}, old_text, new_text, script, 0);
   const std::size_t second_line = sink.text.find('\n', sink.text.find('\n') + 1);

@@ -10,6 +10,7 @@
 #include "ralu/engine/changes.h"
 #include "ralu/formats/unified.h"
 #include "tests/support/process.h"
+#include "tests/support/report_capture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -94,7 +95,7 @@ std::string report(const Pair& pair, std::size_t context, bool minimal) {
   const ralu::EditScript script =
       ralu::compare_texts(pair.old_text, pair.new_text, {minimal, std::nullopt});
   const platform::LocalTime time{2024, 1, 2, 3, 4, 5, 6, 0};
-  ralu::StringSink sink;
+  test_support::StringSink sink;
   ralu::write_unified(sink, {"old", time}, {"new", time}, pair.old_text, pair.new_text, script,
                       context);
   return sink.text;

@@ -11,6 +11,9 @@ namespace ralu {
 // may be empty, not both.
 struct ChangeGroup {
   std::size_t old_begin, old_end, new_begin, new_end;
+  // Set under -B and -I when every line the group deletes or inserts is one
+  // those options ignore: the hunk walker may then leave the group out.
+  bool ignored = false;
 };
 
 // Every change group, in order. Lines outside the groups pair up in order as

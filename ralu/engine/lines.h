@@ -18,6 +18,12 @@ namespace ralu {
 // many lines one input may have.
 inline constexpr std::size_t max_lines = (std::size_t{1} << 31) - 2;
 
+// White space as line matching and the function lines know it: blank, tab,
+// vertical tab, form feed and carriage return.
+constexpr bool is_white_space(char byte) {
+  return byte == ' ' || byte == '\t' || byte == '\v' || byte == '\f' || byte == '\r';
+}
+
 // How many line feeds bytes holds.
 std::size_t count_line_feeds(std::string_view bytes);
 

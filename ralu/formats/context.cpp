@@ -32,15 +32,7 @@ HunkChanges changes_of(const EditScript& script, const Hunk& hunk) {
 // "***************", then the function line if there is one.
 void write_separator(ReportWriter& out, const Hunk& hunk) {
   out.put("***************");
-  const ReportStyle& style = out.style();
-  if (style.function_lines != nullptr) {
-    if (const std::string_view text =
-            style.function_lines->before(style.old_first_line + hunk.old_begin);
-        !text.empty()) {
-      out.put(' ');
-      out.put(text);
-    }
-  }
+  write_function_line(out, hunk);
   out.put('\n');
 }
 

@@ -12,18 +12,10 @@ namespace ralu {
 
 namespace {
 
-// "3,5c", "7a", "2d": the old lines a command works on, and the command.
+// "3,5c", "7a", "2d": the old lines a command works on, and the command. An
+// empty range names the line before it, which is the line an "a" adds after.
 void write_command(ReportWriter& out, const Hunk& hunk) {
-  const std::size_t first_line = out.style().old_first_line;
-  if (hunk.old_begin == hunk.old_end) {
-    out.put_number(first_line + hunk.old_begin);  // lines are added after this one
-  } else {
-    out.put_number(first_line + hunk.old_begin + 1);
-    if (hunk.old_end - hunk.old_begin > 1) {
-      out.put(',');
-      out.put_number(first_line + hunk.old_end);
-    }
-  }
+  write_line_range(out, hunk.old_begin, hunk.old_end, out.style().old_first_line);
   out.put(change_letter(hunk));
   out.put('\n');
 }
@@ -59,7 +51,7 @@ void write_ed(OutputSink& out, std::string_view old_text, std::string_view new_t
               const EditScript& script, const ReportStyle& style) {
   (void)old_text;  // an ed script never shows the lines it deletes
   std::vector<Hunk> hunks;
-  HunkWalker walker(script, 0, style.ignored_groups);
+  HunkWalker walker(script, 0);
   while (const std::optional<Hunk> hunk = walker.next()) hunks.push_back(*hunk);
 
   ReportWriter writer(out, style);

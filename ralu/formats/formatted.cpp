@@ -183,7 +183,7 @@ void write_formatted(OutputSink& out, std::string_view old_text, std::string_vie
                      const ReportStyle& style) {
   ReportWriter writer(out, style);
   FormattedReport report(writer, old_text, new_text, formats);
-  HunkWalker groups(script, 0, style.ignored_groups);
+  HunkWalker groups(script, 0);
   std::size_t old_at = 0;
   std::size_t new_at = 0;
   while (const std::optional<Hunk> group = groups.next()) {

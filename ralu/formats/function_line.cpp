@@ -1,7 +1,5 @@
 #include "ralu/formats/function_line.h"
 
-#include "ralu/pair/line_keys.h"
-
 namespace ralu {
 
 namespace {

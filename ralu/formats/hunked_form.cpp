@@ -4,11 +4,20 @@
 
 namespace ralu {
 
+void write_function_line(ReportWriter& out, const Hunk& hunk) {
+  const ReportStyle& style = out.style();
+  if (style.function_lines == nullptr) return;
+  const std::string_view text = style.function_lines->before(style.old_first_line + hunk.old_begin);
+  if (text.empty()) return;
+  out.put(' ');
+  out.put(text);
+}
+
 void write_hunked_form(OutputSink& out, HeaderMarks marks, const FileLabel& old_label,
                        const FileLabel& new_label, std::string_view old_text,
                        std::string_view new_text, const EditScript& script, std::size_t context,
                        const ReportStyle& style, HunkWriter write_hunk) {
-  HunkWalker hunks(script, context, style.ignored_groups);
+  HunkWalker hunks(script, context);
   std::optional<Hunk> hunk = hunks.next();
   if (!hunk) return;
   ReportWriter writer(out, style);

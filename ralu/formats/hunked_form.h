@@ -25,6 +25,10 @@ struct HeaderMarks {
   std::string_view new_mark;
 };
 
+// Under -p and -F, a space and the function line before the hunk, when there
+// is one, to follow the line that opens the hunk ("@@ ... @@", "****...").
+void write_function_line(ReportWriter& out, const Hunk& hunk);
+
 void write_hunked_form(OutputSink& out, HeaderMarks marks, const FileLabel& old_label,
                        const FileLabel& new_label, std::string_view old_text,
                        std::string_view new_text, const EditScript& script, std::size_t context,

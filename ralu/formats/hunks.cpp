@@ -1,6 +1,7 @@
 #include "ralu/formats/hunks.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace ralu {
 
@@ -47,13 +48,6 @@ std::optional<Hunk> HunkWalker::next() {
                   last + 1};
   next_group_ = last + 1;
   return hunk;
-}
-
-std::vector<Hunk> assemble_hunks(const EditScript& script, std::size_t context) {
-  std::vector<Hunk> hunks;
-  HunkWalker walker(script, context);
-  while (const std::optional<Hunk> hunk = walker.next()) hunks.push_back(*hunk);
-  return hunks;
 }
 
 }  // namespace ralu

@@ -3,10 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
-#include <span>
-#include <vector>
 
 #include "ralu/engine/edit_script.h"
 
@@ -28,31 +25,23 @@ struct Hunk {
 // `context` unchanged lines before and after it. Changes whose context would
 // touch or overlap share a hunk.
 //
-// Given one flag a group (-B, -I), a flagged group (one that only deletes or
-// inserts lines that are ignored) joins the hunk before it only when it lies within that
-// hunk's trailing context, and a hunk of flagged groups alone is left out, as
-// GNU diff has it.
+// A group marked ignored (-B, -I: it only deletes or inserts lines that are
+// ignored) joins the hunk before it only when it lies within that hunk's
+// trailing context, and a hunk of ignored groups alone is left out, as GNU
+// diff has it.
 class HunkWalker {
  public:
-  HunkWalker(const EditScript& script, std::size_t context,
-             std::span<const std::uint8_t> ignored_groups = {})
-      : script_(script), context_(context), ignored_groups_(ignored_groups) {}
+  HunkWalker(const EditScript& script, std::size_t context) : script_(script), context_(context) {}
 
   std::optional<Hunk> next();
 
  private:
-  bool ignored(std::size_t group) const {
-    return !ignored_groups_.empty() && ignored_groups_[group] != 0;
-  }
+  bool ignored(std::size_t group) const { return script_.groups[group].ignored; }
   bool joins(std::size_t group, std::size_t gap) const;
 
   const EditScript& script_;
   std::size_t context_;
-  std::span<const std::uint8_t> ignored_groups_;
   std::size_t next_group_ = 0;
 };
-
-// Every hunk of a script.
-std::vector<Hunk> assemble_hunks(const EditScript& script, std::size_t context);
 
 }  // namespace ralu

@@ -43,7 +43,7 @@ void write_normal(OutputSink& out, std::string_view old_text, std::string_view n
   ReportWriter writer(out, style);
   LineCursor old_lines(old_text), new_lines(new_text);
   // Without context every change stands alone.
-  HunkWalker hunks(script, 0, style.ignored_groups);
+  HunkWalker hunks(script, 0);
   while (const std::optional<Hunk> hunk = hunks.next()) {
     write_change(writer, old_lines, new_lines, *hunk);
   }

@@ -39,7 +39,7 @@ void write_rcs(OutputSink& out, std::string_view old_text, std::string_view new_
   ReportWriter writer(out, style);
   LineCursor new_lines(new_text);
   const std::size_t first_line = style.old_first_line;
-  HunkWalker hunks(script, 0, style.ignored_groups);
+  HunkWalker hunks(script, 0);
   while (const std::optional<Hunk> hunk = hunks.next()) {
     if (hunk->old_begin != hunk->old_end) {
       write_command(writer, 'd', first_line + hunk->old_begin + 1, hunk->old_end - hunk->old_begin);

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,13 +18,6 @@ class OutputSink {
  public:
   virtual ~OutputSink() = default;
   virtual void write(std::string_view bytes) = 0;
-};
-
-// Collects the report in memory.
-class StringSink : public OutputSink {
- public:
-  void write(std::string_view bytes) override { text.append(bytes); }
-  std::string text;
 };
 
 // How an input is named in the report's header.
@@ -49,15 +40,11 @@ struct Palette {
 };
 
 // What the report shows beyond the lines: colour, the function line after
-// each hunk's header, how tabs look, and which changes may be left out. Any
-// may be left out.
+// each hunk's header, and how tabs look. Any may be left out. (Which changes
+// -B and -I leave out the script's groups tell.)
 struct ReportStyle {
   const Palette* palette = nullptr;
   FunctionLineFinder* function_lines = nullptr;
-  // Under -B and -I, one flag a group of the script: 1 when the group only
-  // deletes or inserts lines that are ignored (see HunkWalker); empty
-  // otherwise.
-  std::span<const std::uint8_t> ignored_groups;
   // The line numbers, counted from 0, of the first lines of the texts given:
   // hunks are numbered as lines of the whole inputs.
   std::size_t old_first_line = 0;

@@ -124,7 +124,7 @@ void write_side_by_side(OutputSink& out, std::string_view old_text, std::string_
   SideBySideWriter lines(writer, old_text, new_text, layout, style.look);
   // Without context every hunk is a single group; the walker skips the
   // groups that -B and -I leave out, which then show among the common lines.
-  HunkWalker hunks(script, 0, style.ignored_groups);
+  HunkWalker hunks(script, 0);
   while (const std::optional<Hunk> hunk = hunks.next()) {
     for (std::size_t g = hunk->first_group; g < hunk->end_group; ++g) {
       lines.changed_lines(script.groups[g]);

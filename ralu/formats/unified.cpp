@@ -33,14 +33,7 @@ void write_hunk_header(ReportWriter& out, const Hunk& hunk) {
   write_range(out, hunk.new_begin, hunk.new_end, style.new_first_line);
   out.put(" @@");
   if (out.palette() != nullptr) out.put(out.palette()->reset);
-  if (style.function_lines != nullptr) {
-    if (const std::string_view text =
-            style.function_lines->before(style.old_first_line + hunk.old_begin);
-        !text.empty()) {
-      out.put(' ');
-      out.put(text);
-    }
-  }
+  write_function_line(out, hunk);
   out.put('\n');
 }
 

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "ralu/engine/changes.h"
 #include "ralu/engine/edit_script.h"
@@ -94,25 +91,24 @@ class Comparison {
     lines_completed_ = plan_.report.form == OutputForm::ed;
     const InputLines old_lines(inputs_.texts[0], plan_);
     const InputLines new_lines(inputs_.texts[1], plan_);
-    const EditScript script =
+    EditScript script =
         compare_texts(old_lines.matched, new_lines.matched, {plan_.minimal, std::nullopt});
-    std::vector<std::uint8_t> ignored;
     if (plan_.ignore_blank_lines || !plan_.ignore_patterns.empty()) {
-      ignored = ignored_groups(script, {old_lines.matched, old_lines.shown},
-                               {new_lines.matched, new_lines.shown}, plan_.ignore_blank_lines,
-                               plan_.ignore_patterns);
+      mark_ignored_groups(script, {old_lines.matched, old_lines.shown},
+                          {new_lines.matched, new_lines.shown}, plan_.ignore_blank_lines,
+                          plan_.ignore_patterns);
     }
-    const bool differ = HunkWalker(script, 0, ignored).next().has_value();
+    const bool differ = HunkWalker(script, 0).next().has_value();
     if (!differ && !plan_.writes_equal_inputs) return same();
     if (plan_.brief) return say(Verdict::differ);
-    write_styled_report(old_lines.shown, new_lines.shown, script, ignored);
+    write_styled_report(old_lines.shown, new_lines.shown, script);
     return differ ? exit_different : same();
   }
 
   // Writes the report with what the plan adds to the lines: colour,
-  // function lines, the groups left out, the first lines' numbers, tabs.
+  // function lines, the first lines' numbers, tabs.
   void write_styled_report(std::string_view old_text, std::string_view new_text,
-                           const EditScript& script, std::span<const std::uint8_t> ignored) const {
+                           const EditScript& script) const {
     const InputText& old_input = inputs_.texts[0];
     std::optional<FunctionLineFinder> function_lines;
     if (plan_.shows_function_lines) {
@@ -123,7 +119,6 @@ class Comparison {
     ReportStyle style;
     style.palette = plan_.colour ? &palette : nullptr;
     style.function_lines = function_lines ? &*function_lines : nullptr;
-    style.ignored_groups = ignored;
     style.old_first_line = old_input.first_line;
     style.new_first_line = inputs_.texts[1].first_line;
     style.look = plan_.look;

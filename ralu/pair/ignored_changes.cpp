@@ -41,20 +41,17 @@ class IgnoredLineTest {
 
 }  // namespace
 
-std::vector<std::uint8_t> ignored_groups(
-    const EditScript& script, LinesSeen old_lines, LinesSeen new_lines, bool blank_lines,
-    std::span<const std::unique_ptr<platform::LinePattern>> patterns) {
+void mark_ignored_groups(EditScript& script, LinesSeen old_lines, LinesSeen new_lines,
+                         bool blank_lines,
+                         std::span<const std::unique_ptr<platform::LinePattern>> patterns) {
   IgnoredLineTest old_test(old_lines, blank_lines, patterns);
   IgnoredLineTest new_test(new_lines, blank_lines, patterns);
-  std::vector<std::uint8_t> ignored;
-  ignored.reserve(script.groups.size());
-  for (const ChangeGroup& group : script.groups) {
+  for (ChangeGroup& group : script.groups) {
     // The cursors move front to back: the groups come in order.
     const bool deletes_ignored = old_test.all_ignored(group.old_begin, group.old_end);
     const bool inserts_ignored = new_test.all_ignored(group.new_begin, group.new_end);
-    ignored.push_back(deletes_ignored && inserts_ignored ? 1 : 0);
+    group.ignored = deletes_ignored && inserts_ignored;
   }
-  return ignored;
 }
 
 }  // namespace ralu

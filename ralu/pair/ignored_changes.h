@@ -3,11 +3,9 @@
 // matches one of the patterns.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <span>
 #include <string_view>
-#include <vector>
 
 #include "platform/pattern.h"
 #include "ralu/engine/edit_script.h"
@@ -22,10 +20,10 @@ struct LinesSeen {
   std::string_view shown;
 };
 
-// One flag a group of the script: 1 when each line it deletes or inserts is
-// blank (when blank_lines is set) or matches a pattern.
-std::vector<std::uint8_t> ignored_groups(
-    const EditScript& script, LinesSeen old_lines, LinesSeen new_lines, bool blank_lines,
-    std::span<const std::unique_ptr<platform::LinePattern>> patterns);
+// Marks ignored each group of the script whose every deleted and inserted
+// line is blank (when blank_lines is set) or matches a pattern.
+void mark_ignored_groups(EditScript& script, LinesSeen old_lines, LinesSeen new_lines,
+                         bool blank_lines,
+                         std::span<const std::unique_ptr<platform::LinePattern>> patterns);
 
 }  // namespace ralu

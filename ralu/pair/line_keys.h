@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "ralu/engine/lines.h"
+
 namespace ralu {
 
 struct LineMatching {
@@ -26,12 +28,6 @@ struct LineMatching {
 
   bool operator==(const LineMatching&) const = default;
 };
-
-// White space as line matching knows it: blank, tab, vertical tab, form feed
-// and carriage return.
-constexpr bool is_white_space(char byte) {
-  return byte == ' ' || byte == '\t' || byte == '\v' || byte == '\f' || byte == '\r';
-}
 
 // The input with one carriage return taken out before each line feed, which
 // is what --strip-trailing-cr reads; a last line without a line feed keeps its
