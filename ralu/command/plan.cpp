@@ -20,8 +20,13 @@ PatternList compile_patterns(std::string_view option, const std::vector<std::str
     std::string error;
     compiled.push_back(platform::compile_line_pattern(pattern, error));
     if (!compiled.back()) {
-      fail_usage(std::string(option) + ": invalid regular expression '" + pattern + "' (" + error +
-                 ")");
+      std::string what(option);
+      what += ": invalid regular expression '";
+      what += pattern;
+      what += "' (";
+      what += error;
+      what += ')';
+      fail_usage(what);
     }
   }
   return compiled;
