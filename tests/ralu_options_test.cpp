@@ -159,4 +159,31 @@ TEST(RaluOptions, MistakesOfOneOrTwoOptions) {
   }
 }
 
+// --from-file and --to-file together are refused once the options are read,
+// after any mistake in them; --help and --version end the reading before.
+TEST(RaluOptions, FromFileAndToFileTogether) {
+  struct Case {
+    Arguments arguments;
+    std::string error;  // empty for a good command line
+  };
+  const std::vector<Case> cases = {
+      {{"--from-file=a", "--to-file=b"}, "--from-file and --to-file both given"},
+      {{"--to-file", "b", "--from-f", "a", "c", "d"}, "--from-file and --to-file both given"},
+      {{"--from-file=a", "--from-file=a", "b", "c"}, ""},
+      {{"--to-file", "b"}, ""},
+      {{"--from-file=a", "--to-file=b", "--help"}, ""},
+      {{"--from-file=a", "--to-file=b", "--vers", "--bogus"}, ""},
+      {{"--from-file=a", "--to-file=b", "--bogus"}, "--bogus: unknown option"},
+      {{"--from-file=a", "--to-file=b", "-U", "x"}, "-U: invalid context length 'x'"},
+      {{"--from-file=a", "--to-file=b", "-u", "-c"}, "conflicting output style options"},
+  };
+  for (const Case& c : cases) {
+    const ralu::ParsedCommandLine parsed = parse(c.arguments);
+    EXPECT_EQ(parsed.error, c.error) << testing::PrintToString(c.arguments);
+    if (!c.error.empty()) {
+      EXPECT_EQ(parsed.options, ralu::Options());
+    }
+  }
+}
+
 }  // namespace

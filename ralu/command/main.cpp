@@ -132,7 +132,6 @@ using ralu::fail_usage;
 // that file beside each name in turn.
 std::vector<std::vector<std::string>> pairs_to_compare(const ralu::Options& options) {
   std::vector<std::vector<std::string>> pairs;
-  if (options.from_file && options.to_file) fail_usage("--from-file and --to-file both given");
   if (options.from_file || options.to_file) {
     for (const std::string& name : options.names) {
       pairs.push_back(options.from_file ? std::vector{*options.from_file, name}

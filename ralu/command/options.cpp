@@ -284,6 +284,14 @@ constexpr OptionRow rows[] = {
     {"version", 0, Takes::nothing, [](Set& s, const Given&) { s.options.version = true; }},
 };
 
+// What the operands lack for a comparison, or nothing; --help and --version
+// need none.
+std::string operand_mistake(const Options& options) {
+  if (options.help || options.version) return "";
+  if (options.from_file && options.to_file) return "--from-file and --to-file both given";
+  return "";
+}
+
 }  // namespace
 
 std::span<const OptionRow> option_table() { return rows; }
@@ -301,6 +309,10 @@ ParsedCommandLine parse_command_line(std::span<const char* const> arguments) {
   if (!error.empty()) return {Options(), error};
   Options options = setter.finish(std::move(names));
   options.switches = reader.switches();
+  // Mistakes in the options are told first, as they are found first.
+  if (std::string mistake = operand_mistake(options); !mistake.empty()) {
+    return {Options(), std::move(mistake)};
+  }
   return {std::move(options), ""};
 }
 
