@@ -159,15 +159,27 @@ TEST(RaluOptions, MistakesOfOneOrTwoOptions) {
   }
 }
 
-// --from-file and --to-file together are refused once the options are read,
-// after any mistake in them; --help and --version end the reading before.
-TEST(RaluOptions, FromFileAndToFileTogether) {
+// What the operands lack is told once the options are read, after any
+// mistake in them; --help and --version end the reading before.
+TEST(RaluOptions, OperandsForTheComparison) {
   struct Case {
     Arguments arguments;
     std::string error;  // empty for a good command line
   };
   const std::vector<Case> cases = {
+      {{}, "two files are needed"},
+      {{"a"}, "two files are needed"},
+      {{"a", "b", "c"}, "two files are needed"},
+      {{"-u", "--", "a"}, "two files are needed"},
+      {{"-", "-"}, ""},
+      {{"a", "--", "-b"}, ""},
+      {{"--help"}, ""},
+      {{"a", "--vers"}, ""},
+      {{"--help", "--bogus", "a"}, ""},
+      {{"--bogus", "a"}, "--bogus: unknown option"},
+      {{"a", "-U", "x"}, "-U: invalid context length 'x'"},
       {{"--from-file=a", "--to-file=b"}, "--from-file and --to-file both given"},
+      {{"--from-file=a", "--to-file=b", "c"}, "--from-file and --to-file both given"},
       {{"--to-file", "b", "--from-f", "a", "c", "d"}, "--from-file and --to-file both given"},
       {{"--from-file=a", "--from-file=a", "b", "c"}, ""},
       {{"--to-file", "b"}, ""},

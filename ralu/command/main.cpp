@@ -139,7 +139,6 @@ std::vector<std::vector<std::string>> pairs_to_compare(const ralu::Options& opti
     }
     return pairs;
   }
-  if (options.names.size() != 2) fail_usage("two files are needed");
   pairs.push_back(options.names);
   return pairs;
 }

@@ -289,6 +289,9 @@ constexpr OptionRow rows[] = {
 std::string operand_mistake(const Options& options) {
   if (options.help || options.version) return "";
   if (options.from_file && options.to_file) return "--from-file and --to-file both given";
+  if (!options.from_file && !options.to_file && options.names.size() != 2) {
+    return "two files are needed";
+  }
   return "";
 }
 

@@ -69,7 +69,7 @@ struct Options {
 // The options, or what is wrong with the command line: a text that names the
 // option and says why, such as "-U x: invalid context length", or names
 // options that may not go together, such as "--from-file and --to-file both
-// given".
+// given", or says what the operands lack, such as "two files are needed".
 struct ParsedCommandLine {
   Options options;
   std::string error;  // empty when the command line is good
@@ -77,7 +77,8 @@ struct ParsedCommandLine {
 
 // Reads the arguments that follow the program's name, in order; --help and
 // --version end the reading where they stand, as they end the run. Without
-// them --from-file and --to-file may not both be given.
+// them the operands must name what to compare: two files, or with one of
+// --from-file and --to-file (not both) any number.
 ParsedCommandLine parse_command_line(std::span<const char* const> arguments);
 
 // What an option takes after it. A letter whose long option's value is
