@@ -1,7 +1,9 @@
 // ralu's command line, line keys and name wildcards on arbitrary input.
 //
-// The parser: any argument list is either read or refused with a message,
-// and one more file name at the end adds that name and changes nothing else.
+// The parser: any argument list is either read or refused with a message.
+// With --from-file or --to-file one more file name at the end adds that name
+// and changes nothing else; without them two names are read, and a third is
+// refused.
 //
 // The keys: a line edited only in what the matching options ignore keeps its
 // key; a line with a byte other than white space changed or added never does.
@@ -129,6 +131,10 @@ void check_command_line(fuzz::Input& input) {
 
   pointers.push_back("name");
   const ralu::ParsedCommandLine longer = ralu::parse_command_line(pointers);
+  if (!options.from_file && !options.to_file) {
+    check(options.names.size() == 2 && longer.error == "two files are needed");
+    return;
+  }
   check(longer.error.empty());
   ralu::Options expected = options;
   expected.names.emplace_back("name");

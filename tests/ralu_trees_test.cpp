@@ -377,11 +377,11 @@ TEST(RaluTrees, HeadingWordsQuotedForTheShell) {
 }
 
 TEST(RaluTrees, OptionsAsGivenAreKeptForTheHeading) {
-  const std::vector<const char*> args = {"-ru", "old", "-x", "p q", "--", "new", "-N"};
+  const std::vector<const char*> args = {"-ru", "old", "-x", "p q", "--", "-N"};
   const ralu::ParsedCommandLine parsed = ralu::parse_command_line(args);
   ASSERT_EQ(parsed.error, "");
   EXPECT_EQ(parsed.options.switches, (std::vector<std::string>{"-ru", "-x", "p q", "--"}));
-  EXPECT_EQ(parsed.options.names, (std::vector<std::string>{"old", "new", "-N"}));
+  EXPECT_EQ(parsed.options.names, (std::vector<std::string>{"old", "-N"}));
   EXPECT_TRUE(parsed.options.tree.recursive);
   EXPECT_EQ(parsed.options.tree.excludes, std::vector<std::string>{"p q"});
   EXPECT_EQ(platform::path_within("a//", "x"), "a/x");

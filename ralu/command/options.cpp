@@ -3,306 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <string_view>
 #include <utility>
+
+#include "ralu/command/argument_reader.h"
 
 namespace ralu {
 
 namespace {
 
-enum class Id {
-  unified_default,  // -u: unified output, the default context
-  unified,          // -U NUM, --unified[=NUM]
-  context_default,  // -c
-  context,          // -C NUM, --context[=NUM]
-  normal,
-  ed,
-  rcs,
-  side_by_side,
-  width,
-  left_column,
-  suppress_common_lines,
-  ifdef,
-  line_format,
-  old_line_format,
-  new_line_format,
-  unchanged_line_format,
-  old_group_format,
-  new_group_format,
-  changed_group_format,
-  unchanged_group_format,
-  expand_tabs,
-  initial_tab,
-  tabsize,
-  minimal,
-  speed_large_files,
-  horizon_lines,
-  ignore_case,
-  ignore_tab_expansion,
-  ignore_trailing_space,
-  ignore_space_change,
-  ignore_all_space,
-  ignore_blank_lines,
-  ignore_matching_lines,
-  strip_trailing_cr,
-  show_c_function,
-  show_function_line,
-  label,
-  color,
-  brief,
-  report_identical_files,
-  text,
-  new_file,
-  unidirectional_new_file,
-  recursive,
-  exclude,
-  exclude_from,
-  starting_file,
-  ignore_file_name_case,
-  no_ignore_file_name_case,
-  no_dereference,
-  from_file,
-  to_file,
-  help,
-  version,
-};
-
-enum class Takes { nothing, value, optional_value };
-
-struct LongOption {
-  std::string_view name;
-  Takes takes;
-  Id id;
-};
-
-struct ShortOption {
-  char letter;
-  Takes takes;
-  Id id;
-};
-
-constexpr LongOption long_options[] = {
-    {"unified", Takes::optional_value, Id::unified},
-    {"context", Takes::optional_value, Id::context},
-    {"normal", Takes::nothing, Id::normal},
-    {"ed", Takes::nothing, Id::ed},
-    {"rcs", Takes::nothing, Id::rcs},
-    {"side-by-side", Takes::nothing, Id::side_by_side},
-    {"width", Takes::value, Id::width},
-    {"left-column", Takes::nothing, Id::left_column},
-    {"suppress-common-lines", Takes::nothing, Id::suppress_common_lines},
-    {"ifdef", Takes::value, Id::ifdef},
-    {"line-format", Takes::value, Id::line_format},
-    {"old-line-format", Takes::value, Id::old_line_format},
-    {"new-line-format", Takes::value, Id::new_line_format},
-    {"unchanged-line-format", Takes::value, Id::unchanged_line_format},
-    {"old-group-format", Takes::value, Id::old_group_format},
-    {"new-group-format", Takes::value, Id::new_group_format},
-    {"changed-group-format", Takes::value, Id::changed_group_format},
-    {"unchanged-group-format", Takes::value, Id::unchanged_group_format},
-    {"expand-tabs", Takes::nothing, Id::expand_tabs},
-    {"initial-tab", Takes::nothing, Id::initial_tab},
-    {"tabsize", Takes::value, Id::tabsize},
-    {"minimal", Takes::nothing, Id::minimal},
-    {"speed-large-files", Takes::nothing, Id::speed_large_files},
-    {"horizon-lines", Takes::value, Id::horizon_lines},
-    {"ignore-case", Takes::nothing, Id::ignore_case},
-    {"ignore-tab-expansion", Takes::nothing, Id::ignore_tab_expansion},
-    {"ignore-trailing-space", Takes::nothing, Id::ignore_trailing_space},
-    {"ignore-space-change", Takes::nothing, Id::ignore_space_change},
-    {"ignore-all-space", Takes::nothing, Id::ignore_all_space},
-    {"ignore-blank-lines", Takes::nothing, Id::ignore_blank_lines},
-    {"ignore-matching-lines", Takes::value, Id::ignore_matching_lines},
-    {"strip-trailing-cr", Takes::nothing, Id::strip_trailing_cr},
-    {"show-c-function", Takes::nothing, Id::show_c_function},
-    {"show-function-line", Takes::value, Id::show_function_line},
-    {"label", Takes::value, Id::label},
-    {"color", Takes::optional_value, Id::color},
-    {"brief", Takes::nothing, Id::brief},
-    {"report-identical-files", Takes::nothing, Id::report_identical_files},
-    {"text", Takes::nothing, Id::text},
-    {"new-file", Takes::nothing, Id::new_file},
-    {"unidirectional-new-file", Takes::nothing, Id::unidirectional_new_file},
-    {"recursive", Takes::nothing, Id::recursive},
-    {"exclude", Takes::value, Id::exclude},
-    {"exclude-from", Takes::value, Id::exclude_from},
-    {"starting-file", Takes::value, Id::starting_file},
-    {"ignore-file-name-case", Takes::nothing, Id::ignore_file_name_case},
-    {"no-ignore-file-name-case", Takes::nothing, Id::no_ignore_file_name_case},
-    {"no-dereference", Takes::nothing, Id::no_dereference},
-    {"from-file", Takes::value, Id::from_file},
-    {"to-file", Takes::value, Id::to_file},
-    {"help", Takes::nothing, Id::help},
-    {"version", Takes::nothing, Id::version},
-};
-
-constexpr ShortOption short_options[] = {
-    {'u', Takes::nothing, Id::unified_default},
-    {'U', Takes::value, Id::unified},
-    {'c', Takes::nothing, Id::context_default},
-    {'C', Takes::value, Id::context},
-    {'e', Takes::nothing, Id::ed},
-    {'n', Takes::nothing, Id::rcs},
-    {'y', Takes::nothing, Id::side_by_side},
-    {'W', Takes::value, Id::width},
-    {'D', Takes::value, Id::ifdef},
-    {'t', Takes::nothing, Id::expand_tabs},
-    {'T', Takes::nothing, Id::initial_tab},
-    {'d', Takes::nothing, Id::minimal},
-    {'H', Takes::nothing, Id::speed_large_files},
-    {'i', Takes::nothing, Id::ignore_case},
-    {'E', Takes::nothing, Id::ignore_tab_expansion},
-    {'Z', Takes::nothing, Id::ignore_trailing_space},
-    {'b', Takes::nothing, Id::ignore_space_change},
-    {'w', Takes::nothing, Id::ignore_all_space},
-    {'B', Takes::nothing, Id::ignore_blank_lines},
-    {'I', Takes::value, Id::ignore_matching_lines},
-    {'p', Takes::nothing, Id::show_c_function},
-    {'F', Takes::value, Id::show_function_line},
-    {'q', Takes::nothing, Id::brief},
-    {'s', Takes::nothing, Id::report_identical_files},
-    {'a', Takes::nothing, Id::text},
-    {'N', Takes::nothing, Id::new_file},
-    {'r', Takes::nothing, Id::recursive},
-    {'P', Takes::nothing, Id::unidirectional_new_file},
-    {'x', Takes::value, Id::exclude},
-    {'X', Takes::value, Id::exclude_from},
-    {'S', Takes::value, Id::starting_file},
-};
-
-constexpr std::size_t default_context = 3;
 constexpr std::size_t max_labels = 2;
-
-// One option as written: which it is, how it was spelled (for messages), and
-// its value when it has one.
-struct Given {
-  Id id;
-  std::string written;
-  std::optional<std::string_view> value;
-};
-
-// Splits the arguments into options and operands the GNU way, without
-// knowing what the options mean.
-class ArgumentReader {
- public:
-  explicit ArgumentReader(std::span<const char* const> arguments) : arguments_(arguments) {}
-
-  // Reads the next argument (or, in a group of short options, the next
-  // letter): appends an operand to `names`, or returns the option read.
-  // Returns nothing once the arguments are spent or a mistake was found.
-  std::optional<Given> next(std::vector<std::string>& names) {
-    while (error_.empty()) {
-      if (!group_.empty()) return next_in_group();
-      if (at_ == arguments_.size()) return std::nullopt;
-      const std::string_view argument = arguments_[at_++];
-      if (options_ended_ || argument.size() < 2 || argument[0] != '-') {
-        names.emplace_back(argument);
-        operand_at_.push_back(at_ - 1);
-      } else if (argument == "--") {
-        options_ended_ = true;
-      } else if (argument[1] == '-') {
-        return read_long(argument.substr(2));
-      } else {
-        group_ = argument.substr(1);
-      }
-    }
-    return std::nullopt;
-  }
-
-  const std::string& error() const { return error_; }
-
-  // The arguments read so far that were not operands: options, their
-  // values and "--", as written and in order.
-  std::vector<std::string> switches() const {
-    std::vector<std::string> switches;
-    std::size_t next_operand = 0;
-    for (std::size_t i = 0; i < at_; ++i) {
-      if (next_operand < operand_at_.size() && operand_at_[next_operand] == i) {
-        ++next_operand;
-      } else {
-        switches.emplace_back(arguments_[i]);
-      }
-    }
-    return switches;
-  }
-
-  void fail(std::string text) {
-    if (error_.empty()) error_ = std::move(text);
-  }
-
- private:
-  // "--name", "--name=value", or "--name value" for an option that needs one.
-  std::optional<Given> read_long(std::string_view text) {
-    const std::size_t equals = text.find('=');
-    const std::string_view name = text.substr(0, equals);
-    const LongOption* known = find_long(name);
-    if (known == nullptr) return std::nullopt;
-    Given given{known->id, "--" + std::string(known->name), std::nullopt};
-    if (equals != std::string_view::npos) {
-      if (known->takes == Takes::nothing) return failed(given.written + ": takes no value");
-      given.value = text.substr(equals + 1);
-    } else if (known->takes == Takes::value) {
-      if (at_ == arguments_.size()) return failed(given.written + ": missing value");
-      given.value = arguments_[at_++];
-    }
-    return given;
-  }
-
-  // The long option that `name` spells out, or abbreviates without ambiguity.
-  const LongOption* find_long(std::string_view name) {
-    std::vector<const LongOption*> candidates;
-    for (const LongOption& known : long_options) {
-      if (known.name == name) return &known;
-      if (known.name.starts_with(name)) candidates.push_back(&known);
-    }
-    if (candidates.size() == 1) return candidates.front();
-    const std::string shown = "--" + std::string(name);
-    if (candidates.empty() || name.empty()) {
-      fail(shown + ": unknown option");
-    } else {
-      std::string list;
-      for (const LongOption* known : candidates) {
-        list += (list.empty() ? "--" : ", --") + std::string(known->name);
-      }
-      fail(shown + ": ambiguous option (" + list + ")");
-    }
-    return nullptr;
-  }
-
-  // "-abc": letters that take nothing, up to one that takes a value: the rest
-  // of the argument, or else the next argument.
-  std::optional<Given> next_in_group() {
-    const char letter = group_.front();
-    group_.remove_prefix(1);
-    const std::string written = std::string("-") + letter;
-    const auto known = std::find_if(std::begin(short_options), std::end(short_options),
-                                    [&](const ShortOption& s) { return s.letter == letter; });
-    if (known == std::end(short_options)) return failed(written + ": unknown option");
-    Given given{known->id, written, std::nullopt};
-    if (known->takes == Takes::nothing) return given;
-    if (!group_.empty()) {
-      given.value = group_;
-      group_ = {};
-    } else if (at_ == arguments_.size()) {
-      return failed(written + ": missing value");
-    } else {
-      given.value = arguments_[at_++];
-    }
-    return given;
-  }
-
-  std::optional<Given> failed(std::string text) {
-    fail(std::move(text));
-    return std::nullopt;
-  }
-
-  std::span<const char* const> arguments_;
-  std::size_t at_ = 0;
-  std::string_view group_;  // short options still to read from one argument
-  bool options_ended_ = false;
-  std::vector<std::size_t> operand_at_;  // where the operands stood, in order
-  std::string error_;
-};
 
 // Decimal digits, after optional blanks and a plus sign; values beyond what
 // fits are cut down to the largest, since they all mean "as many as there
@@ -332,333 +41,281 @@ std::array<std::string, 4> ifdef_group_formats(std::string_view name) {
           "#ifndef " + n + "\n%<#else /* " + n + " */\n%>#endif /* " + n + " */\n", "%="};
 }
 
+}  // namespace
+
 // Applies the options read to Options, checking what no single option can:
-// one output form, one value for each format, at most two labels.
+// one output form, one value for each format, at most two labels. The rows
+// of the option table call it; the first mistake is kept, and ends the
+// reading.
 class OptionSetter {
  public:
-  explicit OptionSetter(ArgumentReader& reader) : reader_(reader) {}
-
-  void apply(const Given& given) {
-    if (apply_form(given) || apply_layout(given) || apply_matching(given)) return;
-    apply_other(given);
-  }
+  Options options;  // as set so far; the form and context are set by finish
 
   Options finish(std::vector<std::string> names) {
-    options_.form = form_.value_or(OutputForm::unified);
-    options_.context = context_.value_or(default_context);
-    options_.names = std::move(names);
-    return std::move(options_);
+    options.form = form_.value_or(OutputForm::unified);
+    options.context = context_.value_or(default_context);
+    options.names = std::move(names);
+    return std::move(options);
   }
 
-  bool stopped() const { return stop_; }
+  const std::string& error() const { return error_; }
 
- private:
-  // The options that pick the output form and its context.
-  bool apply_form(const Given& given) {
-    switch (given.id) {
-      case Id::unified_default:
-        return choose(OutputForm::unified) && raise_context(given, "3");
-      case Id::unified:
-        return choose(OutputForm::unified) && raise_context(given, given.value.value_or("3"));
-      case Id::context_default:
-        return choose(OutputForm::context) && raise_context(given, "3");
-      case Id::context:
-        return choose(OutputForm::context) && raise_context(given, given.value.value_or("3"));
-      case Id::normal:
-        return choose(OutputForm::normal);
-      case Id::ed:
-        return choose(OutputForm::ed);
-      case Id::rcs:
-        return choose(OutputForm::rcs);
-      case Id::side_by_side:
-        return choose(OutputForm::side_by_side);
-      case Id::ifdef:
-        return choose(OutputForm::formatted) && set_ifdef(given);
-      default:
-        return apply_format(given);
-    }
-  }
+  // --help and --version end the reading.
+  bool stopped() const { return options.help || options.version; }
 
-  bool apply_format(const Given& given) {
-    LineFormats& f = options_.formats;
-    switch (given.id) {
-      case Id::line_format:
-        return choose(OutputForm::formatted) && set_format(f.old_line, given) &&
-               set_format(f.new_line, given) && set_format(f.unchanged_line, given);
-      case Id::old_line_format:
-        return choose(OutputForm::formatted) && set_format(f.old_line, given);
-      case Id::new_line_format:
-        return choose(OutputForm::formatted) && set_format(f.new_line, given);
-      case Id::unchanged_line_format:
-        return choose(OutputForm::formatted) && set_format(f.unchanged_line, given);
-      case Id::old_group_format:
-        return choose(OutputForm::formatted) && set_format(f.old_group, given);
-      case Id::new_group_format:
-        return choose(OutputForm::formatted) && set_format(f.new_group, given);
-      case Id::changed_group_format:
-        return choose(OutputForm::formatted) && set_format(f.changed_group, given);
-      case Id::unchanged_group_format:
-        return choose(OutputForm::formatted) && set_format(f.unchanged_group, given);
-      default:
-        return false;
-    }
-  }
-
-  // How lines are laid out: tabs and the side-by-side columns.
-  bool apply_layout(const Given& given) {
-    switch (given.id) {
-      case Id::width:
-        return set_positive_once(options_.side_by_side.width, width_given_, given, "width");
-      case Id::left_column:
-        return options_.side_by_side.left_column = true;
-      case Id::suppress_common_lines:
-        return options_.side_by_side.suppress_common_lines = true;
-      case Id::expand_tabs:
-        return options_.look.expand_tabs = true;
-      case Id::initial_tab:
-        return options_.look.initial_tab = true;
-      case Id::tabsize:
-        return set_positive_once(options_.look.tabsize, tabsize_given_, given, "tabsize");
-      default:
-        return false;
-    }
-  }
-
-  // Which lines match, and which changes are left out.
-  bool apply_matching(const Given& given) {
-    LineMatching& matching = options_.matching;
-    switch (given.id) {
-      case Id::ignore_case:
-        return matching.ignore_case = true;
-      case Id::ignore_tab_expansion:
-        return matching.ignore_tab_expansion = true;
-      case Id::ignore_trailing_space:
-        return matching.ignore_trailing_space = true;
-      case Id::ignore_space_change:
-        return matching.ignore_space_change = true;
-      case Id::ignore_all_space:
-        return matching.ignore_all_space = true;
-      case Id::strip_trailing_cr:
-        return matching.strip_trailing_cr = true;
-      case Id::ignore_blank_lines:
-        return options_.ignore_blank_lines = true;
-      case Id::ignore_matching_lines:
-        options_.ignore_patterns.emplace_back(*given.value);
-        return true;
-      default:
-        return false;
-    }
-  }
-
-  void apply_other(const Given& given) {
-    switch (given.id) {
-      case Id::minimal:
-        options_.minimal = true;
-        break;
-      case Id::speed_large_files:
-        // The search bounds its own cost on any input; nothing to change.
-        break;
-      case Id::horizon_lines:
-        // Lines of the common head and tail are never left out of the
-        // search's view, so the count is checked and not needed.
-        if (!parse_count(*given.value)) invalid(given, "horizon length");
-        break;
-      case Id::show_c_function:
-        options_.show_c_function = true;
-        break;
-      case Id::show_function_line:
-        options_.function_patterns.emplace_back(*given.value);
-        break;
-      case Id::label:
-        if (options_.labels.size() == max_labels) {
-          return reader_.fail(given.written + ": given more than twice");
-        }
-        options_.labels.emplace_back(*given.value);
-        break;
-      case Id::color:
-        apply_color(given);
-        break;
-      case Id::brief:
-        options_.brief = true;
-        break;
-      case Id::report_identical_files:
-        options_.report_identical = true;
-        break;
-      case Id::text:
-        options_.text = true;
-        break;
-      case Id::new_file:
-        options_.new_file = true;
-        break;
-      case Id::from_file:
-        set_file(options_.from_file, given);
-        break;
-      case Id::to_file:
-        set_file(options_.to_file, given);
-        break;
-      case Id::help:
-        options_.help = stop_ = true;
-        break;
-      case Id::version:
-        options_.version = stop_ = true;
-        break;
-      default:
-        apply_tree(given);
-        break;
-    }
-  }
-
-  // How directories are walked.
-  void apply_tree(const Given& given) {
-    TreeOptions& tree = options_.tree;
-    switch (given.id) {
-      case Id::unidirectional_new_file:
-        tree.unidirectional_new_file = true;
-        break;
-      case Id::recursive:
-        tree.recursive = true;
-        break;
-      case Id::exclude:
-        tree.excludes.emplace_back(*given.value);
-        break;
-      case Id::exclude_from:
-        tree.exclude_files.emplace_back(*given.value);
-        break;
-      case Id::starting_file:
-        tree.starting_file = std::string(*given.value);
-        break;
-      case Id::ignore_file_name_case:
-        tree.ignore_file_name_case = true;
-        break;
-      case Id::no_ignore_file_name_case:
-        tree.ignore_file_name_case = false;
-        break;
-      case Id::no_dereference:
-        tree.no_dereference = true;
-        break;
-      default:
-        break;
-    }
+  void fail(std::string text) {
+    if (error_.empty()) error_ = std::move(text);
   }
 
   // One output form a run: a second, different one is a mistake.
-  bool choose(OutputForm form) {
-    if (form_ && *form_ != form) {
-      reader_.fail("conflicting output style options");
-      return true;
-    }
+  void choose(OutputForm form) {
+    if (form_ && *form_ != form) return fail("conflicting output style options");
     form_ = form;
-    return true;
   }
 
+  // Unified or context form, with the context given or else the default.
   // Several context lengths make the largest count; an empty one counts 0.
-  bool raise_context(const Given& given, std::string_view value) {
-    if (const std::optional<std::size_t> lines = parse_count(value, 0)) {
-      context_ = std::max(context_.value_or(0), *lines);
-    } else {
-      invalid(given, "context length");
-    }
-    return true;
-  }
-
-  bool set_ifdef(const Given& given) {
-    const std::array<std::string, 4> formats = ifdef_group_formats(*given.value);
-    LineFormats& f = options_.formats;
-    for (auto [format, text] : {std::pair{&f.old_group, &formats[0]},
-                                {&f.new_group, &formats[1]},
-                                {&f.changed_group, &formats[2]},
-                                {&f.unchanged_group, &formats[3]}}) {
-      if (!set_format(*format, {given.id, given.written, *text})) return true;
-    }
-    return true;
+  void choose_with_context(OutputForm form, const GivenOption& given) {
+    choose(form);
+    const std::optional<std::size_t> lines =
+        given.value ? parse_count(*given.value, 0) : default_context;
+    if (!lines) return invalid(given, "context length");
+    context_ = std::max(context_.value_or(0), *lines);
   }
 
   // A format may be given again only with the same text.
-  bool set_format(std::optional<std::string>& format, const Given& given) {
-    if (format && *format != *given.value) {
-      reader_.fail("conflicting " + given.written + " option value '" + std::string(*given.value) +
-                   "'");
+  bool set_format(std::optional<std::string>& format, const GivenOption& given,
+                  std::string_view text) {
+    if (format && *format != text) {
+      conflict(given, text);
       return false;
     }
-    format = std::string(*given.value);
+    format = std::string(text);
     return true;
   }
 
-  void set_file(std::optional<std::string>& file, const Given& given) {
-    if (file && *file != *given.value) {
-      return reader_.fail("conflicting " + given.written + " option value '" +
-                          std::string(*given.value) + "'");
+  // The formatted form, and the option's value as `format`.
+  void choose_format(std::optional<std::string>& format, const GivenOption& given) {
+    choose(OutputForm::formatted);
+    set_format(format, given, *given.value);
+  }
+
+  void set_ifdef(const GivenOption& given) {
+    choose(OutputForm::formatted);
+    const std::array<std::string, 4> texts = ifdef_group_formats(*given.value);
+    LineFormats& f = options.formats;
+    const std::array formats{&f.old_group, &f.new_group, &f.changed_group, &f.unchanged_group};
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+      if (!set_format(*formats[i], given, texts[i])) return;
     }
+  }
+
+  // --from-file and --to-file may be given again only with the same file.
+  void set_file(std::optional<std::string>& file, const GivenOption& given) {
+    if (file && *file != *given.value) return conflict(given, *given.value);
     file = std::string(*given.value);
   }
 
-  bool set_positive(std::size_t& setting, const Given& given, const char* what) {
+  // -W and --tabsize may be given again, as in GNU diff, but only with the
+  // same value: a second value would leave it unclear which one counts.
+  void set_positive_once(std::size_t& setting, const GivenOption& given, const char* what) {
+    const std::size_t before = setting;
     const std::optional<std::size_t> value = parse_count(*given.value);
     if (!value || *value == 0) {
       invalid(given, what);
     } else {
       setting = *value;
     }
-    return true;
+    const bool again = std::find(once_.begin(), once_.end(), given.row) != once_.end();
+    if (again && setting != before) conflict(given, *given.value);
+    once_.push_back(given.row);
   }
 
-  // -W and --tabsize may be given again, as in GNU diff, but only with the
-  // same value: a second value would leave it unclear which one counts.
-  bool set_positive_once(std::size_t& setting, bool& given_before, const Given& given,
-                         const char* what) {
-    const std::size_t before = setting;
-    set_positive(setting, given, what);
-    if (given_before && setting != before) {
-      reader_.fail("conflicting " + given.written + " option value '" + std::string(*given.value) +
-                   "'");
-    }
-    given_before = true;
-    return true;
-  }
-
-  void invalid(const Given& given, const char* what) {
-    reader_.fail(given.written + ": invalid " + what + " '" + std::string(*given.value) + "'");
+  void add_label(const GivenOption& given) {
+    if (options.labels.size() == max_labels) return fail(given.written + ": given more than twice");
+    options.labels.emplace_back(*given.value);
   }
 
   // Without a value colour is used only on a terminal; a value must be
   // spelled out in full.
-  void apply_color(const Given& given) {
+  void set_color(const GivenOption& given) {
     const std::optional<std::string_view> value = given.value;
     if (!value || *value == "auto") {
-      options_.color = ColorWhen::automatic;
+      options.color = ColorWhen::automatic;
     } else if (*value == "always") {
-      options_.color = ColorWhen::always;
+      options.color = ColorWhen::always;
     } else if (*value == "never") {
-      options_.color = ColorWhen::never;
+      options.color = ColorWhen::never;
     } else {
-      reader_.fail(given.written + ": invalid choice '" + std::string(*value) +
-                   "' (never, auto, always)");
+      fail(given.written + ": invalid choice '" + std::string(*value) + "' (never, auto, always)");
     }
   }
 
-  ArgumentReader& reader_;
-  Options options_;
+  void invalid(const GivenOption& given, const char* what) {
+    fail(given.written + ": invalid " + what + " '" + std::string(*given.value) + "'");
+  }
+
+ private:
+  // A second value for a setting that takes one.
+  void conflict(const GivenOption& given, std::string_view value) {
+    fail("conflicting " + given.written + " option value '" + std::string(value) + "'");
+  }
+
   std::optional<OutputForm> form_;
   std::optional<std::size_t> context_;
-  bool width_given_ = false;
-  bool tabsize_given_ = false;
-  bool stop_ = false;
+  std::vector<const OptionRow*> once_;  // the rows set_positive_once has set
+  std::string error_;
 };
+
+namespace {
+
+using Set = OptionSetter;
+using Given = GivenOption;
+
+void unified(Set& s, const Given& g) { s.choose_with_context(OutputForm::unified, g); }
+void context(Set& s, const Given& g) { s.choose_with_context(OutputForm::context, g); }
+
+// Options that are accepted and change nothing: the search bounds its own
+// cost on any input (-H), and never leaves the common head and tail out of
+// its view, so a horizon's length is checked and not needed.
+void accepted(Set&, const Given&) {}
+void horizon(Set& s, const Given& g) {
+  if (!parse_count(*g.value)) s.invalid(g, "horizon length");
+}
+
+// Rows in the order of the long names that an ambiguous abbreviation lists;
+// -u and -c are --unified and --context without a value, and rows of their
+// own because their letters take none.
+constexpr OptionRow rows[] = {
+    {"", 'u', Takes::nothing, unified},
+    {"unified", 'U', Takes::optional_value, unified},
+    {"", 'c', Takes::nothing, context},
+    {"context", 'C', Takes::optional_value, context},
+    {"normal", 0, Takes::nothing, [](Set& s, const Given&) { s.choose(OutputForm::normal); }},
+    {"ed", 'e', Takes::nothing, [](Set& s, const Given&) { s.choose(OutputForm::ed); }},
+    {"rcs", 'n', Takes::nothing, [](Set& s, const Given&) { s.choose(OutputForm::rcs); }},
+    {"side-by-side", 'y', Takes::nothing,
+     [](Set& s, const Given&) { s.choose(OutputForm::side_by_side); }},
+    {"width", 'W', Takes::value,
+     [](Set& s, const Given& g) { s.set_positive_once(s.options.side_by_side.width, g, "width"); }},
+    {"left-column", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.side_by_side.left_column = true; }},
+    {"suppress-common-lines", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.side_by_side.suppress_common_lines = true; }},
+    {"ifdef", 'D', Takes::value, [](Set& s, const Given& g) { s.set_ifdef(g); }},
+    {"line-format", 0, Takes::value,
+     [](Set& s, const Given& g) {
+       LineFormats& f = s.options.formats;
+       s.choose(OutputForm::formatted);
+       if (s.set_format(f.old_line, g, *g.value) && s.set_format(f.new_line, g, *g.value)) {
+         s.set_format(f.unchanged_line, g, *g.value);
+       }
+     }},
+    {"old-line-format", 0, Takes::value,
+     [](Set& s, const Given& g) { s.choose_format(s.options.formats.old_line, g); }},
+    {"new-line-format", 0, Takes::value,
+     [](Set& s, const Given& g) { s.choose_format(s.options.formats.new_line, g); }},
+    {"unchanged-line-format", 0, Takes::value,
+     [](Set& s, const Given& g) { s.choose_format(s.options.formats.unchanged_line, g); }},
+    {"old-group-format", 0, Takes::value,
+     [](Set& s, const Given& g) { s.choose_format(s.options.formats.old_group, g); }},
+    {"new-group-format", 0, Takes::value,
+     [](Set& s, const Given& g) { s.choose_format(s.options.formats.new_group, g); }},
+    {"changed-group-format", 0, Takes::value,
+     [](Set& s, const Given& g) { s.choose_format(s.options.formats.changed_group, g); }},
+    {"unchanged-group-format", 0, Takes::value,
+     [](Set& s, const Given& g) { s.choose_format(s.options.formats.unchanged_group, g); }},
+    {"expand-tabs", 't', Takes::nothing,
+     [](Set& s, const Given&) { s.options.look.expand_tabs = true; }},
+    {"initial-tab", 'T', Takes::nothing,
+     [](Set& s, const Given&) { s.options.look.initial_tab = true; }},
+    {"tabsize", 0, Takes::value,
+     [](Set& s, const Given& g) { s.set_positive_once(s.options.look.tabsize, g, "tabsize"); }},
+    {"minimal", 'd', Takes::nothing, [](Set& s, const Given&) { s.options.minimal = true; }},
+    {"speed-large-files", 'H', Takes::nothing, accepted},
+    {"horizon-lines", 0, Takes::value, horizon},
+    {"ignore-case", 'i', Takes::nothing,
+     [](Set& s, const Given&) { s.options.matching.ignore_case = true; }},
+    {"ignore-tab-expansion", 'E', Takes::nothing,
+     [](Set& s, const Given&) { s.options.matching.ignore_tab_expansion = true; }},
+    {"ignore-trailing-space", 'Z', Takes::nothing,
+     [](Set& s, const Given&) { s.options.matching.ignore_trailing_space = true; }},
+    {"ignore-space-change", 'b', Takes::nothing,
+     [](Set& s, const Given&) { s.options.matching.ignore_space_change = true; }},
+    {"ignore-all-space", 'w', Takes::nothing,
+     [](Set& s, const Given&) { s.options.matching.ignore_all_space = true; }},
+    {"ignore-blank-lines", 'B', Takes::nothing,
+     [](Set& s, const Given&) { s.options.ignore_blank_lines = true; }},
+    {"ignore-matching-lines", 'I', Takes::value,
+     [](Set& s, const Given& g) { s.options.ignore_patterns.emplace_back(*g.value); }},
+    {"strip-trailing-cr", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.matching.strip_trailing_cr = true; }},
+    {"show-c-function", 'p', Takes::nothing,
+     [](Set& s, const Given&) { s.options.show_c_function = true; }},
+    {"show-function-line", 'F', Takes::value,
+     [](Set& s, const Given& g) { s.options.function_patterns.emplace_back(*g.value); }},
+    {"label", 0, Takes::value, [](Set& s, const Given& g) { s.add_label(g); }},
+    {"color", 0, Takes::optional_value, [](Set& s, const Given& g) { s.set_color(g); }},
+    {"brief", 'q', Takes::nothing, [](Set& s, const Given&) { s.options.brief = true; }},
+    {"report-identical-files", 's', Takes::nothing,
+     [](Set& s, const Given&) { s.options.report_identical = true; }},
+    {"text", 'a', Takes::nothing, [](Set& s, const Given&) { s.options.text = true; }},
+    {"new-file", 'N', Takes::nothing, [](Set& s, const Given&) { s.options.new_file = true; }},
+    {"unidirectional-new-file", 'P', Takes::nothing,
+     [](Set& s, const Given&) { s.options.tree.unidirectional_new_file = true; }},
+    {"recursive", 'r', Takes::nothing,
+     [](Set& s, const Given&) { s.options.tree.recursive = true; }},
+    {"exclude", 'x', Takes::value,
+     [](Set& s, const Given& g) { s.options.tree.excludes.emplace_back(*g.value); }},
+    {"exclude-from", 'X', Takes::value,
+     [](Set& s, const Given& g) { s.options.tree.exclude_files.emplace_back(*g.value); }},
+    {"starting-file", 'S', Takes::value,
+     [](Set& s, const Given& g) { s.options.tree.starting_file = std::string(*g.value); }},
+    {"ignore-file-name-case", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.tree.ignore_file_name_case = true; }},
+    {"no-ignore-file-name-case", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.tree.ignore_file_name_case = false; }},
+    {"no-dereference", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.tree.no_dereference = true; }},
+    {"from-file", 0, Takes::value,
+     [](Set& s, const Given& g) { s.set_file(s.options.from_file, g); }},
+    {"to-file", 0, Takes::value, [](Set& s, const Given& g) { s.set_file(s.options.to_file, g); }},
+    {"help", 0, Takes::nothing, [](Set& s, const Given&) { s.options.help = true; }},
+    {"version", 0, Takes::nothing, [](Set& s, const Given&) { s.options.version = true; }},
+};
+
+// What the operands lack for a comparison, or nothing; --help and --version
+// need none.
+std::string operand_mistake(const Options& options) {
+  if (options.help || options.version) return "";
+  if (options.from_file && options.to_file) return "--from-file and --to-file both given";
+  if (!options.from_file && !options.to_file && options.names.size() != 2) {
+    return "two files are needed";
+  }
+  return "";
+}
 
 }  // namespace
 
+std::span<const OptionRow> option_table() { return rows; }
+
 ParsedCommandLine parse_command_line(std::span<const char* const> arguments) {
-  ArgumentReader reader(arguments);
-  OptionSetter setter(reader);
+  ArgumentReader reader(arguments, option_table());
+  OptionSetter setter;
   std::vector<std::string> names;
-  while (!setter.stopped()) {
-    const std::optional<Given> given = reader.next(names);
+  while (!setter.stopped() && setter.error().empty()) {
+    const std::optional<GivenOption> given = reader.next(names);
     if (!given) break;
-    setter.apply(*given);
+    given->row->apply(setter, *given);
   }
-  if (!reader.error().empty()) return {Options(), reader.error()};
+  const std::string& error = reader.error().empty() ? setter.error() : reader.error();
+  if (!error.empty()) return {Options(), error};
   Options options = setter.finish(std::move(names));
   options.switches = reader.switches();
+  // Mistakes in the options are told first, as they are found first.
+  if (std::string mistake = operand_mistake(options); !mistake.empty()) {
+    return {Options(), std::move(mistake)};
+  }
   return {std::move(options), ""};
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ralu/formats/forms.h"
@@ -19,7 +20,7 @@ enum class ColorWhen { never, automatic, always };
 
 struct Options {
   OutputForm form = OutputForm::unified;       // unified unless an option picks another
-  std::size_t context = 3;                     // lines of context around each change
+  std::size_t context = default_context;       // lines of context around each change
   bool minimal = false;                        // -d: always a shortest edit script
   LineMatching matching;                       // -i -E -Z -b -w --strip-trailing-cr
   bool ignore_blank_lines = false;             // -B
@@ -50,14 +51,39 @@ struct Options {
 };
 
 // The options, or what is wrong with the command line: a text that names the
-// option and says why, such as "-U x: invalid context length".
+// option and says why, such as "-U x: invalid context length", or names
+// options that may not go together, such as "--from-file and --to-file both
+// given", or says what the operands lack, such as "two files are needed".
 struct ParsedCommandLine {
   Options options;
   std::string error;  // empty when the command line is good
 };
 
 // Reads the arguments that follow the program's name, in order; --help and
-// --version end the reading where they stand, as they end the run.
+// --version end the reading where they stand, as they end the run. Without
+// them the operands must name what to compare: two files, or with one of
+// --from-file and --to-file (not both) any number.
 ParsedCommandLine parse_command_line(std::span<const char* const> arguments);
+
+// What an option takes after it. A letter whose long option's value is
+// optional still needs one ("-U 2", "-U2"): "-U" alone would leave the next
+// argument's meaning unclear.
+enum class Takes { nothing, value, optional_value };
+
+class OptionSetter;
+struct GivenOption;
+
+// One option: how it is spelled, what it takes and what it sets. A letter
+// that is another name for a long option shares its row.
+struct OptionRow {
+  std::string_view long_name;  // without the "--"; empty when there is only a letter
+  char letter;                 // 0 when there is only a long name
+  Takes takes;
+  void (*apply)(OptionSetter&, const GivenOption&);
+};
+
+// Every option ralu reads, in the order in which an ambiguous abbreviation
+// lists the long names it could stand for.
+std::span<const OptionRow> option_table();
 
 }  // namespace ralu

@@ -21,10 +21,10 @@ namespace ralu {
 namespace {
 
 // The pairs to compare: the two names, or with --from-file or --to-file
-// that file beside each name in turn.
+// that file beside each name in turn. (The options were checked for one or
+// the other, or two names, as they were read.)
 std::vector<std::array<std::string, 2>> pairs_to_compare(const Options& options) {
   std::vector<std::array<std::string, 2>> pairs;
-  if (options.from_file && options.to_file) fail_usage("--from-file and --to-file both given");
   if (options.from_file || options.to_file) {
     for (const std::string& name : options.names) {
       pairs.push_back(options.from_file ? std::array{*options.from_file, name}
@@ -32,7 +32,6 @@ std::vector<std::array<std::string, 2>> pairs_to_compare(const Options& options)
     }
     return pairs;
   }
-  if (options.names.size() != 2) fail_usage("two files are needed");
   pairs.push_back({options.names[0], options.names[1]});
   return pairs;
 }
