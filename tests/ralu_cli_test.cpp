@@ -288,14 +288,12 @@ TEST(RaluOutput, MemoryExhaustionIsTrouble) {
   }
   write_file(dir.path("a"), old_text);
   write_file(dir.path("b"), new_text);
-  const std::string ralu = std::filesystem::absolute(RALU_PATH).string();
-  ProcessOptions options;
-  options.working_dir = dir.root().string();
-  const ProcessResult r = test_support::run_process(
-      "/bin/sh", {"-c", "ulimit -v 60000 && exec \"$0\" \"$@\"", ralu, "a", "b"}, options);
+#ifndef _WIN32
+  const ProcessResult r = test_support::run_ralu_limited(dir, 60000, {"a", "b"});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "ralu: memory exhausted\n");
   EXPECT_EQ(r.out, "");
+#endif
 }
 
 }  // namespace

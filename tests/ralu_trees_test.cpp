@@ -414,18 +414,11 @@ TEST(RaluTrees, MemoryExhaustionInATreeIsTrouble) {
     files.push_back({name, std::string(1, name[0]) + "\n"});
   }
   make_tree(dir, files);
-  const std::string ralu = std::filesystem::absolute(RALU_PATH).string();
-  ProcessOptions options;
-  options.working_dir = dir.root().string();
   for (const char* form : {"-ru", "-rq", "-ruN", "-r", "-ry", "-rc", "-rn"}) {
-    const ProcessResult unlimited = test_support::run_process(ralu, {form, "L", "R"}, options);
-    for (const char* limit : {"12000", "30000", "60000"}) {
-      SCOPED_TRACE(std::string(form) + " under ulimit -v " + limit);
-      const ProcessResult r = test_support::run_process(
-          "/bin/sh",
-          {"-c", std::string("ulimit -c 0; ulimit -v ") + limit + " && exec \"$0\" \"$@\"", ralu,
-           form, "L", "R"},
-          options);
+    const ProcessResult unlimited = test_support::run_ralu(dir, {form, "L", "R"});
+    for (const int limit : {12000, 30000, 60000}) {
+      SCOPED_TRACE(std::string(form) + " under ulimit -v " + std::to_string(limit));
+      const ProcessResult r = test_support::run_ralu_limited(dir, limit, {form, "L", "R"});
       if (r.status == 2 && r.err.ends_with("ralu: memory exhausted\n")) continue;
       EXPECT_EQ(r.status, unlimited.status);
       EXPECT_EQ(r.out, unlimited.out);
@@ -447,13 +440,8 @@ TEST(RaluTrees, NoThreadToStartChangesNothing) {
                   {"R/b", "b\n"},
                   {"L/c", "c\n"},
                   {"R/c", "C\n"}});
-  const std::string ralu = std::filesystem::absolute(RALU_PATH).string();
-  ProcessOptions options;
-  options.working_dir = dir.root().string();
-  const ProcessResult unlimited = test_support::run_process(ralu, {"-ru", "L", "R"}, options);
-  const ProcessResult r = test_support::run_process(
-      "/bin/sh", {"-c", "ulimit -c 0; ulimit -v 9000 && exec \"$0\" \"$@\"", ralu, "-ru", "L", "R"},
-      options);
+  const ProcessResult unlimited = test_support::run_ralu(dir, {"-ru", "L", "R"});
+  const ProcessResult r = test_support::run_ralu_limited(dir, 9000, {"-ru", "L", "R"});
   EXPECT_EQ(unlimited.status, 1);
   EXPECT_EQ(r.status, unlimited.status);
   EXPECT_EQ(r.out, unlimited.out);
