@@ -23,7 +23,7 @@ struct Outcome {
 enum class Sameness : unsigned char {
   same,       // the same bytes
   different,  // bytes differ (the line comparison may still find them alike)
-  unknown,    // not looked at
+  unknown,    // not told: not looked at, a side absent, or trouble the comparison will say
 };
 
 // A pair of files found within two directories.
