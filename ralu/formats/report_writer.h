@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,12 @@ inline constexpr std::string_view no_line_end_marker = "\\ No newline at end of 
 class ReportWriter {
  public:
   ReportWriter(OutputSink& sink, const ReportStyle& style);
-  ~ReportWriter() { flush(); }
+  // Writes what is still held, unless the report is being cut short by an
+  // exception (from the sink, say): then the rest is dropped, and a sink
+  // that throws is not asked again while the first exception is on its way.
+  ~ReportWriter() noexcept(false) {
+    if (std::uncaught_exceptions() == exceptions_at_start_) flush();
+  }
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
 
@@ -52,6 +58,7 @@ class ReportWriter {
   OutputSink& sink_;
   const ReportStyle& style_;
   std::string buffer_;
+  int exceptions_at_start_ = std::uncaught_exceptions();
 };
 
 // A header line naming an input: the marker ("--- ", "*** "...), the name,
