@@ -71,7 +71,7 @@ TEST(RaluOptions, LettersMeanTheirLongNames) {
 // No two rows set the same, and only these leave the options as they are
 // without any: the default form, and what is accepted and changes nothing.
 TEST(RaluOptions, RowsSetDifferentThings) {
-  const std::set<std::string> as_without_any = {"-u", "--speed-large-files", "--horizon-lines",
+  const std::set<std::string> as_without_any = {"-u", "--speed-large-files",
                                                 "--no-ignore-file-name-case"};
   const ralu::Options without_any = options_of({});
   std::vector<std::pair<std::string, ralu::Options>> seen;

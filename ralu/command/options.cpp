@@ -175,12 +175,15 @@ using Given = GivenOption;
 void unified(Set& s, const Given& g) { s.choose_with_context(OutputForm::unified, g); }
 void context(Set& s, const Given& g) { s.choose_with_context(OutputForm::context, g); }
 
-// Options that are accepted and change nothing: the search bounds its own
-// cost on any input (-H), and never leaves the common head and tail out of
-// its view, so a horizon's length is checked and not needed.
+// An option that is accepted and changes nothing: the search bounds its own
+// cost on any input (-H).
 void accepted(Set&, const Given&) {}
+// How far ahead a pair compared a region at a time looks for the end of a
+// region.
 void horizon(Set& s, const Given& g) {
-  if (!parse_count(*g.value)) s.invalid(g, "horizon length");
+  const std::optional<std::size_t> lines = parse_count(*g.value);
+  if (!lines) return s.invalid(g, "horizon length");
+  s.options.horizon_lines = *lines;
 }
 
 // Rows in the order of the long names that an ambiguous abbreviation lists;

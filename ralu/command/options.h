@@ -22,6 +22,7 @@ struct Options {
   OutputForm form = OutputForm::unified;       // unified unless an option picks another
   std::size_t context = default_context;       // lines of context around each change
   bool minimal = false;                        // -d: always a shortest edit script
+  std::optional<std::size_t> horizon_lines;    // --horizon-lines
   LineMatching matching;                       // -i -E -Z -b -w --strip-trailing-cr
   bool ignore_blank_lines = false;             // -B
   std::vector<std::string> ignore_patterns;    // -I RE: changes whose lines all match

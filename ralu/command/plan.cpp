@@ -14,6 +14,9 @@ namespace ralu {
 
 namespace {
 
+// Context beyond this many lines is given to a pair whole.
+constexpr std::size_t max_region_context = 100000;
+
 PatternList compile_patterns(std::string_view option, const std::vector<std::string>& patterns) {
   PatternList compiled;
   for (const std::string& pattern : patterns) {
@@ -61,6 +64,21 @@ InputRequest reading_for(const Options& options, const RunPlan& plan) {
   return request;
 }
 
+// Whether a huge pair may be compared a region at a time: not where the
+// script must be shortest whatever it costs (-d), which no bounded look
+// ahead can promise; not for the forms that show every line; not where lines
+// match by keys, or function lines are shown (those read the whole middle);
+// and not for -q alone, which the bytes answer.
+bool regions_allowed(const Options& options, const RunPlan& plan) {
+  const OutputForm form = options.form;
+  const bool form_streams = form == OutputForm::unified || form == OutputForm::context ||
+                            form == OutputForm::normal || form == OutputForm::ed ||
+                            form == OutputForm::rcs;
+  return !options.minimal && form_streams && !options.matching.needs_keys() &&
+         !options.matching.strip_trailing_cr && !plan.shows_function_lines &&
+         !(options.brief && !plan.ignores_some_changes) && options.context <= max_region_context;
+}
+
 }  // namespace
 
 RunPlan plan_run(const Options& options) {
@@ -84,6 +102,8 @@ RunPlan plan_run(const Options& options) {
   plan.shows_function_lines = (options.show_c_function || !options.function_patterns.empty()) &&
                               has_hunk_headers(options.form);
   plan.reading = reading_for(options, plan);
+  plan.regions_allowed = regions_allowed(options, plan);
+  plan.horizon_lines = options.horizon_lines;
   return plan;
 }
 

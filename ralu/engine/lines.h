@@ -49,6 +49,8 @@ class LineTable {
   }
   // Whether line i ends in a line feed; only the last line may not.
   bool has_line_end(std::size_t i) const { return bytes_[start(i + 1) - 1] == '\n'; }
+  // Where line i starts in the bytes; line size() starts at their end.
+  std::size_t offset(std::size_t i) const { return start(i); }
 
  private:
   std::size_t start(std::size_t i) const {

@@ -21,8 +21,10 @@ void write_hunked_form(OutputSink& out, HeaderMarks marks, const FileLabel& old_
   std::optional<Hunk> hunk = hunks.next();
   if (!hunk) return;
   ReportWriter writer(out, style);
-  write_file_label(writer, marks.old_mark, old_label);
-  write_file_label(writer, marks.new_mark, new_label);
+  if (style.header) {
+    write_file_label(writer, marks.old_mark, old_label);
+    write_file_label(writer, marks.new_mark, new_label);
+  }
   LineCursor old_lines(old_text), new_lines(new_text);
   for (; hunk; hunk = hunks.next()) write_hunk(writer, old_lines, new_lines, script, *hunk);
 }

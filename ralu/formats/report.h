@@ -50,6 +50,9 @@ struct ReportStyle {
   std::size_t old_first_line = 0;
   std::size_t new_first_line = 0;
   LineLook look;
+  // Whether the forms with a header write it: a report written a piece at a
+  // time has it before its first piece only.
+  bool header = true;
 };
 
 // A time as the headers show it: "2024-03-05 14:07:09.123456789 +0900".

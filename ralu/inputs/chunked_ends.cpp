@@ -140,6 +140,11 @@ std::uint64_t forward_lines(ByteSource& source, std::uint64_t at, std::uint64_t 
 
 }  // namespace
 
+std::uint64_t line_start_before(ByteSource& source, std::uint64_t at, std::uint64_t lines,
+                                std::span<char> buffer) {
+  return back_lines(source, at, lines, buffer);
+}
+
 void MemorySource::read(std::uint64_t offset, std::span<char> into) {
   std::memcpy(into.data(), bytes_.data() + offset, into.size());
 }

@@ -30,6 +30,21 @@ class MemorySource : public ByteSource {
   std::string_view bytes_;
 };
 
+// The bytes of another source from an offset on: what lies after a place
+// that has been passed, read as an input of its own.
+class OffsetSource : public ByteSource {
+ public:
+  OffsetSource(ByteSource& source, std::uint64_t offset) : source_(source), offset_(offset) {}
+  std::uint64_t size() const override { return source_.size() - offset_; }
+  void read(std::uint64_t offset, std::span<char> into) override {
+    source_.read(offset_ + offset, into);
+  }
+
+ private:
+  ByteSource& source_;
+  std::uint64_t offset_;
+};
+
 // The longest head and tail of whole lines that both inputs share; the tail
 // lies after the head in both. Offsets are bytes from each input's start.
 struct ChunkedEnds {
@@ -59,6 +74,11 @@ struct Window {
   std::uint64_t old_end = 0;
   std::uint64_t new_end = 0;
 };
+
+// Where the line starts that lies `lines` lines before the line start `at`,
+// or 0 when there are not so many; the buffer is for reading.
+std::uint64_t line_start_before(ByteSource& source, std::uint64_t at, std::uint64_t lines,
+                                std::span<char> buffer);
 
 // The tail being the same in both inputs, the old input alone tells how far
 // the window reaches into it.

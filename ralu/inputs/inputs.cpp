@@ -35,12 +35,7 @@ class FileSource : public ByteSource {
   const std::string& path_;
 };
 
-// One input while it is being read: an open regular file, or bytes in memory.
-struct Opened {
-  InputText text;
-  std::optional<platform::InputFile> file;  // a regular file
-  std::unique_ptr<ByteSource> source;
-};
+using Opened = OpenedInput;
 
 // The bytes [begin, begin + length) of a regular file, read into memory.
 std::shared_ptr<const std::string> read_bytes(const platform::InputFile& file,
@@ -132,13 +127,6 @@ std::string_view bytes_of(Opened& input, std::uint64_t begin, std::uint64_t end)
   return input.text.mapped.bytes();
 }
 
-bool lacks_final_line_end(ByteSource& source) {
-  if (source.size() == 0) return false;
-  char last = '\n';
-  source.read(source.size() - 1, std::span<char>(&last, 1));
-  return last != '\n';
-}
-
 // A regular file whose size is not what it was has changed while ralu read it.
 void check_size_kept(const Opened& input) {
   if (input.file && input.file->size_now() != input.file->size()) {
@@ -148,16 +136,43 @@ void check_size_kept(const Opened& input) {
 
 }  // namespace
 
+bool lacks_final_line_end(ByteSource& source) {
+  if (source.size() == 0) return false;
+  char last = '\n';
+  source.read(source.size() - 1, std::span<char>(&last, 1));
+  return last != '\n';
+}
+
+OpenedPair::OpenedPair(const PairFiles& files) : inputs_(open_inputs(files)) {}
+
+std::string_view OpenedPair::bytes(std::size_t side, std::uint64_t begin, std::uint64_t end) {
+  return bytes_of(inputs_[side], begin, end);
+}
+
+void OpenedPair::check_sizes_kept() const {
+  check_size_kept(inputs_[0]);
+  check_size_kept(inputs_[1]);
+}
+
+std::array<InputText, 2> OpenedPair::take_texts() {
+  return {std::move(inputs_[0].text), std::move(inputs_[1].text)};
+}
+
 Inputs read_inputs(const PairFiles& files, const InputRequest& request) {
-  std::array<Opened, 2> opened = open_inputs(files);
-  Opened& old_input = opened[0];
-  Opened& new_input = opened[1];
+  OpenedPair opened(files);
+  return read_inputs(opened, request);
+}
+
+Inputs read_inputs(OpenedPair& pair, const InputRequest& request) {
+  Opened& old_input = pair.inputs_[0];
+  Opened& new_input = pair.inputs_[1];
+  const std::array<Opened*, 2> opened{&old_input, &new_input};
   const ChunkedEnds ends = find_chunked_ends(*old_input.source, *new_input.source);
 
   Inputs inputs;
   inputs.identical = ends.identical;
-  for (Opened& input : opened) {
-    input.text.lacks_final_line_end = lacks_final_line_end(*input.source);
+  for (Opened* input : opened) {
+    input->text.lacks_final_line_end = lacks_final_line_end(*input->source);
   }
   if (ends.identical && request.whole_when_identical) {
     old_input.text.window = bytes_of(old_input, 0, ends.old_size);
@@ -187,9 +202,8 @@ Inputs read_inputs(const PairFiles& files, const InputRequest& request) {
          holds_nul(new_input.text.window.substr(
              middle_start, static_cast<std::size_t>(ends.new_tail_start - ends.head_bytes))));
   }
-  check_size_kept(old_input);
-  check_size_kept(new_input);
-  for (std::size_t i = 0; i < 2; ++i) inputs.texts[i] = std::move(opened[i].text);
+  pair.check_sizes_kept();
+  inputs.texts = pair.take_texts();
   return inputs;
 }
 

@@ -8,12 +8,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/input_file.h"
 #include "platform/platform.h"
+#include "ralu/inputs/chunked_ends.h"
 
 namespace ralu {
 
@@ -69,7 +71,43 @@ struct Inputs {
   bool binary = false;  // a NUL byte in either input, when looked for
 };
 
+// One input while it is being read: an open regular file, or bytes in memory.
+struct OpenedInput {
+  InputText text;
+  std::optional<platform::InputFile> file;  // a regular file
+  std::unique_ptr<ByteSource> source;
+};
+
+// The two inputs of a pair, opened, and read from as the comparison asks.
+class OpenedPair {
+ public:
+  // Opens both; throws the trouble met.
+  explicit OpenedPair(const PairFiles& files);
+
+  ByteSource& source(std::size_t side) { return *inputs_[side].source; }
+  InputText& text(std::size_t side) { return inputs_[side].text; }
+
+  // The bytes [begin, end) of an input: a view of what it holds, or read
+  // into its text's memory, or mapped where that is large. Each call may
+  // drop what the last one gave for that input.
+  std::string_view bytes(std::size_t side, std::uint64_t begin, std::uint64_t end);
+
+  // Throws when a regular file's size is not what it was.
+  void check_sizes_kept() const;
+
+  // The inputs' texts, taken out.
+  std::array<InputText, 2> take_texts();
+
+ private:
+  friend Inputs read_inputs(OpenedPair& opened, const InputRequest& request);
+  std::array<OpenedInput, 2> inputs_;
+};
+
+// Whether an input's last byte is not a line feed.
+bool lacks_final_line_end(ByteSource& source);
+
 // Reads what the comparison needs of the two files; throws the trouble met.
+Inputs read_inputs(OpenedPair& opened, const InputRequest& request);
 Inputs read_inputs(const PairFiles& files, const InputRequest& request);
 
 }  // namespace ralu

@@ -12,10 +12,11 @@
 #include "ralu/formats/ed.h"
 #include "ralu/formats/function_line.h"
 #include "ralu/formats/hunks.h"
-#include "ralu/formats/name_quoting.h"
 #include "ralu/formats/report_form.h"
 #include "ralu/pair/ignored_changes.h"
 #include "ralu/pair/line_keys.h"
+#include "ralu/pair/pair_names.h"
+#include "ralu/pair/region_comparison.h"
 #include "ralu/pair/verdicts.h"
 #include "ralu/trouble.h"
 
@@ -66,13 +67,11 @@ class InputLines {
 class Comparison {
  public:
   Comparison(const RunPlan& plan, Inputs inputs, const std::string* heading, PairOutput& out)
-      : plan_(plan), inputs_(std::move(inputs)), heading_(heading), out_(out) {
-    for (std::size_t i = 0; i < 2; ++i) {
-      const std::string& path = inputs_.texts[i].path;
-      plain_names_[i] = shown_name(plan.labels, i, path);
-      header_names_[i] = i < plan.labels.size() ? plan.labels[i] : quote_name(path);
-    }
-  }
+      : plan_(plan),
+        inputs_(std::move(inputs)),
+        heading_(heading),
+        out_(out),
+        names_(plan, {inputs_.texts[0].path, inputs_.texts[1].path}) {}
 
   int run() {
     const int status = compare_and_report();
@@ -123,10 +122,11 @@ class Comparison {
     style.new_first_line = inputs_.texts[1].first_line;
     style.look = plan_.look;
     if (heading_ != nullptr) {
-      out_.write(*heading_ + " " + header_names_[0] + " " + header_names_[1] + "\n");
+      out_.write(*heading_ + " " + names_.header(0) + " " + names_.header(1) + "\n");
     }
-    write_report(out_, plan_.report, {header_label(0), header_label(1)}, old_text, new_text, script,
-                 style);
+    write_report(out_, plan_.report,
+                 {names_.label(0, old_input.modified), names_.label(1, inputs_.texts[1].modified)},
+                 old_text, new_text, script, style);
   }
 
   // An ed script has lost the missing line end of an input's last line: so
@@ -135,7 +135,7 @@ class Comparison {
     int status = exit_same;
     for (std::size_t i = 0; i < 2; ++i) {
       if (!inputs_.texts[i].lacks_final_line_end) continue;
-      out_.warn(trouble_line(plain_names_[i], "No newline at end of file"));
+      out_.warn(trouble_line(names_.plain(i), "No newline at end of file"));
       status = exit_trouble;
     }
     return status;
@@ -147,23 +147,15 @@ class Comparison {
   }
 
   int say(Verdict verdict) {
-    out_.write(verdict_line(verdict, plain_names_[0], plain_names_[1]));
+    out_.write(verdict_line(verdict, names_.plain(0), names_.plain(1)));
     return verdict == Verdict::identical ? exit_same : exit_different;
-  }
-
-  // A label stands alone; a name is followed by the file's time.
-  FileLabel header_label(std::size_t i) const {
-    if (i < plan_.labels.size()) return {header_names_[i], std::nullopt};
-    return {header_names_[i], inputs_.texts[i].modified,
-            plan_.report.form == OutputForm::context && plan_.traditional_times};
   }
 
   const RunPlan& plan_;
   Inputs inputs_;
   const std::string* heading_;
   PairOutput& out_;
-  std::array<std::string, 2> plain_names_;
-  std::array<std::string, 2> header_names_;
+  PairNames names_;
   bool lines_completed_ = false;  // under -e, last lines were given their line ends
 };
 
@@ -195,19 +187,27 @@ std::optional<int> verdict_known(const RunPlan& plan, const FilesInTrees& pair, 
   return std::nullopt;
 }
 
+// Compares an opened pair: a huge one a region at a time, any other whole.
+int compare_opened(const RunPlan& plan, OpenedPair& pair, const std::string* heading,
+                   PairOutput& out) {
+  if (compares_in_regions(plan, pair)) return compare_in_regions(plan, pair, heading, out);
+  return Comparison(plan, read_inputs(pair, plan.reading), heading, out).run();
+}
+
 }  // namespace
 
 Outcome compare_operands(const RunPlan& plan, const Operands& operands, PairOutput& out) {
   return run_pair(out, [&] {
-    Inputs inputs = read_inputs(files_of(operands, plan.reading.new_file), plan.reading);
-    return Comparison(plan, std::move(inputs), nullptr, out).run();
+    OpenedPair pair(files_of(operands, plan.reading.new_file));
+    return compare_opened(plan, pair, nullptr, out);
   });
 }
 
 Outcome compare_files(const RunPlan& plan, const FilesInTrees& pair, PairOutput& out) {
   if (const std::optional<int> status = verdict_known(plan, pair, out)) return {*status, false};
   return run_pair(out, [&] {
-    return Comparison(plan, read_inputs(pair.files, plan.reading), pair.heading, out).run();
+    OpenedPair opened(pair.files);
+    return compare_opened(plan, opened, pair.heading, out);
   });
 }
 

@@ -4,7 +4,9 @@
 // compiled once and shared by every thread that compares pairs.
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,12 @@ struct RunPlan {
   // How lines are matched: by their keys when matching.needs_keys().
   LineMatching matching;
   bool minimal = false;  // -d
+
+  // Whether a huge pair may be compared a region at a time, where changes
+  // lie far apart; and how far ahead to look, as --horizon-lines gave it,
+  // which has a pair of any size compared so.
+  bool regions_allowed = false;
+  std::optional<std::size_t> horizon_lines;
 
   // The changes left out: those of blank lines alone (-B) or of lines that
   // all match a pattern (-I).
