@@ -32,6 +32,10 @@ class MappedBytes {
 
   std::string_view bytes() const { return {start_, length_}; }
 
+  // Advice that the bytes will be read once, front to back: the system may
+  // read further ahead, and drop what has been passed sooner.
+  void expect_one_pass() const;
+
  private:
   friend class InputFile;
   // Takes over a view of base_length bytes mapped at base, whose bytes asked

@@ -142,6 +142,10 @@ std::int64_t InputFile::read_at(std::uint64_t offset, std::span<char> into,
   return static_cast<std::int64_t>(filled);
 }
 
+void MappedBytes::expect_one_pass() const {
+  if (base_ != nullptr) ::madvise(base_, base_length_, MADV_SEQUENTIAL);  // only advice
+}
+
 InputFile::Mapping InputFile::map(std::uint64_t offset, std::size_t length,
                                   std::string fault_message) const {
   if (length == 0) return {MappedBytes(), {}};

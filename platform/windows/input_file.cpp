@@ -23,6 +23,10 @@
 
 namespace platform {
 
+// Windows reads ahead on its own for views read in order; there is no
+// advice to give.
+void MappedBytes::expect_one_pass() const {}
+
 namespace {
 
 // Reads grow the buffer by at least this much when the size is not known in

@@ -17,6 +17,14 @@ class ByteSource {
   virtual std::uint64_t size() const = 0;
   // Fills `into` with the bytes at offset, which all lie within size().
   virtual void read(std::uint64_t offset, std::span<char> into) = 0;
+  // The `length` bytes at offset, for a pass that reads them once: read into
+  // the buffer, which holds as many, or viewed where they already are. The
+  // view lasts until the next call.
+  virtual std::string_view pass_over(std::uint64_t offset, std::size_t length,
+                                     std::span<char> buffer) {
+    read(offset, buffer.first(length));
+    return {buffer.data(), length};
+  }
 };
 
 // An input already in memory.
@@ -25,6 +33,10 @@ class MemorySource : public ByteSource {
   explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
   std::uint64_t size() const override { return bytes_.size(); }
   void read(std::uint64_t offset, std::span<char> into) override;
+  std::string_view pass_over(std::uint64_t offset, std::size_t length,
+                             std::span<char> /*buffer*/) override {
+    return bytes_.substr(static_cast<std::size_t>(offset), length);
+  }
 
  private:
   std::string_view bytes_;
@@ -38,6 +50,10 @@ class OffsetSource : public ByteSource {
   std::uint64_t size() const override { return source_.size() - offset_; }
   void read(std::uint64_t offset, std::span<char> into) override {
     source_.read(offset_ + offset, into);
+  }
+  std::string_view pass_over(std::uint64_t offset, std::size_t length,
+                             std::span<char> buffer) override {
+    return source_.pass_over(offset_ + offset, length, buffer);
   }
 
  private:

@@ -48,13 +48,14 @@ bool ForwardReader::pass_common_lines(std::array<LinePlace, 2>& places) {
       if (old_at == old_source.size() && new_at == new_source.size()) return false;
       break;
     }
-    old_source.read(old_at, {old_chunk_.get(), length});
-    new_source.read(new_at, {new_chunk_.get(), length});
-    const std::size_t equal_length =
-        common_prefix({old_chunk_.get(), length}, {new_chunk_.get(), length});
-    const std::string_view equal(old_chunk_.get(), equal_length);
+    const std::string_view old_bytes =
+        old_source.pass_over(old_at, length, {old_chunk_.get(), chunk_});
+    const std::string_view new_bytes =
+        new_source.pass_over(new_at, length, {new_chunk_.get(), chunk_});
+    const std::size_t equal_length = common_prefix(old_bytes, new_bytes);
+    const std::string_view equal = old_bytes.substr(0, equal_length);
     lines += count_line_feeds(equal);
-    nul_seen_ = nul_seen_ || holds_nul(equal);
+    if (look_for_nul_) nul_seen_ = nul_seen_ || holds_nul(equal);
     if (const std::size_t feed = equal.rfind('\n'); feed != std::string_view::npos) {
       line_start = passed + feed + 1;
     }

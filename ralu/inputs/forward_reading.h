@@ -39,8 +39,10 @@ class ForwardReader {
   // agree up to both their ends.
   bool pass_common_lines(std::array<LinePlace, 2>& places);
 
-  // Whether a NUL byte was among the bytes passed.
+  // Whether a NUL byte was among the bytes passed, while they were looked
+  // for (from the start, until told to stop).
   bool nul_seen() const { return nul_seen_; }
+  void stop_looking_for_nul() { look_for_nul_ = false; }
 
   // Up to lines_before lines before `from` and lines_after lines from it on,
   // of input `side` (0 old, 1 new), stopping short of max_bytes.
@@ -54,6 +56,7 @@ class ForwardReader {
   std::size_t chunk_;
   std::unique_ptr<char[]> old_chunk_;
   std::unique_ptr<char[]> new_chunk_;
+  bool look_for_nul_ = true;
   bool nul_seen_ = false;
 };
 

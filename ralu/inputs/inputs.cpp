@@ -1,5 +1,6 @@
 #include "ralu/inputs/inputs.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <span>
@@ -16,6 +17,9 @@ namespace {
 
 constexpr const char* changed_size = "changed size while being read";
 
+// A pass maps this much of a file at a time.
+constexpr std::size_t pass_segment = std::size_t{64} * 1024 * 1024;
+
 // A regular file, read by offset. A file that turns out shorter than it was
 // when opened has changed under ralu, which ends the run.
 class FileSource : public ByteSource {
@@ -30,9 +34,36 @@ class FileSource : public ByteSource {
     if (static_cast<std::size_t>(count) != into.size()) fail_run(path_, changed_size);
   }
 
+  // A pass over a large file views its bytes where the system holds them,
+  // a segment mapped at a time, rather than copying them: the segment
+  // passed is given back as the next is mapped.
+  std::string_view pass_over(std::uint64_t offset, std::size_t length,
+                             std::span<char> buffer) override {
+    if (offset < segment_offset_ || offset + length > segment_offset_ + segment_.bytes().size()) {
+      map_segment(offset, length);
+    }
+    if (segment_.bytes().empty()) return ByteSource::pass_over(offset, length, buffer);
+    return segment_.bytes().substr(static_cast<std::size_t>(offset - segment_offset_), length);
+  }
+
  private:
+  void map_segment(std::uint64_t offset, std::size_t length) {
+    segment_ = platform::MappedBytes();
+    const auto mapped = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::max(pass_segment, length), file_.size() - offset));
+    platform::InputFile::Mapping mapping =
+        file_.map(offset, mapped, "ralu: " + path_ + ": " + changed_size + "\n");
+    // Where the file cannot be mapped, it is read.
+    if (!mapping.bytes) return;
+    segment_ = std::move(*mapping.bytes);
+    segment_offset_ = offset;
+    segment_.expect_one_pass();
+  }
+
   const platform::InputFile& file_;
   const std::string& path_;
+  platform::MappedBytes segment_;
+  std::uint64_t segment_offset_ = 0;
 };
 
 using Opened = OpenedInput;

@@ -76,6 +76,8 @@ class RegionPass {
       const std::array<std::size_t, 2> ends{anchor->old_line + shape_.margin,
                                             anchor->new_line + shape_.margin};
       if (!sink_.take(piece_of(starts_of(places), ends))) return PassEnd::stopped;
+      // Once a hunk is out, NUL bytes change nothing.
+      if (!rule_.look_for_nul || sink_.started()) reader_.stop_looking_for_nul();
       places = places_of({anchor->old_line, anchor->new_line});
       if (!reader_.pass_common_lines(places)) return PassEnd::compared;
     }
