@@ -11,12 +11,15 @@
 #               the middle: ralu, diff -u, and kevo -t with no ralu to find,
 #               which reads both files to the end (the cost of kevo's own
 #               comparison) and says only that ralu is not found
+#   4 changes   the same 2 GiB against the same with four lines changed: line
+#               100, the lines at a third and at half of the line count, and
+#               the last but 1000: ralu -u, diff -u, and kevo -t as above
 #
 #   bench/ralu_huge_bench.sh [BUILD_DIR] [SCALE]
 #
 # BUILD_DIR defaults to build/release (configure and build it first; its
 # bin/ralu is the ralu measured). SCALE (default 1) scales the line count of
-# the first case and the size of the second: SCALE=0.05 tries the whole bench
+# the first case and the size of the others: SCALE=0.05 tries the whole bench
 # in a few seconds. RUNS (default 3) sets the runs of each tool, interleaved
 # (ralu, diff, kevo, ralu, ...). Needs about 5.5 GB * SCALE in $TMPDIR.
 set -euo pipefail
@@ -39,7 +42,7 @@ fi
 [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "RUNS must be a whole number above 0" >&2; exit 2; }
 
 # Whole numbers from the scale: the lines of the first case, its changed
-# lines, and the bytes of the second.
+# lines, and the bytes of the others.
 scaled() { awk -v n="$1" -v s="$scale" 'BEGIN { printf "%.0f", int(n * s) }'; }
 spread_lines=$(scaled 8000000)
 near_bytes=$(scaled $((2 * 1024 * 1024 * 1024)))
@@ -56,6 +59,9 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # Lines of log_lines are 70 bytes at most on average; the reports are small.
+# The 2 GiB pairs share their first file, and the second file of the last
+# pair is made once the near-equal one is deleted, so the first two pairs
+# are the most the disk holds at once.
 need_kib=$(((2 * spread_lines * 70 + 2 * near_bytes) / 1024 + 256 * 1024))
 free_kib=$(df -Pk "$work" | awk 'NR == 2 { print $4 }')
 if ((free_kib < need_kib)); then
@@ -77,9 +83,9 @@ changes=()
 for line in "${spread_changes[@]}"; do changes+=(-c "$line"); done
 "$log_lines" -n "$spread_lines" >"$work/spread.old"
 "$log_lines" -n "$spread_lines" "${changes[@]}" >"$work/spread.new"
-"$log_lines" -b "$near_bytes" >"$work/near.old"
-near_lines=$(wc -l <"$work/near.old")
-"$log_lines" -b "$near_bytes" -c $((near_lines / 2)) >"$work/near.new"
+"$log_lines" -b "$near_bytes" >"$work/huge.old"
+huge_lines=$(wc -l <"$work/huge.old")
+"$log_lines" -b "$near_bytes" -c $((huge_lines / 2)) >"$work/near.new"
 echo "generated $(du -sm "$work" | cut -f1) MiB in $((SECONDS - start)) s"
 
 # kevo alone in a folder, run with a PATH that leads nowhere: it finds no ralu.
@@ -105,6 +111,13 @@ sampled() {  # name command...
   local name=$1
   shift
   printf -v "command[$name]" '%q ' "$peak_memory" -o "$name.out" -e "$name.err" "$@"
+}
+
+# kevo -t on two files, alone in its folder and with a PATH that leads
+# nowhere: it finds no ralu.
+sampled_kevo() {  # file1 file2
+  sampled kevo "$work/kevo-alone/kevo" -t "$@"
+  command[kevo]="PATH=$(printf '%q' "$work/nowhere") ${command[kevo]}"
 }
 
 # One run of a tool. A tool that was killed (by the kernel for memory, say)
@@ -180,6 +193,26 @@ compare_reports() {
   fi
 }
 
+# The summary of a case with kevo: ralu's wall time against kevo's reading
+# of the same files and against diff's, ralu's anonymous memory, and
+# whether its report is diff's.
+against_kevo() {
+  if ! grep -q 'ralu: not found' kevo.err; then
+    echo "  kevo -t did not say that ralu is not found: $(tr '\n' ' ' <kevo.err | head -c 200)"
+  fi
+  if all_ended ralu exit=1; then
+    local wall_ratio anon
+    wall_ratio=$(ratio "$(med walls ralu)" "$(med walls kevo)")
+    anon=$(mib "$(med anons ralu)")
+    printf '  ralu/kevo wall %s (goal <= 1.5: %s)   ralu/diff wall %s   ralu peak anon %s MiB (goal <= 64: %s)\n' \
+      "$wall_ratio" "$(goal "$wall_ratio" 1.5)" "$(ratio "$(med walls ralu)" "$(med walls diff)")" \
+      "$anon" "$(goal "$anon" 64)"
+  else
+    echo "  ralu failed: $(status_summary ralu); $(tr '\n' ' ' <ralu.err | head -c 200)"
+  fi
+  compare_reports
+}
+
 echo
 print_header
 
@@ -204,25 +237,30 @@ rm -f spread.old spread.new
 
 # --- near-equal pair ----------------------------------------------------------
 
-sampled ralu "$ralu" near.old near.new
-sampled diff diff -u near.old near.new
-sampled kevo "$work/kevo-alone/kevo" -t near.old near.new
-command[kevo]="PATH=$(printf '%q' "$work/nowhere") ${command[kevo]}"
+sampled ralu "$ralu" huge.old near.new
+sampled diff diff -u huge.old near.new
+sampled_kevo huge.old near.new
 tools=(ralu diff kevo)
-measure_case near.old near.new
+measure_case huge.old near.new
 print_tool "near-equal $(mib $((near_bytes / 1024))) MiB" ralu ralu
 print_tool "1 line changed" diff "diff -u"
 print_tool "" kevo "kevo -t"
-if ! grep -q 'ralu: not found' kevo.err; then
-  echo "  kevo -t did not say that ralu is not found: $(tr '\n' ' ' <kevo.err | head -c 200)"
-fi
-if all_ended ralu exit=1; then
-  wall_ratio=$(ratio "$(med walls ralu)" "$(med walls kevo)")
-  anon=$(mib "$(med anons ralu)")
-  printf '  ralu/kevo wall %s (goal <= 1.5: %s)   ralu/diff wall %s   ralu peak anon %s MiB (goal <= 64: %s)\n' \
-    "$wall_ratio" "$(goal "$wall_ratio" 1.5)" "$(ratio "$(med walls ralu)" "$(med walls diff)")" \
-    "$anon" "$(goal "$anon" 64)"
-else
-  echo "  ralu failed: $(status_summary ralu); $(tr '\n' ' ' <ralu.err | head -c 200)"
-fi
-compare_reports
+against_kevo
+rm -f near.new
+
+# --- four lines changed in 2 GiB ----------------------------------------------
+
+changes=()
+for line in 100 $((huge_lines / 3)) $((huge_lines / 2)) $((huge_lines - 1000)); do
+  changes+=(-c "$line")
+done
+"$log_lines" -b "$near_bytes" "${changes[@]}" >four.new
+sampled ralu "$ralu" -u huge.old four.new
+sampled diff diff -u huge.old four.new
+sampled_kevo huge.old four.new
+tools=(ralu diff kevo)
+measure_case huge.old four.new
+print_tool "4 changes $(mib $((near_bytes / 1024))) MiB" ralu "ralu -u"
+print_tool "start, 1/3, 1/2, end" diff "diff -u"
+print_tool "" kevo "kevo -t"
+against_kevo
