@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # ralu on huge inputs, beside `diff -u` and `kevo -t`, in one run on the same
-# generated files, page cache warm. For each tool it prints the median wall
-# time, peak resident memory (VmHWM) and peak anonymous memory (RssAnon, what
-# a program allocates rather than maps), sampled from /proc while it runs, and
-# the ratios set against the goals for ralu.
+# generated files, page cache warm but in the last case. For each tool it
+# prints the median wall time, peak resident memory (VmHWM) and peak anonymous
+# memory (RssAnon, what a program allocates rather than maps), sampled from
+# /proc while it runs, and the ratios set against the goals for ralu.
 #
 #   spread      8,000,000 log lines (about 550 MB) against the same with lines
 #               100, 3,000,000, 5,000,000 and 7,999,000 changed: ralu, diff -u
@@ -14,6 +14,13 @@
 #   4 changes   the same 2 GiB against the same with four lines changed: line
 #               100, the lines at a third and at half of the line count, and
 #               the last but 1000: ralu -u, diff -u, and kevo -t as above
+#   4 changes, 1 GiB memory
+#               the same pair, each run in a memory cgroup of 1 GiB (a child
+#               of the script's own, cgroup v1 or v2; needs root) with the
+#               files' pages dropped from the page cache before it, as on a
+#               machine with little memory: ralu -u, and cat of both files
+#               (diff needs several times the memory); skipped, saying why,
+#               where no such cgroup can be made
 #
 #   bench/ralu_huge_bench.sh [BUILD_DIR] [SCALE]
 #
@@ -21,7 +28,8 @@
 # bin/ralu is the ralu measured). SCALE (default 1) scales the line count of
 # the first case and the size of the others: SCALE=0.05 tries the whole bench
 # in a few seconds. RUNS (default 3) sets the runs of each tool, interleaved
-# (ralu, diff, kevo, ralu, ...). Needs about 5.5 GB * SCALE in $TMPDIR.
+# (ralu, diff, kevo, ralu, ...). Needs about 5.5 GB * SCALE in $TMPDIR; the
+# memory limit of the last case is 1 GiB whatever the SCALE.
 set -euo pipefail
 
 build=${1:-build/release}
@@ -32,7 +40,8 @@ ralu=$bin/ralu
 kevo=$bin/kevo
 peak_memory=$bin/peak_memory
 log_lines=$bin/log_lines
-for tool in "$ralu" "$kevo" "$peak_memory" "$log_lines"; do
+drop_pages=$bin/drop_pages
+for tool in "$ralu" "$kevo" "$peak_memory" "$log_lines" "$drop_pages"; do
   [[ -x $tool ]] || { echo "no $tool: build $build first" >&2; exit 2; }
 done
 if ! [[ $scale =~ ^[0-9]*\.?[0-9]+$ ]] || ! awk -v s="$scale" 'BEGIN { exit !(s > 0) }'; then
@@ -53,7 +62,12 @@ if ((spread_lines < 2000)); then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/ralu-huge-bench-XXXXXX")
-cleanup() { rm -rf "$work"; }
+# The memory cgroup of the last case, once it is made.
+cgroup=''
+cleanup() {
+  [[ -z $cgroup ]] || remove_cgroup
+  rm -rf "$work"
+}
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
@@ -105,12 +119,17 @@ goal() { awk -v v="$1" -v g="$2" 'BEGIN { print (v <= g ? "met" : "missed") }'; 
 declare -A command walls hwms anons statuses
 tools=()
 
-# A tool's command line run by peak_memory, its output into NAME.out and its
-# standard error into NAME.err.
-sampled() {  # name command...
+# A tool's command line run by peak_memory, its output into OUT (NAME.out by
+# default) and its standard error into NAME.err.
+sampled() {  # [-o OUT] name command...
+  local out=''
+  if [[ $1 == -o ]]; then
+    out=$2
+    shift 2
+  fi
   local name=$1
   shift
-  printf -v "command[$name]" '%q ' "$peak_memory" -o "$name.out" -e "$name.err" "$@"
+  printf -v "command[$name]" '%q ' "$peak_memory" -o "${out:-$name.out}" -e "$name.err" "$@"
 }
 
 # kevo -t on two files, alone in its folder and with a PATH that leads
@@ -133,16 +152,22 @@ run_once() {  # name
   statuses[$name]+=" $status"
 }
 
-# Runs the tools of a case interleaved, after reading its files once so that
-# the page cache holds them.
-measure_case() {  # files...
-  cat "$@" >/dev/null
+# Runs the tools of a case interleaved. With the page cache warm, its files
+# are read once first so that the cache holds them; cold, their pages are
+# dropped from the cache before every run.
+measure_case() {  # warm|cold files...
+  local cache=$1
+  shift
+  [[ $cache == cold ]] || cat "$@" >/dev/null
   local r name
   for name in "${tools[@]}"; do
     walls[$name]='' hwms[$name]='' anons[$name]='' statuses[$name]=''
   done
   for ((r = 0; r < runs; r++)); do
-    for name in "${tools[@]}"; do run_once "$name"; done
+    for name in "${tools[@]}"; do
+      [[ $cache != cold ]] || "$drop_pages" "$@"
+      run_once "$name"
+    done
   done
 }
 
@@ -172,6 +197,11 @@ print_tool() {  # case-title name label
 all_ended() {  # name status
   # shellcheck disable=SC2086  # the statuses are words
   [[ $(printf '%s\n' ${statuses[$1]} | sort -u) == "$2" ]]
+}
+
+# Why a tool failed: the statuses of its runs and the start of its messages.
+say_failed() {  # name
+  echo "  $1 failed: $(status_summary "$1"); $(tr '\n' ' ' <"$1.err" | head -c 200)"
 }
 
 # Whether ralu's report is diff's, the times in the two header lines aside.
@@ -208,7 +238,7 @@ against_kevo() {
       "$wall_ratio" "$(goal "$wall_ratio" 1.5)" "$(ratio "$(med walls ralu)" "$(med walls diff)")" \
       "$anon" "$(goal "$anon" 64)"
   else
-    echo "  ralu failed: $(status_summary ralu); $(tr '\n' ' ' <ralu.err | head -c 200)"
+    say_failed ralu
   fi
   compare_reports
 }
@@ -221,7 +251,7 @@ print_header
 sampled ralu "$ralu" spread.old spread.new
 sampled diff diff -u spread.old spread.new
 tools=(ralu diff)
-measure_case spread.old spread.new
+measure_case warm spread.old spread.new
 print_tool "spread $spread_lines lines" ralu ralu
 print_tool "4 lines changed" diff "diff -u"
 if all_ended ralu exit=1; then
@@ -230,7 +260,7 @@ if all_ended ralu exit=1; then
   printf '  ralu/diff wall %s (goal <= 0.1: %s)   ralu anon / diff RSS %s (goal <= 0.4: %s)\n' \
     "$wall_ratio" "$(goal "$wall_ratio" 0.1)" "$anon_ratio" "$(goal "$anon_ratio" 0.4)"
 else
-  echo "  ralu failed: $(status_summary ralu); $(tr '\n' ' ' <ralu.err | head -c 200)"
+  say_failed ralu
 fi
 compare_reports
 rm -f spread.old spread.new
@@ -241,7 +271,7 @@ sampled ralu "$ralu" huge.old near.new
 sampled diff diff -u huge.old near.new
 sampled_kevo huge.old near.new
 tools=(ralu diff kevo)
-measure_case huge.old near.new
+measure_case warm huge.old near.new
 print_tool "near-equal $(mib $((near_bytes / 1024))) MiB" ralu ralu
 print_tool "1 line changed" diff "diff -u"
 print_tool "" kevo "kevo -t"
@@ -259,8 +289,94 @@ sampled ralu "$ralu" -u huge.old four.new
 sampled diff diff -u huge.old four.new
 sampled_kevo huge.old four.new
 tools=(ralu diff kevo)
-measure_case huge.old four.new
+measure_case warm huge.old four.new
 print_tool "4 changes $(mib $((near_bytes / 1024))) MiB" ralu "ralu -u"
 print_tool "start, 1/3, 1/2, end" diff "diff -u"
 print_tool "" kevo "kevo -t"
 against_kevo
+
+# --- four lines changed, 1 GiB of memory --------------------------------------
+
+# Makes a memory cgroup of 1 GiB, swap included, for commands to run in as on
+# a machine with little memory: a child of the script's own memory cgroup or,
+# where that cannot be, of the hierarchy's root; under cgroup v1's memory
+# controller, or under cgroup v2 where memory is enabled for children. Sets
+# cgroup to its folder, or no_cgroup to why there is none.
+no_cgroup=''
+make_cgroup() {
+  local bytes=$((1024 ** 3)) mount own limit swap swap_limit parents parent dir
+  mount=$(awk '$3 == "cgroup" && $4 ~ /(^|,)memory(,|$)/ { print $2; exit }' /proc/self/mounts)
+  if [[ -n $mount ]]; then
+    own=$(awk -F: '$2 ~ /(^|,)memory(,|$)/ { print $3; exit }' /proc/self/cgroup)
+    # v1 limits memory and swap together.
+    limit=memory.limit_in_bytes swap=memory.memsw.limit_in_bytes swap_limit=$bytes
+  else
+    mount=$(awk '$3 == "cgroup2" { print $2; exit }' /proc/self/mounts)
+    if [[ -z $mount ]]; then
+      no_cgroup='no cgroup file system is mounted'
+      return 1
+    fi
+    own=$(awk -F: '$1 == 0 { print $3; exit }' /proc/self/cgroup)
+    limit=memory.max swap=memory.swap.max swap_limit=0
+  fi
+  parents=("$mount${own%/}")
+  [[ ${own%/} == '' ]] || parents+=("$mount")
+  for parent in "${parents[@]}"; do
+    dir=$parent/ralu-huge-bench-$$
+    mkdir "$dir" 2>/dev/null || continue
+    cgroup=$dir
+    # A cgroup that takes the limit and a process is fit for use.
+    # shellcheck disable=SC2016  # $$ is the inner shell's
+    if [[ -e $dir/$limit ]] && { echo "$bytes" >"$dir/$limit"; } 2>/dev/null &&
+      sh -c 'echo $$ >"$0"' "$dir/cgroup.procs" 2>/dev/null; then
+      if [[ -e $dir/$swap ]]; then { echo "$swap_limit" >"$dir/$swap"; } 2>/dev/null || true; fi
+      return 0
+    fi
+    remove_cgroup
+  done
+  no_cgroup="no memory cgroup with a limit can be made under ${parents[*]}"
+  return 1
+}
+
+# Removes the cgroup, ending first what still runs in it: only the commands
+# of this script run there.
+remove_cgroup() {
+  local tries pid
+  for ((tries = 0; tries < 50; tries++)); do
+    if rmdir "$cgroup" 2>/dev/null; then
+      cgroup=''
+      return 0
+    fi
+    while read -r pid; do
+      kill -KILL "$pid" 2>/dev/null || true
+    done < <(cat "$cgroup/cgroup.procs" 2>/dev/null || true)
+    sleep 0.1
+  done
+  echo "cannot remove the cgroup $cgroup" >&2
+}
+
+title="4 changes, 1 GiB mem"
+if make_cgroup; then
+  # The start of a command line that runs the rest in the cgroup: the shell
+  # moves itself in, then becomes the command.
+  # shellcheck disable=SC2016  # $$ and $@ are the inner shell's
+  in_cgroup=(sh -c 'echo $$ >"$0" && exec "$@"' "$cgroup/cgroup.procs")
+  sampled ralu "${in_cgroup[@]}" "$ralu" -u huge.old four.new
+  sampled -o /dev/null cat "${in_cgroup[@]}" cat huge.old four.new
+  tools=(ralu cat)
+  measure_case cold huge.old four.new
+  print_tool "$title" ralu "ralu -u"
+  print_tool "page cache cold" cat cat
+  if ! all_ended ralu exit=1; then
+    say_failed ralu
+  elif ! all_ended cat exit=0; then
+    say_failed cat
+  else
+    wall_ratio=$(ratio "$(med walls ralu)" "$(med walls cat)")
+    printf '  ralu/cat wall %s (goal <= 1.5: %s)\n' "$wall_ratio" "$(goal "$wall_ratio" 1.5)"
+  fi
+  # diff.out is still diff's report on this pair, from the case before.
+  compare_reports
+else
+  echo "$title: skipped: $no_cgroup"
+fi
