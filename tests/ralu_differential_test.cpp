@@ -140,6 +140,18 @@ const std::vector<File> files = {
     {"big.old", big_text({})},
     {"big.new", big_text({{7'000, "changed\n"}, {19'990, "changed too\n"}, {20'000, "last"}})},
     {"bigmore.new", big_text({}) + "one more line\n"},
+    // Changes far apart, compared a region at a time under --horizon-lines:
+    // at the first line, beside the edges of the chunks the pass reads, a
+    // deletion and an insertion just over a run's length apart, a moved line
+    // and the last line, which loses its line end.
+    {"far.new", big_text({{1, "first changed\n"},
+                          {6'990, "near a chunk's edge\n"},
+                          {7'010, ""},
+                          {7'240, "entry 7240 of a file of many chunks\ninserted\n"},
+                          {12'000, "entry 12002 of a file of many chunks\n"},
+                          {12'002, ""},
+                          {14'100, "\n"},
+                          {20'000, "entry 20000 of a file of many chunks"}})},
     {"longeol.new", long_text({{1999, "  changed;"}}).substr(0, long_text({}).size() - 1)},
 };
 
@@ -287,6 +299,14 @@ const std::vector<Case> cases = {
     {{"-q", "long.old", "long.new"}},
     {{"-u", "big.old", "big.new"}},
     {{"-U300", "-p", "big.old", "big.new"}},
+    {{"-u", "--horizon-lines=300", "big.old", "far.new"}},
+    {{"-U0", "--horizon-lines=300", "big.old", "far.new"}},
+    {{"-c", "--horizon-lines=1000", "far.new", "big.old"}},
+    {{"--normal", "--horizon-lines=300", "big.old", "far.new"}},
+    {{"-e", "--horizon-lines=300", "big.old", "far.new"}},
+    {{"-n", "--horizon-lines=300", "big.old", "far.new"}},
+    {{"-B", "-u", "--horizon-lines=300", "big.old", "far.new"}},
+    {{"-u", "--horizon-lines=1", "big.old", "far.new"}},
     {{"-u", "big.old", "bigmore.new"}},
     {{"-u", "bigmore.new", "big.old"}},
     // Mistakes: nothing on standard output, status 2.
