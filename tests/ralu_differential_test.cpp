@@ -93,6 +93,24 @@ std::string big_text(const std::map<int, std::string>& changed) {
   return text;
 }
 
+// Twenty thousand indented lines, a function's first line among them at
+// lines 1, 5,000 and 12,000: under -p and -F a hunk far from the function
+// line before it names it all the same.
+std::string functions_text(const std::map<int, std::string>& changed) {
+  std::string text;
+  for (int i = 1; i <= 20'000; ++i) {
+    const auto found = changed.find(i);
+    if (found != changed.end()) {
+      text += found->second;
+    } else if (i == 1 || i == 5'000 || i == 12'000) {
+      text += "int function_" + std::to_string(i) + "(void)\n";
+    } else {
+      text += "  statement " + std::to_string(i) + " of a function;\n";
+    }
+  }
+  return text;
+}
+
 const std::vector<File> files = {
     {"fn.old", function_old},
     {"fn.new", function_new},
@@ -140,6 +158,12 @@ const std::vector<File> files = {
     {"big.old", big_text({})},
     {"big.new", big_text({{7'000, "changed\n"}, {19'990, "changed too\n"}, {20'000, "last"}})},
     {"bigmore.new", big_text({}) + "one more line\n"},
+    {"funcs.old", functions_text({})},
+    {"funcs.new", functions_text({{300, "  changed;\n"},
+                                  {7'000, "  changed too;\n"},
+                                  {11'990, "  near the next function;\n"},
+                                  {12'005, "  just after it;\n"},
+                                  {19'999, "  at the end;\n"}})},
     // Changes far apart, compared a region at a time under --horizon-lines:
     // at the first line, beside the edges of the chunks the pass reads, a
     // deletion and an insertion just over a run's length apart, a moved line
@@ -307,6 +331,9 @@ const std::vector<Case> cases = {
     {{"-n", "--horizon-lines=300", "big.old", "far.new"}},
     {{"-B", "-u", "--horizon-lines=300", "big.old", "far.new"}},
     {{"-u", "--horizon-lines=1", "big.old", "far.new"}},
+    {{"-u", "-p", "--horizon-lines=300", "funcs.old", "funcs.new"}},
+    {{"-c", "-F", "^int f", "--horizon-lines=400", "funcs.old", "funcs.new"}},
+    {{"-U20", "-F", "^  statement 1[0-9]*0 ", "--horizon-lines=300", "funcs.old", "funcs.new"}},
     {{"-u", "big.old", "bigmore.new"}},
     {{"-u", "bigmore.new", "big.old"}},
     // Mistakes: nothing on standard output, status 2.

@@ -67,16 +67,16 @@ InputRequest reading_for(const Options& options, const RunPlan& plan) {
 // Whether a huge pair may be compared a region at a time: not where the
 // script must be shortest whatever it costs (-d), which no bounded look
 // ahead can promise; not for the forms that show every line; not where lines
-// match by keys, or function lines are shown (those read the whole middle);
-// and not for -q alone, which the bytes answer.
+// match by keys, which the look ahead does not know; and not for -q alone,
+// which the bytes answer.
 bool regions_allowed(const Options& options, const RunPlan& plan) {
   const OutputForm form = options.form;
   const bool form_streams = form == OutputForm::unified || form == OutputForm::context ||
                             form == OutputForm::normal || form == OutputForm::ed ||
                             form == OutputForm::rcs;
   return !options.minimal && form_streams && !options.matching.needs_keys() &&
-         !options.matching.strip_trailing_cr && !plan.shows_function_lines &&
-         !(options.brief && !plan.ignores_some_changes) && options.context <= max_region_context;
+         !options.matching.strip_trailing_cr && !(options.brief && !plan.ignores_some_changes) &&
+         options.context <= max_region_context;
 }
 
 }  // namespace

@@ -18,11 +18,7 @@ bool starts_like_c_function(std::string_view line) {
 FunctionLineFinder::FunctionLineFinder(
     std::string_view old_text, bool c_function,
     std::span<const std::unique_ptr<platform::LinePattern>> patterns, bool strip_trailing_cr)
-    : text_(old_text),
-      cursor_(old_text),
-      c_function_(c_function),
-      strip_trailing_cr_(strip_trailing_cr),
-      patterns_(patterns) {}
+    : text_(old_text), cursor_(old_text), matcher_(c_function, patterns, strip_trailing_cr) {}
 
 std::size_t FunctionLineFinder::start_of(std::size_t line) {
   if (line == 0) return 0;
@@ -30,7 +26,8 @@ std::size_t FunctionLineFinder::start_of(std::size_t line) {
   return static_cast<std::size_t>(previous.data() - text_.data()) + previous.size();
 }
 
-std::string_view FunctionLineFinder::before(std::size_t begin) {
+std::string_view FunctionLineFinder::before(std::size_t input_line) {
+  const std::size_t begin = input_line - first_line_;
   if (begin < searched_) {  // out of order: start over
     searched_ = 0;
     searched_end_ = 0;
@@ -41,8 +38,8 @@ std::string_view FunctionLineFinder::before(std::size_t begin) {
   for (std::size_t at = end; at > searched_end_;) {
     const std::size_t feed = at >= 2 ? text_.rfind('\n', at - 2) : std::string_view::npos;
     const std::size_t start = feed == std::string_view::npos ? 0 : feed + 1;
-    const std::string_view line = content(text_.substr(start, at - start));
-    if (matches(line)) {
+    const std::string_view line = matcher_.content(text_.substr(start, at - start));
+    if (matcher_.matches(line)) {
       found_ = line;
       break;
     }
@@ -50,17 +47,18 @@ std::string_view FunctionLineFinder::before(std::size_t begin) {
   }
   searched_ = begin;
   searched_end_ = end;
-  return found_ ? shown(*found_) : std::string_view();
+  if (found_) return FunctionLineMatcher::shown(*found_);
+  return before_text_;
 }
 
-std::string_view FunctionLineFinder::content(std::string_view line) const {
+std::string_view FunctionLineMatcher::content(std::string_view line) const {
   if (line.empty() || line.back() != '\n') return line;
   line.remove_suffix(1);
   if (strip_trailing_cr_ && !line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
 }
 
-bool FunctionLineFinder::matches(std::string_view line) const {
+bool FunctionLineMatcher::matches(std::string_view line) const {
   if (c_function_ && starts_like_c_function(line)) return true;
   for (const auto& pattern : patterns_) {
     if (pattern->matches(line)) return true;
@@ -68,7 +66,9 @@ bool FunctionLineFinder::matches(std::string_view line) const {
   return false;
 }
 
-std::string_view FunctionLineFinder::shown(std::string_view line) const {
+std::string_view FunctionLineMatcher::shown(std::string_view line) {
+  // White space at the start says nothing: diff skips it too.
+  while (!line.empty() && is_white_space(line.front())) line.remove_prefix(1);
   std::string_view text = line.substr(0, max_shown);
   while (!text.empty() && (is_white_space(text.back()) || text.back() == '\n')) {
     text.remove_suffix(1);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
 
 #include "ralu/engine/changes.h"
 #include "ralu/engine/lines.h"
@@ -10,6 +12,7 @@
 #include "ralu/formats/piecewise_report.h"
 #include "ralu/pair/ignored_changes.h"
 #include "ralu/pair/pair_names.h"
+#include "ralu/pair/passed_function_lines.h"
 #include "ralu/pair/region_pass.h"
 #include "ralu/pair/verdicts.h"
 #include "ralu/trouble.h"
@@ -22,8 +25,14 @@ namespace {
 class ReportingSink : public PieceSink {
  public:
   ReportingSink(const RunPlan& plan, PiecewiseReport& report, const HashSettings& hashing,
-                const std::string& old_path)
-      : plan_(plan), report_(report), hashing_(hashing), old_path_(old_path) {}
+                const std::string& old_path, ByteSource& old_source)
+      : plan_(plan),
+        report_(report),
+        hashing_(hashing),
+        old_path_(old_path),
+        old_source_(old_source),
+        function_lines_(plan.show_c_function, plan.function_patterns,
+                        plan.matching.strip_trailing_cr) {}
 
   bool take(const Piece& piece) override {
     if (piece.old_text.size() > max_lines && count_lines(piece.old_text) > max_lines) {
@@ -52,6 +61,13 @@ class ReportingSink : public PieceSink {
     style.old_first_line = piece.old_first_line;
     style.new_first_line = piece.new_first_line;
     style.look = plan_.look;
+    std::optional<FunctionLineFinder> finder;
+    if (plan_.shows_function_lines) {
+      finder.emplace(old_text, plan_.show_c_function, plan_.function_patterns,
+                     plan_.matching.strip_trailing_cr);
+      finder->place_in_input(piece.old_first_line, function_line_before(piece));
+      style.function_lines = &*finder;
+    }
     differ_ = report_.write(old_text, new_text, script, style) || differ_;
     return true;
   }
@@ -60,10 +76,34 @@ class ReportingSink : public PieceSink {
   bool differ() const { return differ_; }
 
  private:
+  // The function line shown for a hunk of the piece with none in the piece
+  // before it: the last in the lines passed since the piece before, else
+  // what that piece's lines held, else what was before them.
+  const std::string& function_line_before(const Piece& piece) {
+    if (std::optional<std::string> found =
+            last_function_line(old_source_, searched_to_, piece.old_offset, function_lines_)) {
+      last_shown_ = std::move(*found);
+    }
+    searched_to_ = piece.old_offset;
+    shown_before_piece_ = last_shown_;
+    MemorySource piece_lines(piece.old_text);
+    if (std::optional<std::string> found =
+            last_function_line(piece_lines, 0, piece.old_text.size(), function_lines_)) {
+      last_shown_ = std::move(*found);
+    }
+    searched_to_ = piece.old_offset + piece.old_text.size();
+    return shown_before_piece_;
+  }
+
   const RunPlan& plan_;
   PiecewiseReport& report_;
   HashSettings hashing_;
   const std::string& old_path_;
+  ByteSource& old_source_;
+  FunctionLineMatcher function_lines_;
+  std::uint64_t searched_to_ = 0;  // the old input before this was searched for function lines
+  std::string last_shown_;         // the last function line found there
+  std::string shown_before_piece_;
   bool differ_ = false;
 };
 
@@ -110,7 +150,7 @@ int compare_in_regions(const RunPlan& plan, OpenedPair& pair, const std::string*
       {names.label(0, pair.text(0).modified), names.label(1, pair.text(1).modified)},
       heading_line(heading, names));
   const RegionRule rule = region_rule(plan);
-  ReportingSink sink(plan, report, rule.hashing, pair.text(0).path);
+  ReportingSink sink(plan, report, rule.hashing, pair.text(0).path, pair.source(0));
   const RestBytes rest = [&](std::size_t side, std::uint64_t begin, std::uint64_t end) {
     return pair.bytes(side, begin, end);
   };

@@ -167,12 +167,15 @@ class RegionPass {
                         .substr(begin, table.offset(ends[side]) - begin);
       at_end[side] = held_->windows[side].whole && ends[side] == table.size();
     }
-    return {texts[0],
-            texts[1],
-            held_->windows[0].first_line + starts[0],
-            held_->windows[1].first_line + starts[1],
-            at_end[0],
-            at_end[1]};
+    Piece piece;
+    piece.old_text = texts[0];
+    piece.new_text = texts[1];
+    piece.old_first_line = held_->windows[0].first_line + starts[0];
+    piece.new_first_line = held_->windows[1].first_line + starts[1];
+    piece.old_offset = held_->windows[0].offset + held_->tables[0].offset(starts[0]);
+    piece.old_at_end = at_end[0];
+    piece.new_at_end = at_end[1];
+    return piece;
   }
 
   // Both windows reach their inputs' ends: the rest is one piece.
@@ -202,12 +205,14 @@ class RegionPass {
                    holds_nul(middle(new_text, ends.new_tail_start)))) {
       return PassEnd::binary;
     }
-    const Piece piece{old_text,
-                      new_text,
-                      bases[0].line + window.first_line,
-                      bases[1].line + window.first_line,
-                      window.old_end == old_rest.size(),
-                      window.new_end == new_rest.size()};
+    Piece piece;
+    piece.old_text = old_text;
+    piece.new_text = new_text;
+    piece.old_first_line = bases[0].line + window.first_line;
+    piece.new_first_line = bases[1].line + window.first_line;
+    piece.old_offset = bases[0].offset + window.begin;
+    piece.old_at_end = window.old_end == old_rest.size();
+    piece.new_at_end = window.new_end == new_rest.size();
     return sink_.take(piece) ? PassEnd::compared : PassEnd::stopped;
   }
 

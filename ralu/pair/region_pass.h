@@ -40,7 +40,8 @@ struct Piece {
   std::string_view new_text;
   std::uint64_t old_first_line = 0;  // the number of each text's first line, from 0
   std::uint64_t new_first_line = 0;
-  bool old_at_end = false;  // whether the text reaches its input's end
+  std::uint64_t old_offset = 0;  // where the old text starts in its input
+  bool old_at_end = false;       // whether the text reaches its input's end
   bool new_at_end = false;
 };
 
