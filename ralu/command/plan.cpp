@@ -8,6 +8,7 @@
 
 #include "platform/operands.h"
 #include "ralu/engine/changes.h"
+#include "ralu/formats/formatted.h"
 #include "ralu/trouble.h"
 
 namespace ralu {
@@ -66,14 +67,16 @@ InputRequest reading_for(const Options& options, const RunPlan& plan) {
 
 // Whether a huge pair may be compared a region at a time: not where the
 // script must be shortest whatever it costs (-d), which no bounded look
-// ahead can promise; not for the forms that show every line; not where lines
+// ahead can promise; not for the forms that show unchanged lines; not where lines
 // match by keys, which the look ahead does not know; and not for -q alone,
 // which the bytes answer.
 bool regions_allowed(const Options& options, const RunPlan& plan) {
   const OutputForm form = options.form;
-  const bool form_streams = form == OutputForm::unified || form == OutputForm::context ||
-                            form == OutputForm::normal || form == OutputForm::ed ||
-                            form == OutputForm::rcs;
+  const bool form_streams =
+      form == OutputForm::unified || form == OutputForm::context || form == OutputForm::normal ||
+      form == OutputForm::ed || form == OutputForm::rcs ||
+      (form == OutputForm::side_by_side && options.side_by_side.suppress_common_lines) ||
+      (form == OutputForm::formatted && !writes_unchanged_lines(options.formats));
   return !options.minimal && form_streams && !options.matching.needs_keys() &&
          !options.matching.strip_trailing_cr && !(options.brief && !plan.ignores_some_changes) &&
          options.context <= max_region_context;

@@ -117,20 +117,25 @@ class FormattedReport {
 
   void write_lines(const GroupSpan& span, FormatOp op) {
     if (op == FormatOp::new_lines) {
-      return write_each_line(formats_.new_line, new_lines_, span.new_begin, span.new_end);
+      return write_each_line(formats_.new_line, new_lines_, span.new_begin, span.new_end,
+                             out_.style().new_first_line);
     }
     const FormatProgram& format =
         op == FormatOp::old_lines ? formats_.old_line : formats_.unchanged_line;
-    write_each_line(format, old_lines_, span.old_begin, span.old_end);
+    write_each_line(format, old_lines_, span.old_begin, span.old_end, out_.style().old_first_line);
   }
 
+  // Lines [begin, end) of a text whose first line is line first_line of its
+  // input, numbered as lines of the input.
   void write_each_line(const FormatProgram& format, LineCursor& lines, std::size_t begin,
-                       std::size_t end) {
+                       std::size_t end, std::size_t first_line) {
     if (format.writes_whole_line_only() && !out_.style().look.expand_tabs) {
       for (std::size_t i = begin; i < end; ++i) out_.put(lines.line(i));
       return;
     }
-    for (std::size_t i = begin; i < end; ++i) write_line(format, lines.line(i), i + 1);
+    for (std::size_t i = begin; i < end; ++i) {
+      write_line(format, lines.line(i), first_line + i + 1);
+    }
   }
 
   void write_line(const FormatProgram& format, std::string_view line, std::size_t number) {
@@ -147,11 +152,14 @@ class FormattedReport {
   // The numbers of a group format's letters: for the old lines, e is the
   // line before the group, f its first, l its last, m the line after it, n
   // how many it has (1-based, so an empty side has f = l + 1); the capitals
-  // likewise for the new lines.
-  static std::int64_t group_number(const GroupSpan& span, char letter) {
+  // likewise for the new lines. Lines are numbered as lines of the inputs.
+  std::int64_t group_number(const GroupSpan& span, char letter) const {
     const bool old_side = letter >= 'a';
-    const auto begin = static_cast<std::int64_t>(old_side ? span.old_begin : span.new_begin);
-    const auto end = static_cast<std::int64_t>(old_side ? span.old_end : span.new_end);
+    const ReportStyle& style = out_.style();
+    const std::size_t first = old_side ? style.old_first_line : style.new_first_line;
+    const auto begin =
+        static_cast<std::int64_t>(first + (old_side ? span.old_begin : span.new_begin));
+    const auto end = static_cast<std::int64_t>(first + (old_side ? span.old_end : span.new_end));
     switch (letter | 0x20) {
       case 'e':
         return begin;
@@ -173,6 +181,14 @@ class FormattedReport {
 };
 
 }  // namespace
+
+bool writes_unchanged_lines(const LineFormats& formats) {
+  if (formats.unchanged_group) {
+    if (formats.unchanged_group->empty()) return false;
+    if (*formats.unchanged_group != "%=") return true;
+  }
+  return !(formats.unchanged_line && formats.unchanged_line->empty());
+}
 
 // The groups of changes come from the hunk walker with no context, so that
 // the changes -B and -I ignore are left among the unchanged lines around them,

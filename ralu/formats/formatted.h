@@ -11,7 +11,12 @@
 
 namespace ralu {
 
-// The texts are the whole inputs.
+// Whether the formats write anything for unchanged lines: else a report in
+// them shows only the changes, and can be written a piece at a time.
+bool writes_unchanged_lines(const LineFormats& formats);
+
+// The texts are the inputs, or parts of them that the style's first lines
+// place in them.
 void write_formatted(OutputSink& out, std::string_view old_text, std::string_view new_text,
                      const EditScript& script, const LineFormats& formats,
                      const ReportStyle& style);
