@@ -75,9 +75,11 @@ TEST(RaluAnchors, RunsAnchorOnlyWithEnoughUniqueLinesAndRoomAfter) {
   };
   for (const AnchorCase& c : cases) {
     const ralu::LineTable old_lines(c.old_text), new_lines(c.new_text);
-    const ralu::WindowClasses classes = ralu::classify_windows(old_lines, new_lines, hashing);
-    const std::optional<ralu::Anchor> found = ralu::find_anchor(
-        {classes.old_ids, classes.new_ids, classes.unique, 0, 0, c.whole, c.whole}, rule);
+    const ralu::WindowHashes hashes = ralu::hash_windows(old_lines, new_lines, hashing);
+    const std::optional<ralu::Anchor> found =
+        ralu::find_anchor({old_lines, new_lines, hashes.old_hashes, hashes.new_hashes,
+                           hashes.old_unique, 0, 0, c.whole, c.whole},
+                          rule);
     ASSERT_EQ(found.has_value(), c.expected.has_value()) << c.what;
     if (found) {
       EXPECT_EQ(found->old_line, c.expected->old_line) << c.what;

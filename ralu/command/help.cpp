@@ -66,7 +66,7 @@ constexpr const char* help_lines[] = {
     "  -H, --speed-large-files     accepted; ralu is fast on large files anyway",
     "      --horizon-lines=NUM     look NUM lines ahead for where files agree again, and",
     "                                compare any pair a region at a time (files over",
-    "                                64 MiB always are, looking 32768 lines ahead)",
+    "                                64 MiB always are, looking 16384 lines ahead)",
     "      --from-file=FILE        compare FILE with each FILE given",
     "      --to-file=FILE          compare each FILE given with FILE",
     "      --help                  print this help and exit",

@@ -1,6 +1,7 @@
 #include "ralu/engine/anchors.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <limits>
 #include <vector>
@@ -19,9 +20,10 @@ constexpr Pos unreached = std::numeric_limits<Pos>::min() / 2;
 class AnchorSearch {
  public:
   AnchorSearch(const AnchorWindows& windows, const AnchorRule& rule)
-      : old_(windows.old_ids.subspan(windows.old_start)),
-        new_(windows.new_ids.subspan(windows.new_start)),
-        unique_(windows.unique),
+      : windows_(windows),
+        old_(windows.old_hashes.subspan(windows.old_start)),
+        new_(windows.new_hashes.subspan(windows.new_start)),
+        unique_(windows.old_unique.subspan(windows.old_start)),
         run_(static_cast<Pos>(rule.run_lines)),
         old_last_(last_run_start(old_.size(), windows.old_whole, rule)),
         new_last_(last_run_start(new_.size(), windows.new_whole, rule)) {}
@@ -79,10 +81,10 @@ class AnchorSearch {
     const Pos last_start = std::min(old_last_, new_last_ + k);
     Pos run_start = x;
     Pos unique_in_run = 0;
-    while (x < old_size() && x - k < new_size() && old_[x] == new_[x - k]) {
-      unique_in_run += unique_[old_[x]];
+    while (x < old_size() && x - k < new_size() && equal(x, x - k)) {
+      unique_in_run += unique_[x];
       ++x;
-      if (x - run_start > run_) unique_in_run -= unique_[old_[run_start++]];
+      if (x - run_start > run_) unique_in_run -= unique_[run_start++];
       if (run_start > last_start) break;
       if (x - run_start == run_ && unique_in_run >= needed) {
         diagonals[k] = x;
@@ -93,24 +95,71 @@ class AnchorSearch {
     return std::nullopt;
   }
 
-  std::span<const std::uint32_t> old_;
-  std::span<const std::uint32_t> new_;
+  // Whether old line x and new line y (from the region's start) are equal.
+  bool equal(Pos x, Pos y) const {
+    if (old_[x] != new_[y]) return false;
+    return windows_.old_lines.line(windows_.old_start + static_cast<std::size_t>(x)) ==
+           windows_.new_lines.line(windows_.new_start + static_cast<std::size_t>(y));
+  }
+
+  const AnchorWindows& windows_;
+  std::span<const std::uint64_t> old_;
+  std::span<const std::uint64_t> new_;
   std::span<const std::uint8_t> unique_;
   Pos run_;
   Pos old_last_;  // the last line a run may start at, in each window
   Pos new_last_;
 };
 
-// Counts saturate at 2: only "once" matters.
-void count_classes(std::span<const std::uint32_t> ids, LargeArray<std::uint8_t>& counts) {
-  for (const std::uint32_t id : ids)
-    counts[id] = static_cast<std::uint8_t>(std::min(counts[id] + 1, 2));
-}
+// How often each hash occurs in each window, in an open-addressed table:
+// counts stop at 2, as only "once" matters.
+class HashCounts {
+ public:
+  explicit HashCounts(std::size_t lines) : slots_(std::bit_ceil(2 * lines + 2)) {}
+
+  void count(std::span<const std::uint64_t> hashes, bool old_side) {
+    for (const std::uint64_t hash : hashes) {
+      Slot& slot = find(hash);
+      std::uint8_t& seen = old_side ? slot.old_count : slot.new_count;
+      seen = static_cast<std::uint8_t>(std::min(seen + 1, 2));
+    }
+  }
+
+  bool once_in_each(std::uint64_t hash) {
+    const Slot& slot = find(hash);
+    return slot.old_count == 1 && slot.new_count == 1;
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t hash = 0;
+    bool used = false;
+    std::uint8_t old_count = 0;
+    std::uint8_t new_count = 0;
+  };
+
+  Slot& find(std::uint64_t hash) {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = static_cast<std::size_t>(hash ^ (hash >> 32)) & mask;;
+         at = (at + 1) & mask) {
+      Slot& slot = slots_[at];
+      if (!slot.used) {
+        slot.used = true;
+        slot.hash = hash;
+        return slot;
+      }
+      if (slot.hash == hash) return slot;
+    }
+  }
+
+  std::vector<Slot> slots_;
+};
 
 }  // namespace
 
 std::optional<Anchor> find_anchor(const AnchorWindows& windows, const AnchorRule& rule) {
-  if (windows.old_start > windows.old_ids.size() || windows.new_start > windows.new_ids.size()) {
+  if (windows.old_start > windows.old_hashes.size() ||
+      windows.new_start > windows.new_hashes.size()) {
     return std::nullopt;
   }
   std::optional<Anchor> anchor = AnchorSearch(windows, rule).run();
@@ -121,18 +170,15 @@ std::optional<Anchor> find_anchor(const AnchorWindows& windows, const AnchorRule
   return anchor;
 }
 
-WindowClasses classify_windows(const LineTable& old_lines, const LineTable& new_lines,
-                               const HashSettings& hashing) {
-  LineClasses classes =
-      classify_lines({old_lines, 0, old_lines.size()}, {new_lines, 0, new_lines.size()}, hashing);
-  LargeArray<std::uint8_t> old_counts(classes.presence.size());
-  LargeArray<std::uint8_t> new_counts(classes.presence.size());
-  count_classes(classes.old_ids, old_counts);
-  count_classes(classes.new_ids, new_counts);
-  WindowClasses windows{std::move(classes.old_ids), std::move(classes.new_ids),
-                        LargeArray<std::uint8_t>(classes.presence.size())};
-  for (std::size_t id = 0; id < windows.unique.size(); ++id) {
-    windows.unique[id] = old_counts[id] == 1 && new_counts[id] == 1 ? 1 : 0;
+WindowHashes hash_windows(const LineTable& old_lines, const LineTable& new_lines,
+                          const HashSettings& hashing) {
+  WindowHashes windows{hash_lines(old_lines, hashing), hash_lines(new_lines, hashing),
+                       LargeArray<std::uint8_t>(old_lines.size())};
+  HashCounts counts(old_lines.size() + new_lines.size());
+  counts.count(windows.old_hashes, true);
+  counts.count(windows.new_hashes, false);
+  for (std::size_t i = 0; i < old_lines.size(); ++i) {
+    windows.old_unique[i] = counts.once_in_each(windows.old_hashes[i]) ? 1 : 0;
   }
   return windows;
 }

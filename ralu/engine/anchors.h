@@ -42,12 +42,18 @@ struct AnchorRule {
   std::size_t horizon_lines;  // how far each window must reach past the run
 };
 
-// The lines of both windows as the search sees them.
+// The lines of both windows as the search sees them: their hashes, confirmed
+// by their bytes where two are equal.
 struct AnchorWindows {
-  std::span<const std::uint32_t> old_ids;  // the class of each old window line
-  std::span<const std::uint32_t> new_ids;
-  std::span<const std::uint8_t> unique;  // per class: 1 when in each window once
-  std::size_t old_start;                 // the region's first line in each window
+  const LineTable& old_lines;
+  const LineTable& new_lines;
+  std::span<const std::uint64_t> old_hashes;
+  std::span<const std::uint64_t> new_hashes;
+  // Per old line: 1 when its hash occurs once in each window. Lines that
+  // share a hash by chance count as not unique, which only makes anchors
+  // rarer.
+  std::span<const std::uint8_t> old_unique;
+  std::size_t old_start;  // the region's first line in each window
   std::size_t new_start;
   bool old_whole;  // whether the window reaches the input's end
   bool new_whole;
@@ -61,14 +67,14 @@ struct Anchor {
 
 std::optional<Anchor> find_anchor(const AnchorWindows& windows, const AnchorRule& rule);
 
-// The classes of two windows' lines and which are unique to each window.
-struct WindowClasses {
-  LargeArray<std::uint32_t> old_ids;
-  LargeArray<std::uint32_t> new_ids;
-  LargeArray<std::uint8_t> unique;
+// The hashes of two windows' lines, and which old lines are unique to both.
+struct WindowHashes {
+  LargeArray<std::uint64_t> old_hashes;
+  LargeArray<std::uint64_t> new_hashes;
+  LargeArray<std::uint8_t> old_unique;
 };
 
-WindowClasses classify_windows(const LineTable& old_lines, const LineTable& new_lines,
-                               const HashSettings& hashing);
+WindowHashes hash_windows(const LineTable& old_lines, const LineTable& new_lines,
+                          const HashSettings& hashing);
 
 }  // namespace ralu

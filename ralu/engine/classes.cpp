@@ -307,6 +307,15 @@ std::uint64_t hash_line(std::string_view line, const HashSettings& settings) {
   return keyed_hash(line, keys_of(settings.seed)) & settings.mask;
 }
 
+LargeArray<std::uint64_t> hash_lines(const LineTable& lines, const HashSettings& settings) {
+  const Keys keys = keys_of(settings.seed);
+  LargeArray<std::uint64_t> hashes(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    hashes[i] = keyed_hash(lines.line(i), keys) & settings.mask;
+  }
+  return hashes;
+}
+
 LineClasses classify_lines(const LineRange& old_range, const LineRange& new_range,
                            const HashSettings& settings) {
   ClassTable table(old_range.table, new_range.table, settings);

@@ -41,6 +41,9 @@ HashSettings random_hash_settings();
 // The hash of a line's bytes under the settings (masked).
 std::uint64_t hash_line(std::string_view line, const HashSettings& settings);
 
+// The hashes of every line of a table, in order.
+LargeArray<std::uint64_t> hash_lines(const LineTable& lines, const HashSettings& settings);
+
 struct LineClasses {
   LargeArray<std::uint32_t> old_ids;  // class of each line of the old range, in order
   LargeArray<std::uint32_t> new_ids;  // class of each line of the new range, in order

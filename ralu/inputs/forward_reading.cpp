@@ -70,9 +70,12 @@ bool ForwardReader::pass_common_lines(std::array<LinePlace, 2>& places) {
 }
 
 LineWindow ForwardReader::read_window(std::size_t side, LinePlace from, std::size_t lines_before,
-                                      std::size_t lines_after, std::size_t max_bytes) {
+                                      std::size_t lines_after, std::size_t max_bytes,
+                                      std::string buffer) {
   ByteSource& source = *sources_[side];
   LineWindow window;
+  window.bytes = std::move(buffer);
+  window.bytes.clear();
   window.offset = line_start_before(source, from.offset, lines_before,
                                     std::span<char>(old_chunk_.get(), chunk_));
   std::string& bytes = window.bytes;

@@ -45,9 +45,10 @@ class ForwardReader {
   void stop_looking_for_nul() { look_for_nul_ = false; }
 
   // Up to lines_before lines before `from` and lines_after lines from it on,
-  // of input `side` (0 old, 1 new), stopping short of max_bytes.
+  // of input `side` (0 old, 1 new), stopping short of max_bytes; read into
+  // the memory of `buffer`.
   LineWindow read_window(std::size_t side, LinePlace from, std::size_t lines_before,
-                         std::size_t lines_after, std::size_t max_bytes);
+                         std::size_t lines_after, std::size_t max_bytes, std::string buffer = {});
 
   ByteSource& source(std::size_t side) { return *sources_[side]; }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "ralu/engine/anchors.h"
 #include "ralu/engine/changes.h"
@@ -18,12 +19,18 @@ namespace {
 // side of its changes: those compaction may slide them into, then the
 // report's context. An anchor's run is longer than two margins, so that no
 // two pieces overlap and no hunk of one could touch a hunk of the next.
+//
+// A window is read six horizons long and serves every later region that
+// starts more than a horizon and a half before its end: so each line is
+// hashed little more than once, however close the regions, and an anchor
+// close after its region is found without reading again. (One found
+// further ahead is looked for in a window read afresh.)
 struct Shape {
   explicit Shape(const RegionRule& rule)
       : margin(compaction_margin + rule.context),
         anchor{2 * margin + 2, rule.horizon_lines},
-        window_lines(3 * rule.horizon_lines + anchor.run_lines),
-        reuse_reach(2 * rule.horizon_lines + anchor.run_lines) {}
+        window_lines(6 * rule.horizon_lines + anchor.run_lines),
+        reuse_reach(rule.horizon_lines + rule.horizon_lines / 2 + anchor.run_lines) {}
 
   std::size_t margin;
   AnchorRule anchor;
@@ -33,17 +40,17 @@ struct Shape {
   std::size_t reuse_reach;
 };
 
-// Windows of both inputs, with their lines and classes. The tables view the
-// windows' bytes, which stay where they are while the windows are held.
+// Windows of both inputs, with their lines and their hashes. The tables view
+// the windows' bytes, which stay where they are while the windows are held.
 struct HeldWindows {
   HeldWindows(LineWindow old_window, LineWindow new_window, const HashSettings& hashing)
       : windows{std::move(old_window), std::move(new_window)},
         tables{LineTable(windows[0].bytes), LineTable(windows[1].bytes)},
-        classes(classify_windows(tables[0], tables[1], hashing)) {}
+        hashes(hash_windows(tables[0], tables[1], hashing)) {}
 
   std::array<LineWindow, 2> windows;
   std::array<LineTable, 2> tables;
-  WindowClasses classes;
+  WindowHashes hashes;
 };
 
 class RegionPass {
@@ -111,11 +118,18 @@ class RegionPass {
 
   // Reads windows from the places; false when they show the pair binary.
   bool read_windows(const std::array<LinePlace, 2>& places) {
+    // The windows' memory is used again, rather than given back and taken
+    // anew: fresh pages cost the system a clearing each.
+    std::array<std::string, 2> buffers;
+    if (held_) {
+      for (std::size_t side = 0; side < 2; ++side)
+        buffers[side] = std::move(held_->windows[side].bytes);
+    }
     held_.reset();
     std::array<LineWindow, 2> read;
     for (std::size_t side = 0; side < 2; ++side) {
       read[side] = reader_.read_window(side, places[side], shape_.margin, shape_.window_lines,
-                                       rule_.window_bytes);
+                                       rule_.window_bytes, std::move(buffers[side]));
       if (binary_now(read[side].nul_seen)) return false;
     }
     held_ = std::make_unique<HeldWindows>(std::move(read[0]), std::move(read[1]), rule_.hashing);
@@ -125,11 +139,11 @@ class RegionPass {
   bool both_whole() const { return held_->windows[0].whole && held_->windows[1].whole; }
 
   std::optional<Anchor> search(const std::array<LinePlace, 2>& places) const {
-    const WindowClasses& classes = held_->classes;
-    const AnchorWindows windows{classes.old_ids,        classes.new_ids,
-                                classes.unique,         index_of(0, places[0]),
-                                index_of(1, places[1]), held_->windows[0].whole,
-                                held_->windows[1].whole};
+    const WindowHashes& hashes = held_->hashes;
+    const AnchorWindows windows{
+        held_->tables[0],       held_->tables[1],        hashes.old_hashes,
+        hashes.new_hashes,      hashes.old_unique,       index_of(0, places[0]),
+        index_of(1, places[1]), held_->windows[0].whole, held_->windows[1].whole};
     return find_anchor(windows, shape_.anchor);
   }
 

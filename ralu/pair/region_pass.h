@@ -21,7 +21,7 @@
 namespace ralu {
 
 // How far a window looks ahead for an anchor by default, in lines.
-inline constexpr std::size_t default_horizon_lines = 32768;
+inline constexpr std::size_t default_horizon_lines = 16384;
 // A window holds no more than this many bytes of an input.
 inline constexpr std::size_t default_window_bytes = std::size_t{32} * 1024 * 1024;
 
