@@ -101,7 +101,6 @@ LineWindow ForwardReader::read_window(std::size_t side, LinePlace from, std::siz
     const std::size_t added_feeds = count_line_feeds(added);
     if (feeds + added_feeds >= lines_after) {
       bytes.resize(old_size + past_feeds(added, lines_after - feeds));
-      feeds = lines_after;
       break;
     }
     feeds += added_feeds;
