@@ -25,19 +25,19 @@ namespace {
 class ReportingSink : public PieceSink {
  public:
   ReportingSink(const RunPlan& plan, PiecewiseReport& report, const HashSettings& hashing,
-                const std::string& old_path, ByteSource& old_source)
+                const std::array<std::string, 2>& paths, ByteSource& old_source)
       : plan_(plan),
         report_(report),
         hashing_(hashing),
-        old_path_(old_path),
+        paths_(paths),
         old_source_(old_source),
         function_lines_(plan.show_c_function, plan.function_patterns,
                         plan.matching.strip_trailing_cr) {}
 
   bool take(const Piece& piece) override {
-    if (piece.old_text.size() > max_lines && count_lines(piece.old_text) > max_lines) {
-      fail_run(old_path_, "too many lines");
-    }
+    // The engine numbers a piece's lines in 32 bits.
+    check_line_count(piece.old_text, paths_[0]);
+    check_line_count(piece.new_text, paths_[1]);
     std::string old_storage, new_storage;
     std::string_view old_text = piece.old_text;
     std::string_view new_text = piece.new_text;
@@ -98,7 +98,11 @@ class ReportingSink : public PieceSink {
   const RunPlan& plan_;
   PiecewiseReport& report_;
   HashSettings hashing_;
-  const std::string& old_path_;
+  static void check_line_count(std::string_view text, const std::string& path) {
+    if (text.size() > max_lines && count_lines(text) > max_lines) fail_run(path, "too many lines");
+  }
+
+  const std::array<std::string, 2>& paths_;
   ByteSource& old_source_;
   FunctionLineMatcher function_lines_;
   std::uint64_t searched_to_ = 0;  // the old input before this was searched for function lines
@@ -150,7 +154,8 @@ int compare_in_regions(const RunPlan& plan, OpenedPair& pair, const std::string*
       {names.label(0, pair.text(0).modified), names.label(1, pair.text(1).modified)},
       heading_line(heading, names));
   const RegionRule rule = region_rule(plan);
-  ReportingSink sink(plan, report, rule.hashing, pair.text(0).path, pair.source(0));
+  const std::array<std::string, 2> paths{pair.text(0).path, pair.text(1).path};
+  ReportingSink sink(plan, report, rule.hashing, paths, pair.source(0));
   const RestBytes rest = [&](std::size_t side, std::uint64_t begin, std::uint64_t end) {
     return pair.bytes(side, begin, end);
   };
