@@ -160,6 +160,9 @@ class ShrinkingOutput : public ralu::PairOutput {
 // run, or through the mapping, which ends the process: status 2 and the
 // message both ways.
 TEST(RaluRegionPassDeathTest, AFileThatChangesSizeDuringThePassEndsTheRun) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows refuses to shorten a file while it is mapped";
+#else
   TempDir dir;
   const std::string old_path = dir.path("old"), new_path = dir.path("new");
   // Larger than files read whole at once.
@@ -176,6 +179,7 @@ TEST(RaluRegionPassDeathTest, AFileThatChangesSizeDuringThePassEndsTheRun) {
         std::exit(outcome.ends_run ? outcome.status : 100);
       },
       testing::ExitedWithCode(2), "new: changed size while being read\n");
+#endif
 }
 
 }  // namespace
