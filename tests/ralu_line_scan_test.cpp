@@ -1,0 +1,175 @@
+// Finding lines in one pass: the line starts of a scan a block at a time, its
+// stops at a NUL byte and past a number of lines, views of some lines of a
+// table, and a cursor that jumps by table.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "ralu/engine/lines.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+constexpr std::size_t block = ralu::LineScan::block_bytes;
+
+// The lines of bytes as a plain split after each line feed finds them.
+std::vector<std::string_view> split_lines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t feed = bytes.find('\n', at);
+    const std::size_t end = feed == std::string_view::npos ? bytes.size() : feed + 1;
+    lines.push_back(bytes.substr(at, end - at));
+    at = end;
+  }
+  return lines;
+}
+
+std::vector<std::string_view> lines_of(const ralu::LineTable& table) {
+  std::vector<std::string_view> lines;
+  for (std::size_t i = 0; i < table.size(); ++i) lines.push_back(table.line(i));
+  return lines;
+}
+
+// `count` lines of `length` bytes each, line feed included.
+std::string repeated_lines(std::size_t count, std::size_t length, char fill = 'x') {
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) text += std::string(length - 1, fill) + "\n";
+  return text;
+}
+
+// Texts whose lines cross blocks, end right at a block's end, and grow much
+// shorter after the first blocks, so that the room first projected for the
+// table is outgrown.
+std::vector<std::pair<std::string, std::string>> scanned_texts() {
+  std::mt19937 random(20250101);
+  std::string varied;
+  while (varied.size() < 5 * block) {
+    varied += std::string(random() % 300, static_cast<char>('a' + random() % 26));
+    varied += random() % 7 == 0 ? "\r\n" : "\n";
+  }
+  return {
+      {"empty", ""},
+      {"one open line", "a"},
+      {"one line feed", "\n"},
+      {"NUL and carriage returns are bytes of lines", "a\r\nb\0c\n\rd"s},
+      {"a line feed ends the first block", std::string(block - 1, 'x') + "\n" + "next\n"},
+      {"an open line ends the first block", std::string(block - 1, 'x') + "\n" + "y"},
+      {"one line across three blocks", std::string(3 * block + 5, 'x') + "\nz\n"},
+      {"varied lines over five blocks, the last open", varied + "open"},
+      {"long lines, then empty ones", repeated_lines(40, 4000) + repeated_lines(600000, 1)},
+      {"empty lines, then long ones", repeated_lines(100000, 1) + repeated_lines(40, 4000)},
+  };
+}
+
+TEST(RaluLineScan, FindsTheLinesOfAPlainSplitAcrossBlocks) {
+  for (const auto& [what, text] : scanned_texts()) {
+    ralu::LineScan scan(text, {});
+    ASSERT_EQ(scan.scan_all(), ralu::LineScan::End::whole) << what;
+    EXPECT_EQ(scan.scanned(), text.size()) << what;
+    const ralu::LineTable table = scan.take_table();
+    const std::vector<std::string_view> expected = split_lines(text);
+    EXPECT_EQ(lines_of(table), expected) << what;
+    EXPECT_EQ(lines_of(ralu::LineTable(text)), expected) << what;
+    ASSERT_EQ(table.size(), expected.size()) << what;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      ASSERT_EQ(table.offset(i), static_cast<std::size_t>(expected[i].data() - text.data()))
+          << what << ", line " << i;
+    }
+    EXPECT_EQ(table.offset(table.size()), text.size()) << what;
+    EXPECT_EQ(table.bytes(), text) << what;
+  }
+}
+
+// A binary input is told at the block that holds its first NUL byte, with
+// none of that block or those after split into lines.
+TEST(RaluLineScan, StopsAtTheBlockOfTheFirstNulByte) {
+  const std::string text = repeated_lines(50000, 40);  // 60 blocks or so
+  for (const std::size_t nul_at :
+       {std::size_t{0}, std::size_t{1000}, block - 1, block, 3 * block + 17, text.size() - 1}) {
+    std::string binary = text;
+    binary[nul_at] = '\0';
+    ralu::LineScan scan(binary, {true});
+    EXPECT_EQ(scan.scan_all(), ralu::LineScan::End::nul_byte) << nul_at;
+    EXPECT_LE(scan.scanned(), nul_at);
+    EXPECT_GT(scan.scanned() + block, nul_at);
+    EXPECT_FALSE(scan.scan_block()) << "a scan that stopped stays stopped";
+
+    // Not looked for, a NUL byte is one more byte of its line.
+    ralu::LineScan text_scan(binary, {false});
+    EXPECT_EQ(text_scan.scan_all(), ralu::LineScan::End::whole) << nul_at;
+    EXPECT_EQ(lines_of(text_scan.take_table()), split_lines(binary)) << nul_at;
+  }
+  ralu::LineScan clean(text, {true});
+  EXPECT_EQ(clean.scan_all(), ralu::LineScan::End::whole);
+}
+
+TEST(RaluLineScan, StopsOnceTheLinesWouldPassTheLimit) {
+  struct Case {
+    std::string text;
+    std::size_t most_lines;
+    ralu::LineScan::End end;
+  };
+  const std::string many = repeated_lines(20000, 10);  // several blocks
+  using End = ralu::LineScan::End;
+  const std::vector<Case> cases = {
+      {"", 0, End::whole},
+      {"a", 0, End::too_many_lines},
+      {"a\n", 1, End::whole},
+      {"a\nb", 1, End::too_many_lines},  // the open last line counts too
+      {"a\nb", 2, End::whole},
+      {many, 20000, End::whole},
+      {many, 19999, End::too_many_lines},
+      {many + "open", 20000, End::too_many_lines},
+      {many + "open", 20001, End::whole},
+  };
+  for (const Case& c : cases) {
+    ralu::LineScan scan(c.text, {false, c.most_lines});
+    EXPECT_EQ(scan.scan_all(), c.end) << c.text.size() << " bytes, at most " << c.most_lines;
+  }
+}
+
+TEST(RaluLineTable, SomeLinesOfATableAreATableOfTheirOwn) {
+  const std::string text = "zero\none\n\nthree\r\nfour\nfive";
+  const ralu::LineTable table(text);
+  ASSERT_EQ(table.size(), 6u);
+  const std::vector<std::pair<std::size_t, std::size_t>> spans = {{0, 6}, {0, 0}, {1, 4}, {2, 3},
+                                                                  {3, 6}, {5, 6}, {6, 6}};
+  for (const auto& [begin, end] : spans) {
+    const ralu::LineTable view = table.lines(begin, end);
+    ASSERT_EQ(view.size(), end - begin);
+    const std::size_t first_byte = table.offset(begin);
+    EXPECT_EQ(view.bytes(),
+              std::string_view(text).substr(first_byte, table.offset(end) - first_byte));
+    for (std::size_t i = 0; i <= view.size(); ++i) {
+      EXPECT_EQ(view.offset(i), table.offset(begin + i) - first_byte) << begin << "+" << i;
+    }
+    for (std::size_t i = 0; i < view.size(); ++i) {
+      EXPECT_EQ(view.line(i), table.line(begin + i));
+      EXPECT_EQ(view.has_line_end(i), table.has_line_end(begin + i));
+    }
+  }
+  // A view of a view counts from its own first line.
+  const ralu::LineTable inner = table.lines(1, 6).lines(2, 4);
+  EXPECT_EQ(lines_of(inner), (std::vector<std::string_view>{"three\r\n", "four\n"}));
+  EXPECT_EQ(inner.offset(0), 0u);
+}
+
+TEST(RaluLines, CursorGivenATableReadsTheSameLinesInAnyOrder) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += std::string(static_cast<std::size_t>(i % 13), 'y') + "\n";
+  text += "last";
+  const ralu::LineTable table(text);
+  ralu::LineCursor plain(text);
+  ralu::LineCursor jumping(text, &table);
+  for (const std::size_t at : {2999u, 0u, 1500u, 1501u, 1499u, 3000u, 7u, 7u, 2998u}) {
+    EXPECT_EQ(jumping.line(at), plain.line(at)) << at;
+  }
+}
+
+}  // namespace
