@@ -1,6 +1,6 @@
 // Finding lines in one pass: the line starts of a scan a block at a time, its
 // stops at a NUL byte and past a number of lines, views of some lines of a
-// table, and a cursor that jumps by table.
+// table, the engine's script from tables, and a cursor that jumps by table.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "ralu/engine/changes.h"
 #include "ralu/engine/lines.h"
 
 namespace {
@@ -158,6 +159,75 @@ TEST(RaluLineTable, SomeLinesOfATableAreATableOfTheirOwn) {
   const ralu::LineTable inner = table.lines(1, 6).lines(2, 4);
   EXPECT_EQ(lines_of(inner), (std::vector<std::string_view>{"three\r\n", "four\n"}));
   EXPECT_EQ(inner.offset(0), 0u);
+}
+
+// A text of numbered lines, some of them edited: `edits` changes of a few
+// lines each, at random places, some lines dropped and some added.
+std::string edited(const std::string& text, std::mt19937& random, int edits) {
+  std::vector<std::string> lines;
+  for (const std::string_view line : split_lines(text)) lines.emplace_back(line);
+  for (int e = 0; e < edits && !lines.empty(); ++e) {
+    const std::size_t at = random() % lines.size();
+    switch (random() % 3) {
+      case 0:
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+        break;
+      case 1:
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), "added\n");
+        break;
+      default:
+        lines[at] = "changed " + std::to_string(random() % 5) + "\n";
+    }
+  }
+  std::string out;
+  for (const std::string& line : lines) out += line;
+  return out;
+}
+
+bool same_scripts(const ralu::EditScript& a, const ralu::EditScript& b) {
+  if (a.old_line_count != b.old_line_count || a.new_line_count != b.new_line_count) return false;
+  if (a.groups.size() != b.groups.size()) return false;
+  for (std::size_t g = 0; g < a.groups.size(); ++g) {
+    const ralu::ChangeGroup& x = a.groups[g];
+    const ralu::ChangeGroup& y = b.groups[g];
+    if (x.old_begin != y.old_begin || x.old_end != y.old_end || x.new_begin != y.new_begin ||
+        x.new_end != y.new_end) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(RaluEngine, ScriptFromTablesIsTheScriptFromBytes) {
+  std::mt19937 random(20250102);
+  std::string base;
+  for (int i = 0; i < 600; ++i) base += "line " + std::to_string(i % 150) + (i % 9 ? "\n" : "\n\n");
+  std::vector<std::pair<std::string, std::string>> pairs = {
+      {"", ""},
+      {"", "a\n"},
+      {"a\n", ""},
+      {"same\n", "same\n"},
+      {"a\nb", "a\nb\n"},  // only the last line's end differs
+      {base, base},
+      {base, base + "more\n"},   // an empty old middle
+      {"first\n" + base, base},  // an empty new middle
+      {base + "open", base + "other"},
+  };
+  for (int edits : {1, 3, 30}) {
+    for (int repeat = 0; repeat < 4; ++repeat) {
+      pairs.emplace_back(edited(base, random, edits), edited(base, random, edits));
+    }
+  }
+  for (const bool minimal : {false, true}) {
+    const ralu::EngineOptions options{minimal, ralu::HashSettings{20250103}};
+    for (const auto& [old_text, new_text] : pairs) {
+      const ralu::LineTable old_lines(old_text), new_lines(new_text);
+      const ralu::EditScript from_bytes = ralu::compare_texts(old_text, new_text, options);
+      const ralu::EditScript from_tables = ralu::compare_texts(old_lines, new_lines, options);
+      EXPECT_TRUE(same_scripts(from_bytes, from_tables))
+          << old_lines.size() << " old lines, " << new_lines.size() << " new, minimal " << minimal;
+    }
+  }
 }
 
 TEST(RaluLines, CursorGivenATableReadsTheSameLinesInAnyOrder) {
