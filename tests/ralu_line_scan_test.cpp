@@ -12,6 +12,8 @@
 
 #include "ralu/engine/changes.h"
 #include "ralu/engine/lines.h"
+#include "ralu/formats/report_form.h"
+#include "tests/support/report_capture.h"
 
 namespace {
 
@@ -239,6 +241,42 @@ TEST(RaluLines, CursorGivenATableReadsTheSameLinesInAnyOrder) {
   ralu::LineCursor jumping(text, &table);
   for (const std::size_t at : {2999u, 0u, 1500u, 1501u, 1499u, 3000u, 7u, 7u, 2998u}) {
     EXPECT_EQ(jumping.line(at), plain.line(at)) << at;
+  }
+}
+
+// Every form writes the same bytes whether its writer reads up to each line
+// or jumps to it by table: over hunks far apart and close, the last line
+// without its line end, and from the last hunk back to the first (ed).
+TEST(RaluForms, EveryFormWritesTheSameReportWhenGivenLineTables) {
+  std::mt19937 random(20250104);
+  std::string old_text;
+  for (int i = 0; i < 4000; ++i) old_text += "row " + std::to_string(i) + "\n";
+  std::string new_text = edited(old_text, random, 12) + "no line end";
+  const ralu::LineTable old_lines(old_text), new_lines(new_text);
+  const ralu::EditScript script = ralu::compare_texts(old_text, new_text, {});
+  const platform::LocalTime time{2025, 1, 2, 3, 4, 5, 6, 0};
+  using ralu::OutputForm;
+  for (const OutputForm form :
+       {OutputForm::unified, OutputForm::normal, OutputForm::context, OutputForm::ed,
+        OutputForm::rcs, OutputForm::side_by_side, OutputForm::formatted}) {
+    for (const std::size_t context : {std::size_t{0}, std::size_t{3}, std::size_t{40}}) {
+      ralu::ReportForm report;
+      report.form = form;
+      report.context = context;
+      const auto written = [&](const ralu::LineTable* old_table, const ralu::LineTable* new_table) {
+        ralu::ReportStyle style;
+        style.old_lines = old_table;
+        style.new_lines = new_table;
+        test_support::StringSink sink;
+        ralu::write_report(sink, report, {ralu::FileLabel{"a", time}, ralu::FileLabel{"b", time}},
+                           old_text, new_text, script, style);
+        return sink.text;
+      };
+      const std::string read_through = written(nullptr, nullptr);
+      EXPECT_FALSE(read_through.empty());
+      EXPECT_EQ(written(&old_lines, &new_lines), read_through)
+          << static_cast<int>(form) << ", context " << context;
+    }
   }
 }
 
