@@ -1,9 +1,11 @@
 // Finding lines in one pass: the line starts of a scan a block at a time, its
 // stops at a NUL byte and past a number of lines, views of some lines of a
-// table, the engine's script from tables, and a cursor that jumps by table.
+// table, the engine's script from tables, writers and a cursor that jump by
+// table, and both windows of a pair scanned in turn.
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -13,6 +15,7 @@
 #include "ralu/engine/changes.h"
 #include "ralu/engine/lines.h"
 #include "ralu/formats/report_form.h"
+#include "ralu/pair/window_lines.h"
 #include "tests/support/report_capture.h"
 
 namespace {
@@ -277,6 +280,46 @@ TEST(RaluForms, EveryFormWritesTheSameReportWhenGivenLineTables) {
       EXPECT_EQ(written(&old_lines, &new_lines), read_through)
           << static_cast<int>(form) << ", context " << context;
     }
+  }
+}
+
+// Binary beats too many lines wherever the NUL byte is, and the old input is
+// named before the new.
+TEST(RaluWindowLines, ANulByteAnywhereMakesThePairBinaryThenTheOldIsNamedFirst) {
+  struct Case {
+    const char* what;
+    std::string old_text, new_text;
+    bool look_for_nul;
+    bool binary;
+    std::optional<std::size_t> crowded;
+  };
+  const std::string few = repeated_lines(50, 8);
+  const std::string many = repeated_lines(30000, 8);  // several blocks, past the limit of 1000
+  const std::string nul_at_end = many + std::string(1, '\0');
+  const std::string nul_at_start = std::string(1, '\0') + many;
+  const std::vector<Case> cases = {
+      {"both within the limit", few, few + "x", true, false, std::nullopt},
+      {"a NUL byte in the new input's first block", many, nul_at_start, true, true, std::nullopt},
+      {"a NUL byte past the old input's limit", nul_at_end, few, true, true, std::nullopt},
+      {"the old input crowded, a NUL byte at the new one's end", many, nul_at_end, true, true,
+       std::nullopt},
+      {"NUL bytes not looked for", nul_at_end, few, false, false, 0},
+      {"both crowded", many, many, true, false, 0},
+      {"only the new input crowded", few, many, true, false, 1},
+      {"NUL bytes in lines, not looked for", few + std::string(1, '\0'), nul_at_start.substr(0, 90),
+       false, false, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    ralu::WindowLines found =
+        ralu::find_window_lines({c.old_text, c.new_text}, c.look_for_nul, 1000);
+    EXPECT_EQ(found.binary, c.binary) << c.what;
+    EXPECT_EQ(found.crowded, c.crowded) << c.what;
+    const bool has_lines = !c.binary && !c.crowded;
+    ASSERT_EQ(found.tables[0].has_value(), has_lines) << c.what;
+    ASSERT_EQ(found.tables[1].has_value(), has_lines) << c.what;
+    if (!has_lines) continue;
+    EXPECT_EQ(lines_of(*found.tables[0]), split_lines(c.old_text)) << c.what;
+    EXPECT_EQ(lines_of(*found.tables[1]), split_lines(c.new_text)) << c.what;
   }
 }
 
