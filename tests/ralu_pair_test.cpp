@@ -146,7 +146,8 @@ TEST(RaluPair, ANulByteInTheMiddleOfLargeFilesMakesThePairBinary) {
     }
     return text;
   };
-  const std::string nul_line("line\0 in the middle\n", 21);
+  using namespace std::string_literals;
+  const std::string nul_line = "line\0 in the middle\n"s;
   TempDir dir;
   write_file(dir.path("old"), lines({}));
   write_file(dir.path("new"), lines({{5, "five\n"}, {39990, "near the end\n"}}));
