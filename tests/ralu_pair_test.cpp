@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <regex>
 #include <string>
 #include <thread>
@@ -129,6 +130,71 @@ TEST(RaluPair, OutcomesAndWhatIsSaid) {
     for (const std::string& part : c.parts) expected.push_back(in_folder(dir, part));
     EXPECT_EQ(out.parts, expected);
   }
+}
+
+// Files larger than are read whole, so that only their ends are compared
+// and their middles mapped: a NUL byte deep in the middle of either still
+// makes the pair binary, whichever way the lines are read (as they are,
+// with carriage returns stripped, as keys, given a last line end), and -a
+// still reads it as text.
+TEST(RaluPair, ANulByteInTheMiddleOfLargeFilesMakesThePairBinary) {
+  const auto lines = [](const std::map<int, std::string>& changed) {
+    std::string text;
+    for (int i = 1; i <= 40000; ++i) {
+      const auto found = changed.find(i);
+      text += found != changed.end() ? found->second : "line " + std::to_string(i) + "\n";
+    }
+    return text;
+  };
+  using namespace std::string_literals;
+  const std::string nul_line = "line\0 in the middle\n"s;
+  TempDir dir;
+  write_file(dir.path("old"), lines({}));
+  write_file(dir.path("new"), lines({{5, "five\n"}, {39990, "near the end\n"}}));
+  write_file(dir.path("oldnul"), lines({{20000, nul_line}}));
+  write_file(dir.path("newnul"),
+             lines({{5, "five\n"}, {20000, nul_line}, {39990, "near the end\n"}}));
+  std::string open_end = lines({{5, "five\r\n"}, {30000, nul_line}});
+  open_end.pop_back();
+  write_file(dir.path("newopen"), open_end);
+  write_file(dir.path("blanks"), lines({{5, "\nline 5\n"}, {39990, "line 39990\n\n"}}));
+  write_file(dir.path("blanksnul"),
+             lines({{5, "\nline 5\n"}, {20000, nul_line}, {39990, "line 39990\n\n"}}));
+
+  const auto run = [&](std::vector<const char*> options, std::array<const char*, 2> names) {
+    const ralu::RunPlan plan = plan_of(std::move(options));
+    RecordedOutput out;
+    const ralu::Outcome outcome = ralu::compare_operands(
+        plan, ralu::look_at_operands({dir.path(names[0]), dir.path(names[1])}), out);
+    return std::pair(outcome.status, out.parts);
+  };
+  const std::vector<PairCase> binary_cases = {
+      {"the old input's", {"-u"}, {"oldnul", "new"}, 1, false, {}},
+      {"the new input's", {}, {"old", "newnul"}, 1, false, {}},
+      {"carriage returns stripped", {"--strip-trailing-cr"}, {"old", "newnul"}, 1, false, {}},
+      {"keys", {"-w", "-u"}, {"oldnul", "new"}, 1, false, {}},
+      {"ed, given a last line end", {"-e"}, {"old", "newopen"}, 1, false, {}},
+      {"blank lines ignored", {"-B"}, {"old", "blanksnul"}, 1, false, {}},
+  };
+  for (const PairCase& c : binary_cases) {
+    const auto [status, parts] = run(c.options, c.names);
+    EXPECT_EQ(status, 1) << c.what;
+    EXPECT_EQ(parts, (std::vector<std::string>{"o:Binary files " + dir.path(c.names[0]) + " and " +
+                                               dir.path(c.names[1]) + " differ\n"}))
+        << c.what;
+  }
+  // Told by its bytes alone, a pair is only said to differ, NUL byte or not;
+  // but only its NUL byte makes a pair that differs in blank lines differ.
+  EXPECT_EQ(run({"-q", "-B"}, {"old", "blanks"}), std::pair(0, std::vector<std::string>{}));
+  EXPECT_EQ(run({"-q", "-B"}, {"old", "blanksnul"}),
+            std::pair(1, std::vector<std::string>{"o:Files " + dir.path("old") + " and " +
+                                                  dir.path("blanksnul") + " differ\n"}));
+  // As text, the unchanged line with the NUL byte is no part of any hunk.
+  const auto [text_status, text_report] =
+      run({"-a", "-u", "--label=A", "--label=B"}, {"oldnul", "newnul"});
+  EXPECT_EQ(text_status, 1);
+  EXPECT_EQ(text_report, run({"-u", "--label=A", "--label=B"}, {"old", "new"}).second);
+  EXPECT_FALSE(text_report.empty());
 }
 
 // What a walk's byte screen already knows is said without opening the files,

@@ -151,37 +151,69 @@ std::vector<ChangeGroup> groups_of(const ChangeMarks& marks, std::size_t first_l
   return groups;
 }
 
+EditScript same_lines_script(std::size_t line_count) {
+  EditScript script;
+  script.old_line_count = script.new_line_count = line_count;
+  return script;
+}
+
+// Only one input has lines of its own in the middle, all changed: one group,
+// with nothing to class or search, and nothing it could slide across, as
+// the margin is empty too.
+EditScript one_group_script(std::size_t head_lines, std::size_t old_count, std::size_t new_count,
+                            std::size_t tail_lines) {
+  EditScript script;
+  script.groups.push_back({head_lines, head_lines + old_count, head_lines, head_lines + new_count});
+  script.old_line_count = head_lines + old_count + tail_lines;
+  script.new_line_count = head_lines + new_count + tail_lines;
+  return script;
+}
+
+// The script of middles that both have lines, searched.
+EditScript searched_script(const LineTable& old_middle, const LineTable& new_middle,
+                           std::size_t head_lines, std::size_t tail_lines,
+                           const EngineOptions& options) {
+  EditScript script;
+  script.old_line_count = head_lines + old_middle.size() + tail_lines;
+  script.new_line_count = head_lines + new_middle.size() + tail_lines;
+  script.groups = groups_of(mark_middle(old_middle, new_middle, options), head_lines);
+  return script;
+}
+
 }  // namespace
 
 EditScript compare_texts(std::string_view old_text, std::string_view new_text,
                          const EngineOptions& options) {
-  EditScript script;
-  if (old_text == new_text) {
-    script.old_line_count = script.new_line_count = count_lines(old_text);
-    return script;
-  }
+  if (old_text == new_text) return same_lines_script(count_lines(old_text));
   const CommonEnds ends = find_common_ends(old_text, new_text, compaction_margin);
   const std::string_view old_middle = ends.old_middle(old_text);
   const std::string_view new_middle = ends.new_middle(new_text);
   const std::size_t tail_lines = count_lines(old_text.substr(ends.old_tail_start));
   if (old_middle.empty() || new_middle.empty()) {
-    // Only one input has lines of its own, all changed: one group, with
-    // nothing to class or search, and nothing it could slide across, as the
-    // margin is empty too.
-    const std::size_t old_count = count_lines(old_middle);
-    const std::size_t new_count = count_lines(new_middle);
-    script.groups.push_back({ends.head_lines, ends.head_lines + old_count, ends.head_lines,
-                             ends.head_lines + new_count});
-    script.old_line_count = ends.head_lines + old_count + tail_lines;
-    script.new_line_count = ends.head_lines + new_count + tail_lines;
-    return script;
+    return one_group_script(ends.head_lines, count_lines(old_middle), count_lines(new_middle),
+                            tail_lines);
   }
-  const LineTable old_lines(old_middle);
-  const LineTable new_lines(new_middle);
-  script.old_line_count = ends.head_lines + old_lines.size() + tail_lines;
-  script.new_line_count = ends.head_lines + new_lines.size() + tail_lines;
-  script.groups = groups_of(mark_middle(old_lines, new_lines, options), ends.head_lines);
-  return script;
+  return searched_script(LineTable(old_middle), LineTable(new_middle), ends.head_lines, tail_lines,
+                         options);
+}
+
+EditScript compare_texts(const LineTable& old_lines, const LineTable& new_lines,
+                         const EngineOptions& options) {
+  const std::string_view old_text = old_lines.bytes();
+  const std::string_view new_text = new_lines.bytes();
+  if (old_text == new_text) return same_lines_script(old_lines.size());
+  const CommonEnds ends = find_common_ends(old_text, new_text, compaction_margin);
+  // The tail is a few lines at most, beyond the margin of a caller that
+  // holds only the middles and their margins.
+  const std::size_t tail_lines = count_lines(old_text.substr(ends.old_tail_start));
+  const std::size_t old_end = old_lines.size() - tail_lines;
+  const std::size_t new_end = new_lines.size() - tail_lines;
+  const std::size_t head = ends.head_lines;
+  if (old_end == head || new_end == head) {
+    return one_group_script(head, old_end - head, new_end - head, tail_lines);
+  }
+  return searched_script(old_lines.lines(head, old_end), new_lines.lines(head, new_end), head,
+                         tail_lines, options);
 }
 
 }  // namespace ralu

@@ -15,6 +15,7 @@
 
 #include "ralu/engine/classes.h"
 #include "ralu/engine/edit_script.h"
+#include "ralu/engine/lines.h"
 
 namespace ralu {
 
@@ -35,6 +36,12 @@ struct EngineOptions {
 // The edit script that turns old_text into new_text. Each must hold at most
 // max_lines lines.
 EditScript compare_texts(std::string_view old_text, std::string_view new_text,
+                         const EngineOptions& options);
+
+// The same script, for texts whose lines were found already: each text is
+// its table's bytes. The middles' lines are taken from the tables rather
+// than found again, which spares a pass over them.
+EditScript compare_texts(const LineTable& old_lines, const LineTable& new_lines,
                          const EngineOptions& options);
 
 }  // namespace ralu

@@ -1,8 +1,10 @@
 #include "ralu/engine/classes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <random>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -21,6 +23,11 @@ constexpr std::size_t max_load_percent = 80;
 // Hashes this many lines ahead and asks for their slots early: on large
 // inputs nearly every slot lookup is a cache miss, and this hides most of it.
 constexpr std::size_t prefetch_distance = 8;
+// The inputs' lines are classed this many of each in turn. Where the inputs
+// are mostly the same lines, each line of one is then recognised by its equal
+// in the other classed a moment before, whose bytes are still in the cache:
+// on inputs larger than memory, no line is read from the disk twice.
+constexpr std::size_t lines_in_turn = 4096;
 
 __extension__ using Wide = unsigned __int128;
 
@@ -268,32 +275,33 @@ class ClassTable {
   std::size_t comparisons_ = 0;
 };
 
-LargeArray<std::uint32_t> classify_range(ClassTable& table, const LineRange& range, Presence side,
-                                         const HashSettings& settings) {
+// Classes lines [from, to) of a range into ids[from, to).
+void classify_run(ClassTable& table, const LineRange& range, Presence side,
+                  const HashSettings& settings, std::size_t from, std::size_t to,
+                  std::span<std::uint32_t> ids) {
   const Keys keys = keys_of(settings.seed);
   const auto hash_of = [&](std::size_t number) {
     return keyed_hash(range.table.line(number), keys) & settings.mask;
   };
   const std::uint32_t side_bit = side == in_new ? new_side_bit : 0;
-  const std::size_t count = range.end - range.begin;
-  LargeArray<std::uint32_t> ids(count);
   // Hashes are computed this many lines ahead and kept in a small ring until
   // their line's turn comes.
   std::uint64_t ahead[prefetch_distance];
+  const std::size_t first = range.begin + from;
+  const std::size_t count = to > from ? to - from : 0;
   const std::size_t warm = std::min(count, prefetch_distance);
-  for (std::size_t i = 0; i < warm; ++i) ahead[i] = hash_of(range.begin + i);
+  for (std::size_t i = 0; i < warm; ++i) ahead[i] = hash_of(first + i);
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint64_t hash = ahead[i % prefetch_distance];
     if (i + prefetch_distance < count) {
-      const std::uint64_t later = hash_of(range.begin + i + prefetch_distance);
+      const std::uint64_t later = hash_of(first + i + prefetch_distance);
       ahead[i % prefetch_distance] = later;
       table.prefetch(later);
     }
-    const std::size_t number = range.begin + i;
-    ids[i] = table.class_of(range.table.line(number), hash,
-                            static_cast<std::uint32_t>(number) | side_bit, side);
+    const std::size_t number = first + i;
+    ids[from + i] = table.class_of(range.table.line(number), hash,
+                                   static_cast<std::uint32_t>(number) | side_bit, side);
   }
-  return ids;
 }
 
 }  // namespace
@@ -319,9 +327,17 @@ LargeArray<std::uint64_t> hash_lines(const LineTable& lines, const HashSettings&
 LineClasses classify_lines(const LineRange& old_range, const LineRange& new_range,
                            const HashSettings& settings) {
   ClassTable table(old_range.table, new_range.table, settings);
+  const std::size_t old_count = old_range.end - old_range.begin;
+  const std::size_t new_count = new_range.end - new_range.begin;
   LineClasses classes;
-  classes.old_ids = classify_range(table, old_range, in_old, settings);
-  classes.new_ids = classify_range(table, new_range, in_new, settings);
+  classes.old_ids = LargeArray<std::uint32_t>(old_count);
+  classes.new_ids = LargeArray<std::uint32_t>(new_count);
+  for (std::size_t at = 0; at < std::max(old_count, new_count); at += lines_in_turn) {
+    classify_run(table, old_range, in_old, settings, at, std::min(at + lines_in_turn, old_count),
+                 classes.old_ids);
+    classify_run(table, new_range, in_new, settings, at, std::min(at + lines_in_turn, new_count),
+                 classes.new_ids);
+  }
   classes.presence = table.take_presence();
   classes.comparisons = table.comparisons();
   return classes;

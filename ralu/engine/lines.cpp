@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace ralu {
 
@@ -65,16 +66,11 @@ std::size_t past_line_feeds(std::string_view bytes, std::size_t from, std::size_
   }
 }
 
-// Fills starts with where each line of bytes starts, and the end.
-template <class Offset>
-void find_line_starts(std::string_view bytes, LargeArray<Offset>& starts) {
-  // The table is made at its size, counted first: counting is much cheaper
-  // than copying a growing table of millions of entries.
-  starts = LargeArray<Offset>(count_lines(bytes) + 1);
-  std::size_t next = 1;
-  for_each_line_feed(bytes, [&](std::size_t at) { starts[next++] = static_cast<Offset>(at + 1); });
-  if (next < starts.size()) starts[next] = static_cast<Offset>(bytes.size());
-}
+// The first room for line starts is what the lines of the first block
+// project for all of the bytes, and this fraction more: the pages beyond
+// the entries filled in are never touched, so room to spare costs address
+// space only.
+constexpr std::size_t projection_slack_divisor = 4;
 
 // Bytes are counted in blocks of this size when lines are skipped: a block
 // with fewer line feeds than are left to skip is passed over whole.
@@ -126,6 +122,7 @@ void LineCursor::back_lines(std::size_t count) {
 }
 
 std::string_view LineCursor::line(std::size_t number) {
+  if (table_ != nullptr) return table_->line(number);
   if (number != number_) {
     // The line after the one read last starts where that one ends.
     if (end_ != 0 && number == number_ + 1) {
@@ -142,14 +139,118 @@ std::string_view LineCursor::line(std::size_t number) {
   return bytes_.substr(offset_, end_ - offset_);
 }
 
-LineTable::LineTable(std::string_view bytes) : bytes_(bytes) {
-  if (bytes_.size() <= std::numeric_limits<std::uint32_t>::max()) {
-    find_line_starts(bytes_, starts_);
-    line_count_ = starts_.size() - 1;
+LineTable::LineTable(std::string_view bytes) : LineTable(LineScan(bytes, {}).take_table()) {}
+
+LineTable::LineTable(std::string_view bytes, LargeArray<std::uint32_t> starts,
+                     LargeArray<std::size_t> wide_starts)
+    : bytes_(bytes), own_starts_(std::move(starts)), own_wide_starts_(std::move(wide_starts)) {
+  if (own_wide_starts_.empty()) {
+    starts_ = own_starts_.data();
+    line_count_ = own_starts_.size() - 1;
   } else {
-    find_line_starts(bytes_, wide_starts_);
-    line_count_ = wide_starts_.size() - 1;
+    wide_starts_ = own_wide_starts_.data();
+    line_count_ = own_wide_starts_.size() - 1;
   }
+}
+
+LineTable LineTable::lines(std::size_t begin, std::size_t end) const {
+  LineTable view;
+  view.base_ = base_ + offset(begin);
+  view.starts_ = starts_ == nullptr ? nullptr : starts_ + begin;
+  view.wide_starts_ = wide_starts_ == nullptr ? nullptr : wide_starts_ + begin;
+  view.bytes_ = bytes_.substr(offset(begin), offset(end) - offset(begin));
+  view.line_count_ = end - begin;
+  return view;
+}
+
+LineScan::LineScan(std::string_view bytes, Limits limits)
+    : bytes_(bytes),
+      limits_(limits),
+      wide_(bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+  // Line 0 starts at 0.
+  if (wide_) {
+    wide_starts_.push_back(0);
+  } else {
+    starts_.push_back(0);
+  }
+}
+
+bool LineScan::scan_block() {
+  if (end_ != End::scanning) return false;
+  const std::string_view block = bytes_.substr(scanned_, LineScan::block_bytes);
+  if (limits_.stop_at_nul && holds_nul(block)) {
+    end_ = End::nul_byte;
+    return false;
+  }
+  const std::size_t feeds = count_line_feeds(block);
+  // A last line without a line feed counts once the bytes end.
+  const bool ends_bytes = scanned_ + block.size() == bytes_.size();
+  const std::size_t open_line = ends_bytes && !block.empty() && block.back() != '\n' ? 1 : 0;
+  if (lines_ + feeds + open_line > limits_.most_lines) {
+    end_ = End::too_many_lines;
+    return false;
+  }
+  if (wide_) {
+    add_block(block, feeds, wide_starts_);
+  } else {
+    add_block(block, feeds, starts_);
+  }
+  if (ends_bytes) finish();
+  return end_ == End::scanning;
+}
+
+LineScan::End LineScan::scan_all() {
+  while (scan_block()) {
+  }
+  return end_;
+}
+
+template <class Offset>
+void LineScan::add_block(std::string_view block, std::size_t feeds, LargeArray<Offset>& starts) {
+  const std::size_t next = starts.size();
+  make_room(next + feeds + 1, starts);
+  // Made without a value, the new entries are not written twice.
+  starts.resize(next + feeds);
+  Offset* const entry = starts.data() + next;
+  const std::size_t block_start = scanned_;
+  std::size_t filled = 0;
+  for_each_line_feed(
+      block, [&](std::size_t at) { entry[filled++] = static_cast<Offset>(block_start + at + 1); });
+  lines_ += feeds;
+  scanned_ += block.size();
+}
+
+// Makes room for `entries` entries, and for more: the room is projected from
+// the lines found so far per byte, so that the table is seldom copied as it
+// grows, and at least half as much again as it had, so that a table whose
+// lines grow shorter as it goes is copied only a few times.
+template <class Offset>
+void LineScan::make_room(std::size_t entries, LargeArray<Offset>& starts) const {
+  if (entries <= starts.capacity()) return;
+  const std::size_t scanned = std::min(scanned_ + LineScan::block_bytes, bytes_.size());
+  const double per_byte = static_cast<double>(entries) / static_cast<double>(scanned);
+  const auto projected = static_cast<std::size_t>(per_byte * static_cast<double>(bytes_.size()));
+  std::size_t room =
+      std::max(projected + projected / projection_slack_divisor, starts.capacity() * 3 / 2);
+  // No bytes have more lines than bytes, and the table one more entry.
+  room = std::max(std::min(room, bytes_.size() + 2), entries);
+  starts.reserve(room);
+}
+
+void LineScan::finish() {
+  end_ = End::whole;
+  // A last line without a line feed ends where the bytes do.
+  if (bytes_.empty() || bytes_.back() == '\n') return;
+  if (wide_) {
+    wide_starts_.push_back(bytes_.size());
+  } else {
+    starts_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+  }
+}
+
+LineTable LineScan::take_table() {
+  if (end_ == End::scanning) scan_all();
+  return LineTable(bytes_, std::move(starts_), std::move(wide_starts_));
 }
 
 }  // namespace ralu

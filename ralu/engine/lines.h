@@ -34,11 +34,21 @@ inline bool holds_nul(std::string_view bytes) { return bytes.find('\0') != std::
 // without one.
 std::size_t count_lines(std::string_view bytes);
 
+class LineScan;
+
 // Where each line of some bytes starts. The table views the bytes, which must
-// outlive it.
+// outlive it; a table made by lines() views another table's entries too.
 class LineTable {
  public:
+  // Finds the lines in one pass over the bytes (see LineScan).
   explicit LineTable(std::string_view bytes);
+  // A table owns its entries, and a view's point into them: so tables move
+  // but are not copied.
+  LineTable(LineTable&&) = default;
+  LineTable& operator=(LineTable&&) = default;
+  LineTable(const LineTable&) = delete;
+  LineTable& operator=(const LineTable&) = delete;
+  ~LineTable() = default;
 
   std::size_t size() const { return line_count_; }
   // Line i with its line feed, if it has one, so that a last line without a
@@ -51,26 +61,108 @@ class LineTable {
   bool has_line_end(std::size_t i) const { return bytes_[start(i + 1) - 1] == '\n'; }
   // Where line i starts in the bytes; line size() starts at their end.
   std::size_t offset(std::size_t i) const { return start(i); }
+  // The bytes of the lines, from where the first starts to where the last
+  // ends.
+  std::string_view bytes() const { return bytes_; }
+
+  // Lines [begin, end) of this table as a table of their own, numbered from
+  // 0 and with offsets from where line begin starts: a view of this table's
+  // entries, which must outlive it, made without a pass over the bytes.
+  LineTable lines(std::size_t begin, std::size_t end) const;
 
  private:
+  friend class LineScan;
+  LineTable(std::string_view bytes, LargeArray<std::uint32_t> starts,
+            LargeArray<std::size_t> wide_starts);
+  LineTable() = default;
+
   std::size_t start(std::size_t i) const {
-    return wide_starts_.empty() ? starts_[i] : wide_starts_[i];
+    return (wide_starts_ == nullptr ? starts_[i] : wide_starts_[i]) - base_;
   }
 
   std::string_view bytes_;
-  // Where each line starts, and one entry past the end. Offsets take 32 bits
-  // unless the bytes are 4 GiB or more, as this table is the largest thing
-  // kept per line; only one of the two is filled.
+  // Where each line starts, and one entry past the end, counted from base_
+  // bytes before bytes_ (0 but in a view). Offsets take 32 bits unless the
+  // bytes are 4 GiB or more, as this table is the largest thing kept per
+  // line; only one of the two is set.
+  const std::uint32_t* starts_ = nullptr;
+  const std::size_t* wide_starts_ = nullptr;
+  std::size_t base_ = 0;
+  std::size_t line_count_ = 0;
+  // The entries, in a table that owns them; empty in a view.
+  LargeArray<std::uint32_t> own_starts_;
+  LargeArray<std::size_t> own_wide_starts_;
+};
+
+// Finds where the lines of some bytes start in one pass, a block at a time:
+// each block's line feeds are counted and then its line starts filled in
+// while its bytes are still in the cache, so that the bytes are read from
+// memory (or from the disk, for a mapped file larger than the page cache)
+// only once. The scan can look for a NUL byte as it goes and stop at the
+// first, and stop once the lines are more than a limit, so that telling a
+// binary input, or one with too many lines, costs no table built to its end.
+class LineScan {
+ public:
+  struct Limits {
+    bool stop_at_nul = false;
+    std::size_t most_lines = static_cast<std::size_t>(-1);
+  };
+  enum class End : std::uint8_t {
+    scanning,        // not yet ended
+    whole,           // every line was found
+    nul_byte,        // a NUL byte was seen: its block was not split
+    too_many_lines,  // the next block would take the lines past the limit
+  };
+
+  // The bytes taken at a time: small enough that a block is still in the
+  // first levels of the cache when its line starts are filled in, after its
+  // line feeds were counted.
+  static constexpr std::size_t block_bytes = std::size_t{32} * 1024;
+
+  LineScan(std::string_view bytes, Limits limits);
+
+  // Scans the next block; false once the scan has ended.
+  bool scan_block();
+  // Scans until the end, and gives how it ended.
+  End scan_all();
+
+  End end() const { return end_; }
+  // The bytes scanned so far; where the scan stopped, all before the block
+  // that stopped it.
+  std::size_t scanned() const { return scanned_; }
+  std::string_view bytes() const { return bytes_; }
+
+  // The table of every line, scanning what is left first; for a scan that
+  // ends whole (one that stopped has not found them all). The scan is left
+  // empty.
+  LineTable take_table();
+
+ private:
+  template <class Offset>
+  void add_block(std::string_view block, std::size_t feeds, LargeArray<Offset>& starts);
+  template <class Offset>
+  void make_room(std::size_t entries, LargeArray<Offset>& starts) const;
+  void finish();
+
+  std::string_view bytes_;
+  Limits limits_;
+  End end_ = End::scanning;
+  std::size_t scanned_ = 0;
+  std::size_t lines_ = 0;  // the line feeds found so far
   LargeArray<std::uint32_t> starts_;
   LargeArray<std::size_t> wide_starts_;
-  std::size_t line_count_;
+  bool wide_;
 };
 
 // Reads the lines of some bytes front to back, for output: nothing is kept per
 // line, so a report on huge inputs costs no more memory than its inputs.
+//
+// Given a table of the same bytes, the cursor goes straight to each line
+// instead, and reads only the lines asked for.
 class LineCursor {
  public:
-  explicit LineCursor(std::string_view bytes) : bytes_(bytes) {}
+  explicit LineCursor(std::string_view bytes, const LineTable* table = nullptr)
+      : bytes_(bytes), table_(table) {}
 
   // Line `number` (0-based), which must exist. Reading forward is cheap;
   // stepping back (hunks under -B may overlap, as GNU diff's do) costs the
@@ -82,6 +174,7 @@ class LineCursor {
   void back_lines(std::size_t count);
 
   std::string_view bytes_;
+  const LineTable* table_;
   std::size_t number_ = 0;  // the line that starts at offset_
   std::size_t offset_ = 0;
   std::size_t end_ = 0;  // where that line ends, once it has been read; 0 before

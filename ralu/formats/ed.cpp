@@ -55,7 +55,7 @@ void write_ed(OutputSink& out, std::string_view old_text, std::string_view new_t
   while (const std::optional<Hunk> hunk = walker.next()) hunks.push_back(*hunk);
 
   ReportWriter writer(out, style);
-  LineCursor new_lines(new_text);
+  LineCursor new_lines(new_text, style.new_lines);
   // From the last change to the first, so that each command's line numbers
   // are those of the old file still.
   for (auto hunk = hunks.rbegin(); hunk != hunks.rend(); ++hunk) {

@@ -92,7 +92,10 @@ class FormattedReport {
  public:
   FormattedReport(ReportWriter& out, std::string_view old_text, std::string_view new_text,
                   const LineFormats& formats)
-      : out_(out), old_lines_(old_text), new_lines_(new_text), formats_(formats) {}
+      : out_(out),
+        old_lines_(old_text, out.style().old_lines),
+        new_lines_(new_text, out.style().new_lines),
+        formats_(formats) {}
 
   void write_unchanged(const GroupSpan& span) {
     if (!span.empty()) write_group(formats_.unchanged_group, span);

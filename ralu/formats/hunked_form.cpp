@@ -25,7 +25,7 @@ void write_hunked_form(OutputSink& out, HeaderMarks marks, const FileLabel& old_
     write_file_label(writer, marks.old_mark, old_label);
     write_file_label(writer, marks.new_mark, new_label);
   }
-  LineCursor old_lines(old_text), new_lines(new_text);
+  LineCursor old_lines(old_text, style.old_lines), new_lines(new_text, style.new_lines);
   for (; hunk; hunk = hunks.next()) write_hunk(writer, old_lines, new_lines, script, *hunk);
 }
 

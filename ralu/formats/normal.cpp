@@ -41,7 +41,7 @@ void write_change(ReportWriter& out, LineCursor& old_lines, LineCursor& new_line
 void write_normal(OutputSink& out, std::string_view old_text, std::string_view new_text,
                   const EditScript& script, const ReportStyle& style) {
   ReportWriter writer(out, style);
-  LineCursor old_lines(old_text), new_lines(new_text);
+  LineCursor old_lines(old_text, style.old_lines), new_lines(new_text, style.new_lines);
   // Without context every change stands alone.
   HunkWalker hunks(script, 0);
   while (const std::optional<Hunk> hunk = hunks.next()) {

@@ -37,7 +37,7 @@ void write_rcs(OutputSink& out, std::string_view old_text, std::string_view new_
                const EditScript& script, const ReportStyle& style) {
   (void)old_text;  // the lines deleted are only counted
   ReportWriter writer(out, style);
-  LineCursor new_lines(new_text);
+  LineCursor new_lines(new_text, style.new_lines);
   const std::size_t first_line = style.old_first_line;
   HunkWalker hunks(script, 0);
   while (const std::optional<Hunk> hunk = hunks.next()) {

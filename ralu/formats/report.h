@@ -40,7 +40,8 @@ struct Palette {
 };
 
 // What the report shows beyond the lines: colour, the function line after
-// each hunk's header, and how tabs look. Any may be left out. (Which changes
+// each hunk's header, and how tabs look; and where the lines start, when
+// that is known. Any may be left out. (Which changes
 // -B and -I leave out the script's groups tell.)
 struct ReportStyle {
   const Palette* palette = nullptr;
@@ -50,6 +51,11 @@ struct ReportStyle {
   std::size_t old_first_line = 0;
   std::size_t new_first_line = 0;
   LineLook look;
+  // Where the lines of the texts given start, when they were found already
+  // (tables of those very bytes): the writers then go straight to each line
+  // they show, rather than read every line up to it.
+  const LineTable* old_lines = nullptr;
+  const LineTable* new_lines = nullptr;
   // Whether the forms with a header write it: a report written a piece at a
   // time has it before its first piece only.
   bool header = true;

@@ -45,8 +45,8 @@ class SideBySideWriter {
         layout_(layout),
         columns_(lay_out_columns(layout.width, look)),
         writer_(out, look, columns_.half_width),
-        old_lines_(old_text),
-        new_lines_(new_text) {}
+        old_lines_(old_text, out.style().old_lines),
+        new_lines_(new_text, out.style().new_lines) {}
 
   // The lines after the last ones shown, up to old line old_end and new
   // line new_end, as common lines. A group left out (-B, -I) is among them:

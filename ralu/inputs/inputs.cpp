@@ -6,7 +6,6 @@
 #include <span>
 #include <utility>
 
-#include "ralu/engine/lines.h"
 #include "ralu/inputs/chunked_ends.h"
 #include "ralu/inputs/operands.h"
 #include "ralu/trouble.h"
@@ -221,17 +220,10 @@ Inputs read_inputs(OpenedPair& pair, const InputRequest& request) {
     old_input.text.from_start = request.old_from_start ? old_bytes : std::string_view();
     new_input.text.window = new_bytes;
     old_input.text.first_line = new_input.text.first_line = window.first_line;
-
-    // Only the middles are left to look at for a NUL byte: the head and tail
-    // were looked at as they were compared.
-    const auto middle_start = static_cast<std::size_t>(ends.head_bytes - window.begin);
-    inputs.binary =
-        request.look_for_nul &&
-        (ends.nul_seen ||
-         holds_nul(old_input.text.window.substr(
-             middle_start, static_cast<std::size_t>(ends.old_tail_start - ends.head_bytes))) ||
-         holds_nul(new_input.text.window.substr(
-             middle_start, static_cast<std::size_t>(ends.new_tail_start - ends.head_bytes))));
+    // The head and tail were looked at for NUL bytes as they were compared;
+    // the middles are left to the comparison, which looks at them as it
+    // finds their lines.
+    inputs.binary = request.look_for_nul && ends.nul_seen;
   }
   pair.check_sizes_kept();
   inputs.texts = pair.take_texts();

@@ -68,7 +68,11 @@ struct Inputs {
   std::array<InputText, 2> texts;
   // The same bytes: the windows are left empty, unless asked for whole.
   bool identical = false;
-  bool binary = false;  // a NUL byte in either input, when looked for
+  // A NUL byte in either input, when looked for, among the bytes compared:
+  // all of identical inputs, else the common head and tail. The windows of
+  // inputs that differ are left to be looked at by the caller, which can do
+  // it in the pass that finds their lines.
+  bool binary = false;
 };
 
 // One input while it is being read: an open regular file, or bytes in memory.

@@ -18,17 +18,20 @@
 #include "ralu/pair/pair_names.h"
 #include "ralu/pair/region_comparison.h"
 #include "ralu/pair/verdicts.h"
+#include "ralu/pair/window_lines.h"
 #include "ralu/trouble.h"
 
 namespace ralu {
 
 namespace {
 
+constexpr const char* too_many_lines = "too many lines";
+
 // Only an input of that many bytes can have that many lines.
 void check_line_count(const InputText& input) {
   const std::string_view bytes = input.window;
   if (bytes.size() > max_lines && count_lines(bytes) > max_lines) {
-    fail_run(input.path, "too many lines");
+    fail_run(input.path, too_many_lines);
   }
 }
 
@@ -38,8 +41,21 @@ void check_line_count(const InputText& input) {
 // something in lines). Each view is of the input or of a text held here.
 class InputLines {
  public:
-  InputLines(const InputText& input, const RunPlan& plan) : shown(input.window) {
-    check_line_count(input);
+  // Whether both views will be of the input's window itself, bytes for
+  // bytes: then the window's lines can be found once for the search and the
+  // report alike.
+  static bool views_window(const InputText& input, const RunPlan& plan) {
+    const std::string_view window = input.window;
+    const bool gets_line_end =
+        plan.report.form == OutputForm::ed && !window.empty() && window.back() != '\n';
+    return !plan.matching.strip_trailing_cr && !gets_line_end && !plan.matching.needs_keys();
+  }
+
+  // `lines` are the window's, when they were found already (and counted);
+  // else the window's lines are counted here.
+  InputLines(const InputText& input, const RunPlan& plan, std::optional<LineTable> lines)
+      : shown(input.window), lines_(std::move(lines)) {
+    if (!lines_) check_line_count(input);
     if (plan.matching.strip_trailing_cr) {
       own_shown_ = strip_trailing_cr(std::string(shown));
       shown = own_shown_;
@@ -54,10 +70,15 @@ class InputLines {
   InputLines(const InputLines&) = delete;
   InputLines& operator=(const InputLines&) = delete;
 
+  // The window's lines, when found already: only where both views are of
+  // the window.
+  const LineTable* lines() const { return lines_ ? &*lines_ : nullptr; }
+
   std::string_view shown;
   std::string_view matched;
 
  private:
+  std::optional<LineTable> lines_;
   std::string own_shown_;
   std::string keys_;
 };
@@ -82,16 +103,25 @@ class Comparison {
  private:
   int compare_and_report() {
     if (inputs_.identical && (inputs_.binary || !plan_.writes_equal_inputs)) return same();
-    if (inputs_.binary) return say(plan_.brief ? Verdict::differ : Verdict::binary_differ);
+    if (inputs_.binary) return say_binary();
+    // A NUL byte in the middles would be told the same.
     if (plan_.brief && !plan_.ignores_some_changes) return say(Verdict::differ);
 
+    std::array<std::optional<LineTable>, 2> tables;
+    if (!inputs_.identical) {
+      WindowLines found = look_at_windows();
+      if (found.binary) return say_binary();
+      tables = std::move(found.tables);
+    }
     // ed cannot write a line without its end: the last lines get one.
     // (Inputs told apart without reading their lines are not warned of.)
     lines_completed_ = plan_.report.form == OutputForm::ed;
-    const InputLines old_lines(inputs_.texts[0], plan_);
-    const InputLines new_lines(inputs_.texts[1], plan_);
-    EditScript script =
-        compare_texts(old_lines.matched, new_lines.matched, {plan_.minimal, std::nullopt});
+    const InputLines old_lines(inputs_.texts[0], plan_, std::move(tables[0]));
+    const InputLines new_lines(inputs_.texts[1], plan_, std::move(tables[1]));
+    const EngineOptions options{plan_.minimal, std::nullopt};
+    EditScript script = old_lines.lines() != nullptr
+                            ? compare_texts(*old_lines.lines(), *new_lines.lines(), options)
+                            : compare_texts(old_lines.matched, new_lines.matched, options);
     if (plan_.ignore_blank_lines || !plan_.ignore_patterns.empty()) {
       mark_ignored_groups(script, {old_lines.matched, old_lines.shown},
                           {new_lines.matched, new_lines.shown}, plan_.ignore_blank_lines,
@@ -100,13 +130,36 @@ class Comparison {
     const bool differ = HunkWalker(script, 0).next().has_value();
     if (!differ && !plan_.writes_equal_inputs) return same();
     if (plan_.brief) return say(Verdict::differ);
-    write_styled_report(old_lines.shown, new_lines.shown, script);
+    write_styled_report(old_lines, new_lines, script);
     return differ ? exit_different : same();
+  }
+
+  // Looks at the windows for NUL bytes, which the head and tail were looked
+  // at for as they were compared: where the search and the report read the
+  // windows as they are, in the same pass that finds their lines, so that a
+  // huge middle is read once for both. Gives whether the pair is binary,
+  // and else the lines found, if any; throws when an input has too many
+  // lines.
+  WindowLines look_at_windows() const {
+    const InputText& old_input = inputs_.texts[0];
+    const InputText& new_input = inputs_.texts[1];
+    const bool look_for_nul = plan_.reading.look_for_nul;
+    if (!InputLines::views_window(old_input, plan_) ||
+        !InputLines::views_window(new_input, plan_)) {
+      WindowLines found;
+      found.binary = look_for_nul && (holds_nul(old_input.window) || holds_nul(new_input.window));
+      return found;
+    }
+    WindowLines found = find_window_lines({old_input.window, new_input.window}, look_for_nul);
+    if (!found.binary && found.crowded) {
+      fail_run(inputs_.texts[*found.crowded].path, too_many_lines);
+    }
+    return found;
   }
 
   // Writes the report with what the plan adds to the lines: colour,
   // function lines, the first lines' numbers, tabs.
-  void write_styled_report(std::string_view old_text, std::string_view new_text,
+  void write_styled_report(const InputLines& old_lines, const InputLines& new_lines,
                            const EditScript& script) const {
     const InputText& old_input = inputs_.texts[0];
     std::optional<FunctionLineFinder> function_lines;
@@ -121,12 +174,14 @@ class Comparison {
     style.old_first_line = old_input.first_line;
     style.new_first_line = inputs_.texts[1].first_line;
     style.look = plan_.look;
+    style.old_lines = old_lines.lines();
+    style.new_lines = new_lines.lines();
     if (heading_ != nullptr) {
       out_.write(*heading_ + " " + names_.header(0) + " " + names_.header(1) + "\n");
     }
     write_report(out_, plan_.report,
                  {names_.label(0, old_input.modified), names_.label(1, inputs_.texts[1].modified)},
-                 old_text, new_text, script, style);
+                 old_lines.shown, new_lines.shown, script, style);
   }
 
   // An ed script has lost the missing line end of an input's last line: so
@@ -145,6 +200,8 @@ class Comparison {
     if (plan_.report_identical) say(Verdict::identical);
     return exit_same;
   }
+
+  int say_binary() { return say(plan_.brief ? Verdict::differ : Verdict::binary_differ); }
 
   int say(Verdict verdict) {
     out_.write(verdict_line(verdict, names_.plain(0), names_.plain(1)));
