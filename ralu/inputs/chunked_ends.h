@@ -25,6 +25,10 @@ class ByteSource {
     read(offset, buffer.first(length));
     return {buffer.data(), length};
   }
+  // Gives back what a pass holds of the bytes it viewed, before the bytes
+  // are held in some other way: a file's pages mapped twice are counted
+  // twice against the run's memory.
+  virtual void end_pass() {}
 };
 
 // An input already in memory.
@@ -55,6 +59,7 @@ class OffsetSource : public ByteSource {
                              std::span<char> buffer) override {
     return source_.pass_over(offset_ + offset, length, buffer);
   }
+  void end_pass() override { source_.end_pass(); }
 
  private:
   ByteSource& source_;

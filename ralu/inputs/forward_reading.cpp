@@ -79,7 +79,13 @@ LineWindow ForwardReader::read_window(std::size_t side, LinePlace from, std::siz
   window.offset = line_start_before(source, from.offset, lines_before,
                                     std::span<char>(old_chunk_.get(), chunk_));
   std::string& bytes = window.bytes;
-  bytes.resize(static_cast<std::size_t>(from.offset - window.offset));
+  // Room for the most the window can take, at once: a buffer grown a chunk
+  // at a time is copied at each doubling and holds twice its bytes on the
+  // way, and one this large is given back to the system when freed.
+  const auto lead_length = static_cast<std::size_t>(from.offset - window.offset);
+  bytes.reserve(lead_length + static_cast<std::size_t>(
+                                  std::min<std::uint64_t>(max_bytes, source.size() - from.offset)));
+  bytes.resize(lead_length);
   source.read(window.offset, {bytes.data(), bytes.size()});
   window.lead_lines = count_line_feeds(bytes);
   window.first_line = from.line - window.lead_lines;

@@ -44,6 +44,10 @@ class FileSource : public ByteSource {
     if (segment_.bytes().empty()) return ByteSource::pass_over(offset, length, buffer);
     return segment_.bytes().substr(static_cast<std::size_t>(offset - segment_offset_), length);
   }
+  void end_pass() override {
+    segment_ = platform::MappedBytes();
+    segment_offset_ = 0;
+  }
 
  private:
   void map_segment(std::uint64_t offset, std::size_t length) {

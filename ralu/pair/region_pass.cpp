@@ -207,6 +207,8 @@ class RegionPass {
     OffsetSource new_rest(reader_.source(1), bases[1].offset);
     const ChunkedEnds ends = find_chunked_ends(old_rest, new_rest, rule_.chunk);
     const Window window = widen_middles(old_rest, ends, shape_.margin, shape_.margin, rule_.chunk);
+    old_rest.end_pass();
+    new_rest.end_pass();
     const std::string_view old_text =
         rest_(0, bases[0].offset + window.begin, bases[0].offset + window.old_end);
     const std::string_view new_text =
