@@ -297,7 +297,8 @@ int dif_out(const char* first_name, const char* second_name, const char* output_
     errmsg("ralu: not found beside kevo or along PATH; no report written\n");
     return -1;
   }
-  if (platform::opens_for_reading(report.c_str())) {
+  // Anything at the name is a report to ask about, also one kevo cannot read.
+  if (platform::entry_exists(report.c_str())) {
     errmsg("%s: overwrite? (y/n) ", report.c_str());
     if (!answer_is_yes()) return 0;
   }

@@ -17,11 +17,25 @@ namespace platform {
 // Files by name.
 // ---------------------------------------------------------------------------
 
+// Which file an open stream reads: the device and inode on POSIX, the volume
+// serial number and file index on Windows. Two names with one identity are
+// one file.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 // What the file-status query tells about a file.
 struct FileStatus {
   bool is_directory = false;
   std::int64_t size = 0;  // bytes; the true size, also beyond 2 GiB
   bool is_pipe = false;   // a pipe or socket: what is read from it is gone
+  // True when size is what reading the file gives: a regular file with a
+  // size above 0. Devices, pipes and files such as those under /proc, whose
+  // status says 0 while they hold bytes, are only known by reading them.
+  bool size_is_content = false;
+  std::optional<FileIdentity> identity;  // of the stream opened, when the system tells
 };
 
 // The name as the system wants it. On POSIX every backslash that is not the
@@ -43,9 +57,10 @@ std::FILE* open_for_reading(const char* name);
 // such as NUL is an empty file there, as /dev/null is on POSIX.
 std::optional<FileStatus> file_status(const char* name, std::FILE* opened);
 
-// True when the file opens for reading in text mode ("r"); it is closed again
-// at once. Used to learn whether a report already exists.
-bool opens_for_reading(const char* name);
+// True when anything at all stands at the name, without following a link: a
+// file this user cannot read, a dangling symbolic link, a device. Used to
+// learn whether a report already exists, which nothing may replace unasked.
+bool entry_exists(const char* name);
 
 // ---------------------------------------------------------------------------
 // Whole files, for ralu.

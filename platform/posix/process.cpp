@@ -80,13 +80,6 @@ std::string describe_signal_end(int wait_status) {
 
 }  // namespace
 
-bool opens_for_reading(const char* name) {
-  std::FILE* file = std::fopen(native_name(name).c_str(), "r");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  return true;
-}
-
 Program find_program(const char* name) {
   const std::string folder = own_folder();
   if (!folder.empty()) {
