@@ -29,6 +29,25 @@ bool file_names_may_hold(const std::string& name);
 // opening it fails. Returns why that cannot be done here, or empty when done.
 std::string make_unreadable(const std::string& path);
 
+// An ordinary user, for what permissions do not stop root from doing: this
+// process's own user when it is not root, else nobody by way of setpriv.
+struct OrdinaryUser {
+  std::vector<std::string> runner;  // the program and arguments to put before a command;
+                                    // empty: run it as this process
+  long long uid = -1;               // the user to give files to; -1: leave them
+  long long gid = -1;
+  std::string why_not;  // non-empty when no such user can be had here
+};
+OrdinaryUser ordinary_user();
+
+// Gives a file or folder to the user, with these permission bits.
+void give_to(const OrdinaryUser& user, const std::string& path, unsigned mode);
+
+// The permission bits of a file and its group (lstat), or -1 each where the
+// system has none.
+long long permission_bits_of(const std::string& path);
+long long group_of(const std::string& path);
+
 // The name of a device that opens, reads as empty and has a file status of
 // size 0: /dev/null, or NUL on Windows.
 std::string null_device_name();

@@ -73,6 +73,18 @@ std::string make_unreadable(const std::string&) {
   return "Windows files carry no permission bits that a test can take away from their owner";
 }
 
+OrdinaryUser ordinary_user() {
+  OrdinaryUser user;
+  user.why_not = "Windows files carry no permission bits to keep or to keep a user out with";
+  return user;
+}
+
+void give_to(const OrdinaryUser&, const std::string&, unsigned) {}
+
+long long permission_bits_of(const std::string&) { return -1; }
+
+long long group_of(const std::string&) { return -1; }
+
 std::string null_device_name() { return "NUL"; }
 
 // Windows keeps file times in 100 ns ticks since 1601; nanoseconds below a
