@@ -292,6 +292,11 @@ int run_ralu(const platform::Program& ralu, const char* first_name, const char* 
     case Outcome::output_not_written:
       errmsg("%s: cannot write the report (%s)\n", report.c_str(), run.reason.c_str());
       return -1;
+    case Outcome::interrupted:
+      // ralu has ended and its file is gone: end as the interrupt would have
+      // ended kevo, so that a shell or a script sees it.
+      errmsg("kevo: interrupted; no report written\n");
+      platform::end_as_interrupted(run.status);
   }
   return -1;
 }
@@ -352,8 +357,8 @@ int main(int argc, char** argv) {
     finish(exit_ok);
   }
 
-  const Verdict verdict = compare_contents(first_stream, first_name, first_status.size,
-                                           second_stream, second_name, second_status.size, options);
+  const Verdict verdict = compare_contents(first_stream, first_name, first_status, second_stream,
+                                           second_name, second_status, options);
   // A pair read to the end under -t without a control byte, that differs.
   if (options.text && verdict.different && verdict.still_text) {
     // ralu reads both files again; a pipe kevo has read holds nothing more,

@@ -133,9 +133,11 @@ struct RunResult {
     abnormal_end,        // it was killed or crashed, or could not be waited for
     not_started,         // it could not be started
     output_not_written,  // its output could not be created, or not take the output name
+    interrupted,         // this process was told to end meanwhile (see end_as_interrupted)
   };
   Outcome outcome;
-  int status = -1;     // the exit status, for written and failed
+  int status = -1;     // the exit status, for written and failed; for interrupted, the
+                       // signal (POSIX) or console event (Windows) that came
   std::string reason;  // for the others: the system's words for what went wrong, or
                        // how the program ended ("ended by signal 9 (Killed)")
 };
@@ -150,7 +152,19 @@ struct RunResult {
 // take output_name, replacing a file of that name in one step. On every other
 // outcome it is removed, and a file named output_name stays as it was,
 // whatever the program wrote before it failed.
+//
+// While it runs, an interrupt or a request to end this process (SIGINT,
+// SIGTERM, SIGHUP; on Windows Ctrl-C, Ctrl-Break or the console closing) is
+// only noted. The program is then ended too and waited for, its output file
+// is removed and nothing takes output_name, however many interrupts come;
+// the outcome is interrupted, and the caller should end_as_interrupted soon.
 RunResult run_with_output_to(const Program& program, const std::vector<std::string>& arguments,
                              const char* output_name, int highest_success_status);
+
+// Ends this process the way the interrupt that run_with_output_to reported
+// (its status) would have ended it, had nobody been listening: on POSIX by
+// that signal, with its default action; on Windows with the exit code of a
+// process ended by Ctrl-C.
+[[noreturn]] void end_as_interrupted(int interrupt);
 
 }  // namespace platform
