@@ -118,6 +118,22 @@ class InterruptWatch {
   // Sleeps until a signal has been handled.
   void sleep() const { ::sigsuspend(&sleeping_mask_); }
 
+  // Takes interrupts that came after the last sleep off the pending list: the
+  // run ends by the first one anyway, and one delivered as the handlers go
+  // would end the process before its caller could say why.
+  void forget_pending_interrupts() const {
+    sigset_t pending;
+    if (::sigpending(&pending) != 0) return;
+    for (std::size_t i = 0; i < interrupt_signal_count; ++i) {
+      if (saved_[i].sa_handler == SIG_IGN || !sigismember(&pending, interrupt_signals[i])) continue;
+      sigset_t just_this;
+      sigemptyset(&just_this);
+      sigaddset(&just_this, interrupt_signals[i]);
+      int taken = 0;
+      ::sigwait(&just_this, &taken);  // returns at once: the signal is pending
+    }
+  }
+
  private:
   sigset_t original_mask_{};
   sigset_t sleeping_mask_{};
@@ -209,6 +225,7 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
   }
   if (noted_count != 0) {
     output.discard();
+    watch.forget_pending_interrupts();
     return RunResult{RunResult::Outcome::interrupted, noted_signal, {}};
   }
   // Without WUNTRACED, waitpid tells only of a child that ended.
