@@ -52,6 +52,10 @@ long long group_of(const std::string& path);
 // size 0: /dev/null, or NUL on Windows.
 std::string null_device_name();
 
+// The name of a device that reads without end (/dev/zero), or empty where
+// there is none that kevo can open as such.
+std::string endless_device_name();
+
 // The name of the device that drops whatever is written to it: /dev/null or NUL.
 std::string discarding_device_name();
 

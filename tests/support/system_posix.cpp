@@ -79,6 +79,8 @@ void set_modification_time(const std::string& path, long long seconds, long nano
 
 std::string why_child_time_zone_cannot_be_set() { return {}; }
 
+std::string endless_device_name() { return "/dev/zero"; }
+
 std::string discarding_device_name() { return "/dev/null"; }
 
 std::string full_device_name() { return "/dev/full"; }

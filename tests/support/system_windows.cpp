@@ -106,6 +106,8 @@ std::string why_child_time_zone_cannot_be_set() {
   return "a Windows program takes its time zone from the system, not from a TZ given to it";
 }
 
+std::string endless_device_name() { return {}; }
+
 std::string discarding_device_name() { return "NUL"; }
 
 std::string full_device_name() { return {}; }
