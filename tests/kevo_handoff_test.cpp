@@ -360,6 +360,18 @@ TEST_F(KevoHandOffStandIn, AnythingAtTheReportsNameIsAskedAbout) {
   }
 }
 
+TEST_F(KevoHandOffStandIn, ReportAnotherProgramHoldsIsAskedAbout) {
+  write_file(work("a.txt.dif"), "old report\n");
+  {
+    const test_support::ExclusiveHold hold(work("a.txt.dif"));
+    if (!hold.why_not().empty()) GTEST_SKIP() << hold.why_not();
+    const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, "n\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "... ralu a.txt b.txt > .\\a.txt.dif\n.\\a.txt.dif: overwrite? (y/n) ");
+  }
+  EXPECT_EQ(read_file(work("a.txt.dif")), "old report\n");
+}
+
 // A report its owner cannot read, with kevo run by that owner: for root,
 // permissions mean nothing, so then by an ordinary user where there is one.
 TEST_F(KevoHandOffStandIn, ReportItsOwnerCannotReadIsAskedAbout) {

@@ -52,6 +52,22 @@ long long group_of(const std::string& path);
 // size 0: /dev/null, or NUL on Windows.
 std::string null_device_name();
 
+// Keeps every other opener out of a file while it lives, where the system
+// can (Windows: a handle that shares nothing). why_not() says why it cannot
+// where it cannot (POSIX has no such lock).
+class ExclusiveHold {
+ public:
+  explicit ExclusiveHold(const std::string& path);
+  ~ExclusiveHold();
+  ExclusiveHold(const ExclusiveHold&) = delete;
+  ExclusiveHold& operator=(const ExclusiveHold&) = delete;
+  const std::string& why_not() const { return why_not_; }
+
+ private:
+  void* handle_ = nullptr;
+  std::string why_not_;
+};
+
 // The name of a device that reads without end (/dev/zero), or empty where
 // there is none that kevo can open as such.
 std::string endless_device_name();

@@ -79,6 +79,11 @@ void set_modification_time(const std::string& path, long long seconds, long nano
 
 std::string why_child_time_zone_cannot_be_set() { return {}; }
 
+ExclusiveHold::ExclusiveHold(const std::string&)
+    : why_not_("POSIX files have no lock that keeps other openers out") {}
+
+ExclusiveHold::~ExclusiveHold() = default;
+
 std::string endless_device_name() { return "/dev/zero"; }
 
 std::string discarding_device_name() { return "/dev/null"; }

@@ -106,6 +106,20 @@ std::string why_child_time_zone_cannot_be_set() {
   return "a Windows program takes its time zone from the system, not from a TZ given to it";
 }
 
+ExclusiveHold::ExclusiveHold(const std::string& path) {
+  const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    why_not_ = "cannot open " + path + " to hold it";
+  } else {
+    handle_ = handle;
+  }
+}
+
+ExclusiveHold::~ExclusiveHold() {
+  if (handle_ != nullptr) ::CloseHandle(handle_);
+}
+
 std::string endless_device_name() { return {}; }
 
 std::string discarding_device_name() { return "NUL"; }
