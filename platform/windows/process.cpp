@@ -163,10 +163,11 @@ class InterruptWatch {
 std::optional<DWORD> wait_unless_interrupted(HANDLE process) {
   const HANDLE waited[] = {process, interrupt_signal()};
   const DWORD woken = ::WaitForMultipleObjects(2, waited, FALSE, INFINITE);
-  if (woken == WAIT_OBJECT_0 + 1)
+  if (woken == WAIT_OBJECT_0 + 1) {
     ::TerminateProcess(process, STATUS_CONTROL_C_EXIT);
-  else if (woken != WAIT_OBJECT_0)
+  } else if (woken != WAIT_OBJECT_0) {
     return std::nullopt;
+  }
   return win32::wait_for_exit(process);
 }
 
@@ -227,10 +228,16 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
   const std::optional<DWORD> code = wait_unless_interrupted(process.get());
   const auto interrupted = [&] {
     output.discard();
-    return RunResult{
-        RunResult::Outcome::interrupted, static_cast<int>(InterruptWatch::noted() - 1), {}};
+    const DWORD noted = InterruptWatch::noted();
+    return RunResult{RunResult::Outcome::interrupted,
+                     static_cast<int>(noted != 0 ? noted - 1 : CTRL_C_EVENT),
+                     {}};
   };
-  if (InterruptWatch::noted() != 0) return interrupted();
+  // Ctrl-C and Ctrl-Break reach every program of the console at once, so the
+  // program may be seen to end by one before the handler has noted it here.
+  if (InterruptWatch::noted() != 0 || (code && *code == STATUS_CONTROL_C_EXIT)) {
+    return interrupted();
+  }
   if (!code) {
     return RunResult{RunResult::Outcome::abnormal_end, -1,
                      "cannot be waited for: " + win32::system_message(::GetLastError())};
