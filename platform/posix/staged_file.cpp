@@ -53,14 +53,11 @@ int StagedFile::publish() {
   struct stat replaced {};
   if (::lstat(final_path_.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) {
     // The group first: changing it may clear bits that fchmod then sets.
-    // Either may be refused (a group this user is not in); the report is
-    // still written, with what could be kept.
-    if (::fchown(file_->get(), static_cast<uid_t>(-1), replaced.st_gid) != 0) {
-      // not this user's group: the new file keeps its own
-    }
-    if (::fchmod(file_->get(), replaced.st_mode & 0777) != 0) {
-      // cannot happen for a file this process created; nothing to undo
-    }
+    // A group this user is not in is refused; the report is written all the
+    // same, with what could be kept.
+    [[maybe_unused]] const int group_kept =
+        ::fchown(file_->get(), static_cast<uid_t>(-1), replaced.st_gid);
+    [[maybe_unused]] const int bits_kept = ::fchmod(file_->get(), replaced.st_mode & 0777);
   }
   if (std::rename(staged_path_.c_str(), final_path_.c_str()) != 0) return errno;
   published_ = true;
