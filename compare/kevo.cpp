@@ -1,6 +1,7 @@
 // kevo: compares two files byte for byte and prints one line that says how they
 // relate: the same name twice, equal contents, different contents with both
 // sizes, a missing file or a directory. Every path ends in a process exit.
+#include <cerrno>
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
@@ -115,16 +116,26 @@ platform::FileStatus status_or_finish(const char* name, std::FILE* opened, const
   return *status;
 }
 
-// One input of the comparison. A short read is the end of the file, whether
-// the file ended or the read failed; nothing is read after it.
+// One input of the comparison. A short read is the end of the file; nothing
+// is read after it. A read that fails is no end: what the file holds beyond
+// it is unknown, so no answer can be given, and kevo ends as it does for a
+// file it cannot open, saying why (a /proc file may open and then refuse
+// every read).
 struct Input {
   std::FILE* stream;
+  const char* name;
   bool ended = false;
 
   std::size_t read(unsigned char* buffer) {
     if (ended) return 0;
+    errno = 0;
     const std::size_t count = std::fread(buffer, 1, chunk_size, stream);
     ended = count < chunk_size;
+    if (ended && std::ferror(stream) != 0) {
+      const int error = errno != 0 ? errno : EIO;
+      errmsg("%s: cannot be read (%s)\n", name, std::strerror(error));
+      finish(exit_trouble);
+    }
     return count;
   }
 };
@@ -186,28 +197,40 @@ Verdict compare_streams(Input& first, Input& second, bool text) {
   return verdict;
 }
 
-// Decides whether the contents differ and prints the result line. Without -t,
-// files of different sizes are not read at all.
-Verdict compare_contents(std::FILE* first_stream, const char* first_name, std::int64_t first_size,
-                         std::FILE* second_stream, const char* second_name,
-                         std::int64_t second_size, const Options& options) {
+// Decides whether the contents differ and prints the result line. Two names
+// of one file are equal without reading it (which could take for ever on a
+// device such as /dev/zero). Without -t, files of different sizes are not
+// read at all, where both sizes tell what reading would give; a size of 0
+// from a device or a /proc file says nothing. The sizes printed are those of
+// the status all the same.
+Verdict compare_contents(std::FILE* first_stream, const char* first_name,
+                         const platform::FileStatus& first_status, std::FILE* second_stream,
+                         const char* second_name, const platform::FileStatus& second_status,
+                         const Options& options) {
   Verdict verdict;
-  if (!options.text && first_size != second_size) {
+  if (first_status.identity && first_status.identity == second_status.identity) {
+    verdict.different = false;
+  } else if (!options.text && first_status.size_is_content && second_status.size_is_content &&
+             first_status.size != second_status.size) {
     verdict.different = true;
   } else {
-    Input first{first_stream};
-    Input second{second_stream};
+    Input first{first_stream, first_name};
+    Input second{second_stream, second_name};
     verdict = compare_streams(first, second, options.text);
   }
 
+  int printed = 0;
   if (!verdict.different) {
     if (!options.quiet_match) {
-      std::printf("%smatch: %s ... %s\n", cmd_name, first_name, second_name);
+      printed = std::printf("%smatch: %s ... %s\n", cmd_name, first_name, second_name);
     }
   } else {
-    std::printf("%sunmatch: %s(%" PRId64 ") ... %s(%" PRId64 ")\n", cmd_name, first_name,
-                first_size, second_name, second_size);
+    printed = std::printf("%sunmatch: %s(%" PRId64 ") ... %s(%" PRId64 ")\n", cmd_name, first_name,
+                          first_status.size, second_name, second_status.size);
   }
+  // The line is out before anything follows it; a kevo that cannot tell its
+  // result ends here, naming the cause (errno of the write that failed).
+  common::flush_standard_output_or_exit("kevo", exit_trouble, printed < 0 ? errno : 0);
   return verdict;
 }
 
@@ -269,6 +292,11 @@ int run_ralu(const platform::Program& ralu, const char* first_name, const char* 
     case Outcome::output_not_written:
       errmsg("%s: cannot write the report (%s)\n", report.c_str(), run.reason.c_str());
       return -1;
+    case Outcome::interrupted:
+      // ralu has ended and its file is gone: end as the interrupt would have
+      // ended kevo, so that a shell or a script sees it.
+      errmsg("kevo: interrupted; no report written\n");
+      platform::end_as_interrupted(run.status);
   }
   return -1;
 }
@@ -297,7 +325,8 @@ int dif_out(const char* first_name, const char* second_name, const char* output_
     errmsg("ralu: not found beside kevo or along PATH; no report written\n");
     return -1;
   }
-  if (platform::opens_for_reading(report.c_str())) {
+  // Anything at the name is a report to ask about, also one kevo cannot read.
+  if (platform::entry_exists(report.c_str())) {
     errmsg("%s: overwrite? (y/n) ", report.c_str());
     if (!answer_is_yes()) return 0;
   }
@@ -328,8 +357,8 @@ int main(int argc, char** argv) {
     finish(exit_ok);
   }
 
-  const Verdict verdict = compare_contents(first_stream, first_name, first_status.size,
-                                           second_stream, second_name, second_status.size, options);
+  const Verdict verdict = compare_contents(first_stream, first_name, first_status, second_stream,
+                                           second_name, second_status, options);
   // A pair read to the end under -t without a control byte, that differs.
   if (options.text && verdict.different && verdict.still_text) {
     // ralu reads both files again; a pipe kevo has read holds nothing more,

@@ -17,11 +17,25 @@ namespace platform {
 // Files by name.
 // ---------------------------------------------------------------------------
 
+// Which file an open stream reads: the device and inode on POSIX, the volume
+// serial number and file index on Windows. Two names with one identity are
+// one file.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 // What the file-status query tells about a file.
 struct FileStatus {
   bool is_directory = false;
   std::int64_t size = 0;  // bytes; the true size, also beyond 2 GiB
   bool is_pipe = false;   // a pipe or socket: what is read from it is gone
+  // True when size is what reading the file gives: a regular file with a
+  // size above 0. Devices, pipes and files such as those under /proc, whose
+  // status says 0 while they hold bytes, are only known by reading them.
+  bool size_is_content = false;
+  std::optional<FileIdentity> identity;  // of the stream opened, when the system tells
 };
 
 // The name as the system wants it. On POSIX every backslash that is not the
@@ -43,9 +57,10 @@ std::FILE* open_for_reading(const char* name);
 // such as NUL is an empty file there, as /dev/null is on POSIX.
 std::optional<FileStatus> file_status(const char* name, std::FILE* opened);
 
-// True when the file opens for reading in text mode ("r"); it is closed again
-// at once. Used to learn whether a report already exists.
-bool opens_for_reading(const char* name);
+// True when anything at all stands at the name, without following a link: a
+// file this user cannot read, a dangling symbolic link, a device. Used to
+// learn whether a report already exists, which nothing may replace unasked.
+bool entry_exists(const char* name);
 
 // ---------------------------------------------------------------------------
 // Whole files, for ralu.
@@ -118,9 +133,11 @@ struct RunResult {
     abnormal_end,        // it was killed or crashed, or could not be waited for
     not_started,         // it could not be started
     output_not_written,  // its output could not be created, or not take the output name
+    interrupted,         // this process was told to end meanwhile (see end_as_interrupted)
   };
   Outcome outcome;
-  int status = -1;     // the exit status, for written and failed
+  int status = -1;     // the exit status, for written and failed; for interrupted, the
+                       // signal (POSIX) or console event (Windows) that came
   std::string reason;  // for the others: the system's words for what went wrong, or
                        // how the program ended ("ended by signal 9 (Killed)")
 };
@@ -135,7 +152,19 @@ struct RunResult {
 // take output_name, replacing a file of that name in one step. On every other
 // outcome it is removed, and a file named output_name stays as it was,
 // whatever the program wrote before it failed.
+//
+// While it runs, an interrupt or a request to end this process (SIGINT,
+// SIGTERM, SIGHUP; on Windows Ctrl-C, Ctrl-Break or the console closing) is
+// only noted. The program is then ended too and waited for, its output file
+// is removed and nothing takes output_name, however many interrupts come;
+// the outcome is interrupted, and the caller should end_as_interrupted soon.
 RunResult run_with_output_to(const Program& program, const std::vector<std::string>& arguments,
                              const char* output_name, int highest_success_status);
+
+// Ends this process the way the interrupt that run_with_output_to reported
+// (its status) would have ended it, had nobody been listening: on POSIX by
+// that signal, with its default action; on Windows with the exit code of a
+// process ended by Ctrl-C.
+[[noreturn]] void end_as_interrupted(int interrupt);
 
 }  // namespace platform

@@ -218,6 +218,15 @@ TEST(KevoOutput, FullStandardOutputIsAFailure) {
     EXPECT_EQ(r.status, 1) << args[0];
     EXPECT_EQ(r.err, "kevo: standard output: No space left on device\n") << args[0];
   }
+  // A kevo that cannot tell its result hands nothing on: no report, and the
+  // reason is the failed write's own.
+  write_file(dir.path("b.txt"), "beta\ngamma\n");
+  const ProcessResult handed =
+      test_support::run_process(test_support::kevo_path(), {"-t", "a", "b.txt"}, options);
+  EXPECT_EQ(handed.status, 1);
+  EXPECT_EQ(handed.err, "kevo: standard output: No space left on device\n");
+  EXPECT_FALSE(test_support::file_exists(dir.path("a.dif")));
+
   // With nothing to write, nothing is lost: a quiet match still succeeds.
   write_file(dir.path("a2"), "alpha\n");
   const ProcessResult silent =

@@ -145,8 +145,10 @@ class KevoHandOffStandIn : public testing::Test {
     return fold_line_ends(read_file(work(name)));
   }
 
+  // runner: a program and its arguments that run kevo (as another user, say).
   ProcessResult kevo_run(const std::vector<std::string>& args,
-                         std::optional<std::string> input = {}, bool with_standin = true) {
+                         std::optional<std::string> input = {}, bool with_standin = true,
+                         const std::vector<std::string>& runner = {}) {
     ProcessOptions options;
     options.working_dir = dir.path("work");
     options.input = std::move(input);
@@ -154,7 +156,11 @@ class KevoHandOffStandIn : public testing::Test {
     if (with_standin) path.insert(path.begin(), dir.path("standin"));
     options.extra_env = extra_env;
     options.extra_env.push_back(test_support::path_variable(path));
-    return run_process(kevo, args, options);
+    if (runner.empty()) return run_process(kevo, args, options);
+    std::vector<std::string> command(runner.begin() + 1, runner.end());
+    command.push_back(kevo);
+    command.insert(command.end(), args.begin(), args.end());
+    return run_process(runner.front(), command, options);
   }
 
   TempDir dir;
@@ -282,16 +288,115 @@ TEST_F(KevoHandOffStandIn, OverwriteQuestion) {
   }
 }
 
-TEST_F(KevoHandOffStandIn, ReplacedReportHasThePermissionsOfANewFile) {
-  // The new report is a new file, neither a private temporary one nor the old
-  // report with its permissions.
-  write_file(work("a.txt.dif"), "old report\n");
-  fs::permissions(work("a.txt.dif"), fs::perms::owner_read | fs::perms::owner_write);
+TEST_F(KevoHandOffStandIn, ReplacedReportKeepsItsPermissionsANewOneHasANewFiles) {
+  const test_support::OrdinaryUser ordinary = test_support::ordinary_user();
   write_file(work("new"), "");
-  const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, "y\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(report("a.txt.dif"), "argc=2\n[a.txt]\n[b.txt]\n");
-  EXPECT_EQ(fs::status(work("a.txt.dif")).permissions(), fs::status(work("new")).permissions());
+  const long long new_file_bits = test_support::permission_bits_of(work("new"));
+  if (new_file_bits < 0) GTEST_SKIP() << "no permission bits on this system";
+  // A new report is a new file, not a private temporary one.
+  ASSERT_EQ(kevo_run({"-t", "a.txt", "b.txt"}).status, 0);
+  EXPECT_EQ(test_support::permission_bits_of(work("a.txt.dif")), new_file_bits);
+
+  // A replaced one keeps what its owner gave it: a private report stays so.
+  for (const unsigned bits : {0600U, 0640U, 0444U, 0000U}) {
+    fs::remove(work("a.txt.dif"));
+    write_file(work("a.txt.dif"), "old report\n");
+    test_support::give_to({}, work("a.txt.dif"), bits);
+    const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, "y\n");
+    EXPECT_EQ(r.status, 0) << bits;
+    EXPECT_EQ(test_support::permission_bits_of(work("a.txt.dif")), bits) << bits;
+    fs::permissions(work("a.txt.dif"), fs::perms::owner_read, fs::perm_options::add);
+    EXPECT_EQ(report("a.txt.dif"), "argc=2\n[a.txt]\n[b.txt]\n") << bits;
+  }
+  // And its group, where this user may give the new one that group: root may.
+  if (ordinary.uid >= 0) {
+    test_support::give_to({{}, -1, ordinary.gid, {}}, work("a.txt.dif"), 0640);
+    ASSERT_EQ(kevo_run({"-t", "a.txt", "b.txt"}, "y\n").status, 0);
+    EXPECT_EQ(test_support::group_of(work("a.txt.dif")), ordinary.gid);
+    EXPECT_EQ(test_support::permission_bits_of(work("a.txt.dif")), 0640);
+  }
+}
+
+// What may stand at a report's name: each is asked about, kept on a no and
+// replaced as itself on a yes; a link is never written through.
+TEST_F(KevoHandOffStandIn, AnythingAtTheReportsNameIsAskedAbout) {
+  const std::string question =
+      "... ralu a.txt b.txt > .\\a.txt.dif\n.\\a.txt.dif: overwrite? (y/n) ";
+  const std::string fresh = "argc=2\n[a.txt]\n[b.txt]\n";
+  write_file(work("target"), "target\n");
+  struct Entry {
+    std::string kind;
+    std::string link_to;  // empty: a file of mode 000
+  };
+  const std::vector<Entry> entries = {
+      {"dangling link", "nowhere"}, {"link to a file", "target"}, {"file of mode 000", ""}};
+  for (const Entry& entry : entries) {
+    for (const std::string answer : {"n\n", "y\n"}) {
+      const std::string shown = entry.kind + ", " + answer.substr(0, 1);
+      fs::remove(work("a.txt.dif"));
+      if (!entry.link_to.empty()) {
+        std::error_code error;
+        fs::create_symlink(entry.link_to, work("a.txt.dif"), error);
+        if (error) continue;  // no symbolic links on this system
+      } else {
+        if (test_support::permission_bits_of(work("target")) < 0) continue;  // no mode 000 here
+        write_file(work("a.txt.dif"), "old report\n");
+        fs::permissions(work("a.txt.dif"), fs::perms::none);
+      }
+      const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, answer);
+      EXPECT_EQ(r.status, 0) << shown;
+      EXPECT_EQ(r.err, question) << shown;
+      const bool replaced = answer == "y\n";
+      EXPECT_EQ(fs::is_symlink(work("a.txt.dif")), !entry.link_to.empty() && !replaced) << shown;
+      if (entry.link_to.empty()) {
+        fs::permissions(work("a.txt.dif"), fs::perms::owner_read, fs::perm_options::add);
+      }
+      if (replaced || entry.link_to.empty()) {
+        EXPECT_EQ(report("a.txt.dif"), replaced ? fresh : "old report\n") << shown;
+      }
+      EXPECT_EQ(read_file(work("target")), "target\n") << shown;
+      EXPECT_FALSE(file_exists(work("nowhere"))) << shown;
+    }
+  }
+}
+
+TEST_F(KevoHandOffStandIn, ReportAnotherProgramHoldsIsAskedAbout) {
+  write_file(work("a.txt.dif"), "old report\n");
+  {
+    const test_support::ExclusiveHold hold(work("a.txt.dif"));
+    if (!hold.why_not().empty()) GTEST_SKIP() << hold.why_not();
+    const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"}, "n\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "... ralu a.txt b.txt > .\\a.txt.dif\n.\\a.txt.dif: overwrite? (y/n) ");
+  }
+  EXPECT_EQ(read_file(work("a.txt.dif")), "old report\n");
+}
+
+// A report its owner cannot read, with kevo run by that owner: for root,
+// permissions mean nothing, so then by an ordinary user where there is one.
+TEST_F(KevoHandOffStandIn, ReportItsOwnerCannotReadIsAskedAbout) {
+  const test_support::OrdinaryUser user = test_support::ordinary_user();
+  if (!user.why_not.empty()) GTEST_SKIP() << user.why_not;
+  test_support::give_to(user, work(""), 0755);
+  const std::string question =
+      "... ralu a.txt b.txt > .\\a.txt.dif\n.\\a.txt.dif: overwrite? (y/n) ";
+  for (const unsigned bits : {0000U, 0200U}) {
+    for (const std::string answer : {"n\n", "y\n"}) {
+      const std::string shown = std::to_string(bits) + ", " + answer.substr(0, 1);
+      fs::remove(work("a.txt.dif"));
+      write_file(work("a.txt.dif"), "old report\n");
+      test_support::give_to(user, work("a.txt.dif"), bits);
+      std::vector<std::string> args = {"-t", "a.txt", "b.txt"};
+      const ProcessResult r = kevo_run(args, answer, true, user.runner);
+      EXPECT_EQ(r.status, 0) << shown;
+      EXPECT_EQ(r.err, question) << shown;
+      EXPECT_EQ(test_support::permission_bits_of(work("a.txt.dif")), bits) << shown;
+      fs::permissions(work("a.txt.dif"), fs::perms::owner_read, fs::perm_options::add);
+      EXPECT_EQ(report("a.txt.dif"),
+                answer == "y\n" ? "argc=2\n[a.txt]\n[b.txt]\n" : "old report\n")
+          << shown;
+    }
+  }
 }
 
 TEST_F(KevoHandOffStandIn, NameLengthLimit) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,102 @@ std::string lines(std::size_t count) {
   std::string text;
   for (std::size_t i = 0; i < count; ++i) text += "line " + std::to_string(i) + "\n";
   return text;
+}
+
+// The bytes of a file as reading gives them, whatever its status says.
+std::string read_by_stream(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+struct KevoRun {
+  std::vector<std::string> args;
+  int status;
+  std::string out;
+  std::string err;
+};
+
+void expect_runs(const TempDir& dir, const std::vector<KevoRun>& runs) {
+  for (const KevoRun& run : runs) {
+    std::string shown;
+    for (const std::string& arg : run.args) shown += arg + " ";
+    const ProcessResult r = run_kevo(dir, run.args);
+    EXPECT_EQ(r.status, run.status) << shown;
+    EXPECT_EQ(fold_line_ends(r.out), run.out) << shown;
+    EXPECT_EQ(fold_line_ends(r.err), run.err) << shown;
+  }
+}
+
+TEST(KevoSpecialFiles, FileWhoseStatusSaysEmptyIsRead) {
+  // Files under /proc hold bytes that their status does not count: the size
+  // shortcut cannot be taken, and the sizes printed stay those of the status.
+  const std::string proc_file = "/proc/version";
+  std::error_code error;
+  if (!fs::is_regular_file(proc_file, error) || fs::file_size(proc_file, error) != 0) {
+    GTEST_SKIP() << "no " << proc_file << " whose status gives size 0 (a Linux /proc)";
+  }
+  TempDir dir;
+  const std::string content = read_by_stream(proc_file);
+  ASSERT_FALSE(content.empty());
+  write_file(dir.path("copy"), content);
+  write_file(dir.path("longer"), content + "x");
+  const std::string longer_size = std::to_string(content.size() + 1);
+  expect_runs(dir, {
+                       {{proc_file, "copy"}, 0, "match: " + proc_file + " ... copy\n", ""},
+                       {{"copy", proc_file}, 0, "match: copy ... " + proc_file + "\n", ""},
+                       {{"-t", proc_file, "copy"}, 0, "match: " + proc_file + " ... copy\n", ""},
+                       {{proc_file, "longer"},
+                        0,
+                        "unmatch: " + proc_file + "(0) ... longer(" + longer_size + ")\n",
+                        ""},
+                   });
+}
+
+TEST(KevoSpecialFiles, ReadErrorIsNoEndOfFile) {
+  // /proc/self/mem opens, and refuses a read at offset 0.
+  const std::string refusing = "/proc/self/mem";
+  if (!test_support::file_exists(refusing)) GTEST_SKIP() << "no " << refusing << " here";
+  TempDir dir;
+  const std::string null_device = test_support::null_device_name();
+  // The reason is the system's: EIO from Linux, another under Wine.
+  const std::string said = refusing + ": cannot be read (";
+  for (const std::vector<std::string>& args : {std::vector<std::string>{refusing, null_device},
+                                               {null_device, refusing},
+                                               {"-b", "-t", refusing, null_device}}) {
+    const ProcessResult r = run_kevo(dir, args);
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_EQ(r.out, "") << args[0];
+    const std::string error = fold_line_ends(r.err);
+    EXPECT_TRUE(error.starts_with(said) && error.ends_with(")\n") &&
+                error.size() > said.size() + 2 && error.find('\n') == error.size() - 1)
+        << args[0] << ": " << error;
+  }
+}
+
+TEST(KevoSpecialFiles, OneFileUnderTwoNamesIsEqualWithoutReading) {
+  // A device that never ends: read, the pair would never be decided.
+  TempDir dir;
+  std::vector<KevoRun> runs;
+  if (const std::string endless = test_support::endless_device_name(); !endless.empty()) {
+    fs::create_symlink(endless, dir.path("endless-link"));
+    const std::string other_name =
+        fs::path(endless).parent_path().string() + "/./" + fs::path(endless).filename().string();
+    for (const std::string& other : {std::string("endless-link"), other_name}) {
+      runs.push_back({{endless, other}, 0, "match: " + endless + " ... " + other + "\n", ""});
+      runs.push_back({{"-t", other, endless}, 0, "match: " + other + " ... " + endless + "\n", ""});
+    }
+  } else {
+    // Windows: the null device under another spelling.
+    const std::string null_device = test_support::null_device_name();
+    runs.push_back({{null_device, "nul"}, 0, "match: " + null_device + " ... nul\n", ""});
+  }
+  // A file and a hard link to it, under -i: nothing to say.
+  write_file(dir.path("file"), "content\n");
+  fs::create_hard_link(dir.path("file"), dir.path("hard-link"));
+  runs.push_back({{"-i", "file", "hard-link"}, 0, "", ""});
+  expect_runs(dir, runs);
 }
 
 TEST(KevoSpecialFiles, NamedPipeIsReadToItsEnd) {

@@ -27,10 +27,25 @@ std::FILE* open_for_reading(const char* name) {
 std::optional<FileStatus> file_status(const char* name, std::FILE* opened) {
   struct stat status {};
   if (::stat(native_name(name).c_str(), &status) != 0) return std::nullopt;
+  FileStatus result;
+  result.is_directory = S_ISDIR(status.st_mode);
+  result.size = static_cast<std::int64_t>(status.st_size);
+  // What is read is the stream, so its own status says what kind of file it
+  // is and which; the name may have been replaced since it was opened.
   struct stat stream_status {};
-  const bool is_pipe = ::fstat(::fileno(opened), &stream_status) == 0 &&
-                       (S_ISFIFO(stream_status.st_mode) || S_ISSOCK(stream_status.st_mode));
-  return FileStatus{S_ISDIR(status.st_mode), static_cast<std::int64_t>(status.st_size), is_pipe};
+  if (::fstat(::fileno(opened), &stream_status) == 0) {
+    result.is_pipe = S_ISFIFO(stream_status.st_mode) || S_ISSOCK(stream_status.st_mode);
+    result.size_is_content = S_ISREG(status.st_mode) && S_ISREG(stream_status.st_mode) &&
+                             status.st_size > 0 && status.st_size == stream_status.st_size;
+    result.identity = FileIdentity{static_cast<std::uint64_t>(stream_status.st_dev),
+                                   static_cast<std::uint64_t>(stream_status.st_ino)};
+  }
+  return result;
+}
+
+bool entry_exists(const char* name) {
+  struct stat status {};
+  return ::lstat(native_name(name).c_str(), &status) == 0;
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/posix/staged_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,11 +41,24 @@ StagedFile::StagedFile(std::string final_path) : final_path_(std::move(final_pat
   error_ = errno;
 }
 
-StagedFile::~StagedFile() {
+StagedFile::~StagedFile() { discard(); }
+
+void StagedFile::discard() {
   if (file_ && !published_) ::unlink(staged_path_.c_str());
+  file_.reset();
 }
 
 int StagedFile::publish() {
+  if (!file_) return EBADF;
+  struct stat replaced {};
+  if (::lstat(final_path_.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) {
+    // The group first: changing it may clear bits that fchmod then sets.
+    // A group this user is not in is refused; the report is written all the
+    // same, with what could be kept.
+    [[maybe_unused]] const int group_kept =
+        ::fchown(file_->get(), static_cast<uid_t>(-1), replaced.st_gid);
+    [[maybe_unused]] const int bits_kept = ::fchmod(file_->get(), replaced.st_mode & 0777);
+  }
   if (std::rename(staged_path_.c_str(), final_path_.c_str()) != 0) return errno;
   published_ = true;
   return 0;

@@ -25,9 +25,15 @@ class StagedFile {
   int error() const { return error_; }
 
   // Gives the file its final name, replacing a file of that name in one step.
-  // Returns 0, or the errno of the failed rename; the staged file is then
-  // still removed at the end.
+  // A regular file it replaces hands on its permission bits, and its group
+  // where this user may set it, so that a private report stays private; a
+  // link is replaced as the link, and the file keeps a new file's
+  // permissions. Returns 0, or the errno of the failed rename; the staged
+  // file is then still removed at the end.
   int publish();
+
+  // Removes the staged file now; it never takes its final name.
+  void discard();
 
  private:
   std::string final_path_;

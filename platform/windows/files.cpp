@@ -32,11 +32,13 @@ std::FILE* open_for_reading(const char* name) { return std::fopen(name, "rb"); }
 // no contents in store: it is an empty file, as /dev/null is on POSIX.
 std::optional<FileStatus> file_status(const char*, std::FILE* opened) {
   const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(opened)));
+  FileStatus status;
   switch (::GetFileType(handle)) {
     case FILE_TYPE_PIPE:
-      return FileStatus{false, 0, true};
+      status.is_pipe = true;
+      return status;
     case FILE_TYPE_CHAR:
-      return FileStatus{false, 0, false};
+      return status;
     default:
       break;
   }
@@ -44,15 +46,21 @@ std::optional<FileStatus> file_status(const char*, std::FILE* opened) {
   if (!::GetFileInformationByHandle(handle, &information)) return std::nullopt;
   const std::uint64_t size =
       (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
-  return FileStatus{(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                    static_cast<std::int64_t>(size)};
+  status.is_directory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  status.size = static_cast<std::int64_t>(size);
+  status.size_is_content = !status.is_directory && size > 0;
+  status.identity =
+      FileIdentity{information.dwVolumeSerialNumber,
+                   (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+  return status;
 }
 
-bool opens_for_reading(const char* name) {
-  std::FILE* file = std::fopen(name, "r");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  return true;
+// A name that the system cannot even look at for want of rights, or because
+// another program holds the file, still names something.
+bool entry_exists(const char* name) {
+  if (::GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
 }
 
 }  // namespace platform

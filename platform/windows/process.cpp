@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -84,6 +85,92 @@ RunResult failure(RunResult::Outcome outcome, DWORD error) {
 }
 
 // How a program that crashed ended: "ended by exception 0xC0000005".
+// Console control events are only noted by the handler, which the system
+// runs on a thread of its own, and acted on by the waiting loop. The lock
+// keeps an event from coming between the loop's last look and publishing:
+// once one was noted, nothing is published.
+SRWLOCK interrupt_lock = SRWLOCK_INIT;
+DWORD noted_event = 0;  // the event, plus one; 0 for none. Guarded by interrupt_lock
+bool watching = false;  // guarded by interrupt_lock
+
+// Set by the handler to wake the waiting loop. Made once and never closed, as
+// the handler may still run while a watch ends.
+HANDLE interrupt_signal() {
+  static const HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  return event;
+}
+
+// The console window closing ends the process as soon as the handler
+// returns, so the handler gives the loop this long to end the program and
+// delete the file first; the system allows a few seconds more.
+constexpr DWORD close_grace_milliseconds = 4000;
+
+BOOL WINAPI note_console_event(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+    return FALSE;
+  }
+  ::AcquireSRWLockExclusive(&interrupt_lock);
+  const bool noted = watching;
+  if (noted) noted_event = event + 1;
+  ::ReleaseSRWLockExclusive(&interrupt_lock);
+  if (!noted) return FALSE;  // the run is over: the system's own handling ends the process
+  ::SetEvent(interrupt_signal());
+  if (event == CTRL_CLOSE_EVENT) ::Sleep(close_grace_milliseconds);
+  return TRUE;
+}
+
+// Notes console control events for as long as it lives.
+class InterruptWatch {
+ public:
+  InterruptWatch() {
+    ::ResetEvent(interrupt_signal());
+    ::AcquireSRWLockExclusive(&interrupt_lock);
+    noted_event = 0;
+    watching = true;
+    ::ReleaseSRWLockExclusive(&interrupt_lock);
+    ::SetConsoleCtrlHandler(note_console_event, TRUE);
+  }
+  ~InterruptWatch() {
+    ::SetConsoleCtrlHandler(note_console_event, FALSE);
+    ::AcquireSRWLockExclusive(&interrupt_lock);
+    watching = false;
+    ::ReleaseSRWLockExclusive(&interrupt_lock);
+  }
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+  // The event noted so far, plus one, or 0.
+  static DWORD noted() {
+    ::AcquireSRWLockShared(&interrupt_lock);
+    const DWORD event = noted_event;
+    ::ReleaseSRWLockShared(&interrupt_lock);
+    return event;
+  }
+
+  // Runs publish unless an event was noted, with none let in meanwhile.
+  template <typename Publish>
+  static bool publish_unless_noted(Publish publish) {
+    ::AcquireSRWLockExclusive(&interrupt_lock);
+    const bool go = noted_event == 0;
+    if (go) publish();
+    ::ReleaseSRWLockExclusive(&interrupt_lock);
+    return go;
+  }
+};
+
+// Waits for the process to end, or for a console event; then ends the
+// process and waits for that. Its exit code, or nothing when a wait failed.
+std::optional<DWORD> wait_unless_interrupted(HANDLE process) {
+  const HANDLE waited[] = {process, interrupt_signal()};
+  const DWORD woken = ::WaitForMultipleObjects(2, waited, FALSE, INFINITE);
+  if (woken == WAIT_OBJECT_0 + 1) {
+    ::TerminateProcess(process, STATUS_CONTROL_C_EXIT);
+  } else if (woken != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  return win32::wait_for_exit(process);
+}
+
 std::string describe_exception_end(DWORD code) {
   char reason[48];
   std::snprintf(reason, sizeof reason, "ended by exception 0x%08lX",
@@ -126,6 +213,9 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
                              const char* output_name, int highest_success_status) {
   if (program.path.empty()) return RunResult{RunResult::Outcome::not_started, -1, "not found"};
 
+  // Watching before the output file exists, so that no event can leave it
+  // behind.
+  const InterruptWatch watch;
   win32::StagedFile output(output_name);
   if (!output.created()) return failure(RunResult::Outcome::output_not_written, output.error());
 
@@ -135,7 +225,19 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
     return failure(RunResult::Outcome::not_started, error);
   }
 
-  const std::optional<DWORD> code = win32::wait_for_exit(process.get());
+  const std::optional<DWORD> code = wait_unless_interrupted(process.get());
+  const auto interrupted = [&] {
+    output.discard();
+    const DWORD noted = InterruptWatch::noted();
+    return RunResult{RunResult::Outcome::interrupted,
+                     static_cast<int>(noted != 0 ? noted - 1 : CTRL_C_EVENT),
+                     {}};
+  };
+  // Ctrl-C and Ctrl-Break reach every program of the console at once, so the
+  // program may be seen to end by one before the handler has noted it here.
+  if (InterruptWatch::noted() != 0 || (code && *code == STATUS_CONTROL_C_EXIT)) {
+    return interrupted();
+  }
   if (!code) {
     return RunResult{RunResult::Outcome::abnormal_end, -1,
                      "cannot be waited for: " + win32::system_message(::GetLastError())};
@@ -148,10 +250,14 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
   if (*code > static_cast<DWORD>(highest_success_status)) {
     return RunResult{RunResult::Outcome::failed, status, {}};
   }
-  if (const DWORD error = output.publish(); error != ERROR_SUCCESS) {
-    return failure(RunResult::Outcome::output_not_written, error);
+  DWORD error = ERROR_SUCCESS;
+  if (!InterruptWatch::publish_unless_noted([&] { error = output.publish(); })) {
+    return interrupted();
   }
+  if (error != ERROR_SUCCESS) return failure(RunResult::Outcome::output_not_written, error);
   return RunResult{RunResult::Outcome::written, status, {}};
 }
+
+[[noreturn]] void end_as_interrupted(int) { ::ExitProcess(STATUS_CONTROL_C_EXIT); }
 
 }  // namespace platform

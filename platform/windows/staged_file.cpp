@@ -43,12 +43,16 @@ StagedFile::StagedFile(std::string final_name) : final_name_(std::move(final_nam
   }
 }
 
-StagedFile::~StagedFile() {
+StagedFile::~StagedFile() { discard(); }
+
+void StagedFile::discard() {
   file_.reset();
   if (created() && !published_) ::DeleteFileA(staged_name_.c_str());
+  staged_name_.clear();
 }
 
 DWORD StagedFile::publish() {
+  if (!created()) return ERROR_INVALID_HANDLE;
   file_.reset();
   if (!::MoveFileExA(staged_name_.c_str(), final_name_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return ::GetLastError();

@@ -31,6 +31,9 @@ class StagedFile {
   // still deleted at the end.
   DWORD publish();
 
+  // Deletes the staged file now; it never takes its final name.
+  void discard();
+
  private:
   std::string final_name_;
   std::string staged_name_;

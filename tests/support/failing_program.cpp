@@ -2,13 +2,17 @@
 // start of a report to standard output and a message to standard error, then
 // exits with status 2, or, when STAND_IN_CRASH is set in its environment,
 // ends abruptly (killed by SIGKILL on POSIX, an access violation on Windows),
-// as a crash would end it.
+// as a crash would end it. With STAND_IN_WAIT set it says so on standard
+// error with its process id ("failing_program: waiting 1234") and then waits
+// until something ends it, as a long ralu run would.
 #include <cstdio>
 #include <cstdlib>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <unistd.h>
+
 #include <csignal>
 #endif
 
@@ -25,6 +29,18 @@ constexpr int trouble_status = 2;
   std::abort();  // not reached: neither can be caught
 }
 
+[[noreturn]] void wait_to_be_ended() {
+#ifdef _WIN32
+  std::fprintf(stderr, "failing_program: waiting %lu\n", ::GetCurrentProcessId());
+  std::fflush(stderr);
+  for (;;) ::Sleep(INFINITE);
+#else
+  std::fprintf(stderr, "failing_program: waiting %ld\n", static_cast<long>(::getpid()));
+  std::fflush(stderr);
+  for (;;) ::pause();
+#endif
+}
+
 }  // namespace
 
 int main() {
@@ -33,5 +49,6 @@ int main() {
   std::fflush(stdout);
   std::fprintf(stderr, "failing_program: trouble\n");
   if (std::getenv("STAND_IN_CRASH") != nullptr) crash();
+  if (std::getenv("STAND_IN_WAIT") != nullptr) wait_to_be_ended();
   return trouble_status;
 }

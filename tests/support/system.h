@@ -29,9 +29,48 @@ bool file_names_may_hold(const std::string& name);
 // opening it fails. Returns why that cannot be done here, or empty when done.
 std::string make_unreadable(const std::string& path);
 
+// An ordinary user, for what permissions do not stop root from doing: this
+// process's own user when it is not root, else nobody by way of setpriv.
+struct OrdinaryUser {
+  std::vector<std::string> runner;  // the program and arguments to put before a command;
+                                    // empty: run it as this process
+  long long uid = -1;               // the user to give files to; -1: leave them
+  long long gid = -1;
+  std::string why_not;  // non-empty when no such user can be had here
+};
+OrdinaryUser ordinary_user();
+
+// Gives a file or folder to the user, with these permission bits.
+void give_to(const OrdinaryUser& user, const std::string& path, unsigned mode);
+
+// The permission bits of a file and its group (lstat), or -1 each where the
+// system has none.
+long long permission_bits_of(const std::string& path);
+long long group_of(const std::string& path);
+
 // The name of a device that opens, reads as empty and has a file status of
 // size 0: /dev/null, or NUL on Windows.
 std::string null_device_name();
+
+// Keeps every other opener out of a file while it lives, where the system
+// can (Windows: a handle that shares nothing). why_not() says why it cannot
+// where it cannot (POSIX has no such lock).
+class ExclusiveHold {
+ public:
+  explicit ExclusiveHold(const std::string& path);
+  ~ExclusiveHold();
+  ExclusiveHold(const ExclusiveHold&) = delete;
+  ExclusiveHold& operator=(const ExclusiveHold&) = delete;
+  const std::string& why_not() const { return why_not_; }
+
+ private:
+  void* handle_ = nullptr;
+  std::string why_not_;
+};
+
+// The name of a device that reads without end (/dev/zero), or empty where
+// there is none that kevo can open as such.
+std::string endless_device_name();
 
 // The name of the device that drops whatever is written to it: /dev/null or NUL.
 std::string discarding_device_name();

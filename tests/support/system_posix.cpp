@@ -1,6 +1,7 @@
 // The system facts of test_support on POSIX systems.
 #include <fcntl.h>
 #include <iconv.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,43 @@ std::string make_unreadable(const std::string& path) {
   return {};
 }
 
+OrdinaryUser ordinary_user() {
+  OrdinaryUser user;
+  if (::geteuid() != 0) return user;
+  const passwd* nobody = ::getpwnam("nobody");
+  const std::string setpriv = "/usr/bin/setpriv";
+  if (nobody == nullptr || ::access(setpriv.c_str(), X_OK) != 0) {
+    user.why_not = "running as root, whom permissions do not stop, with no user nobody and " +
+                   setpriv + " to run as an ordinary user";
+    return user;
+  }
+  user.uid = nobody->pw_uid;
+  user.gid = nobody->pw_gid;
+  user.runner = {setpriv, "--reuid=" + std::to_string(user.uid),
+                 "--regid=" + std::to_string(user.gid), "--clear-groups", "--"};
+  return user;
+}
+
+void give_to(const OrdinaryUser& user, const std::string& path, unsigned mode) {
+  if ((user.uid >= 0 || user.gid >= 0) &&
+      ::lchown(path.c_str(), static_cast<uid_t>(user.uid), static_cast<gid_t>(user.gid)) != 0) {
+    throw std::runtime_error("cannot give " + path + " to user " + std::to_string(user.uid));
+  }
+  if (::chmod(path.c_str(), mode) != 0) {
+    throw std::runtime_error("cannot change the permissions of " + path);
+  }
+}
+
+long long permission_bits_of(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : -1;
+}
+
+long long group_of(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 ? status.st_gid : -1;
+}
+
 std::string null_device_name() { return "/dev/null"; }
 
 void set_modification_time(const std::string& path, long long seconds, long nanoseconds) {
@@ -40,6 +78,13 @@ void set_modification_time(const std::string& path, long long seconds, long nano
 }
 
 std::string why_child_time_zone_cannot_be_set() { return {}; }
+
+ExclusiveHold::ExclusiveHold(const std::string&)
+    : why_not_("POSIX files have no lock that keeps other openers out") {}
+
+ExclusiveHold::~ExclusiveHold() = default;
+
+std::string endless_device_name() { return "/dev/zero"; }
 
 std::string discarding_device_name() { return "/dev/null"; }
 

@@ -73,6 +73,18 @@ std::string make_unreadable(const std::string&) {
   return "Windows files carry no permission bits that a test can take away from their owner";
 }
 
+OrdinaryUser ordinary_user() {
+  OrdinaryUser user;
+  user.why_not = "Windows files carry no permission bits to keep or to keep a user out with";
+  return user;
+}
+
+void give_to(const OrdinaryUser&, const std::string&, unsigned) {}
+
+long long permission_bits_of(const std::string&) { return -1; }
+
+long long group_of(const std::string&) { return -1; }
+
 std::string null_device_name() { return "NUL"; }
 
 // Windows keeps file times in 100 ns ticks since 1601; nanoseconds below a
@@ -93,6 +105,22 @@ void set_modification_time(const std::string& path, long long seconds, long nano
 std::string why_child_time_zone_cannot_be_set() {
   return "a Windows program takes its time zone from the system, not from a TZ given to it";
 }
+
+ExclusiveHold::ExclusiveHold(const std::string& path) {
+  const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    why_not_ = "cannot open " + path + " to hold it";
+  } else {
+    handle_ = handle;
+  }
+}
+
+ExclusiveHold::~ExclusiveHold() {
+  if (handle_ != nullptr) ::CloseHandle(handle_);
+}
+
+std::string endless_device_name() { return {}; }
 
 std::string discarding_device_name() { return "NUL"; }
 
