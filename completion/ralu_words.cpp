@@ -58,7 +58,13 @@ int main() {
         }
         join(values, value);
       }
-      if (!values.empty()) choices += "    " + name + ") _ralu_offers='" + values + "' ;;\n";
+      if (!values.empty()) {
+        choices.append("    ")
+            .append(name)
+            .append(") _ralu_offers='")
+            .append(values)
+            .append("' ;;\n");
+      }
     }
     if (row.letter != 0) {
       if (!plain(std::string_view(&row.letter, 1))) {
