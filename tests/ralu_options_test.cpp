@@ -3,7 +3,9 @@
 // line shows.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,6 +49,31 @@ TEST(RaluOptions, EveryRowIsNamedOnceAndPlainly) {
       EXPECT_NE(row.letter, '-');
     }
   }
+}
+
+// Each value that completion offers for an option is one the option takes,
+// each with its own meaning, and a value that is none of them is refused.
+// Only a row that takes a value may have choices.
+TEST(RaluOptions, OfferedChoicesAreAccepted) {
+  std::size_t rows_with_choices = 0;
+  for (const ralu::OptionRow& row : ralu::option_table()) {
+    const std::span<const std::string_view> choices = ralu::option_choices(row.long_name);
+    if (choices.empty()) continue;
+    ++rows_with_choices;
+    EXPECT_NE(row.takes, ralu::Takes::nothing) << row.long_name;
+    const std::string option = "--" + std::string(row.long_name) + "=";
+    // Each parses, and no two set the same.
+    std::vector<ralu::Options> chosen;
+    for (const std::string_view choice : choices) {
+      const ralu::Options options = options_of({option + std::string(choice)});
+      for (const ralu::Options& other : chosen) EXPECT_NE(options, other) << option << choice;
+      chosen.push_back(options);
+    }
+    const ralu::ParsedCommandLine refused = parse({option + "no-such-choice", "a", "b"});
+    EXPECT_NE(refused.error, "") << option;
+  }
+  EXPECT_GT(rows_with_choices, 0u);
+  EXPECT_TRUE(ralu::option_choices("").empty());
 }
 
 // A letter and the long name of its row set the same, in every way of

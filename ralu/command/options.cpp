@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::size_t max_labels = 2;
 
+// The values of --color, in the order its mistake lists them.
+constexpr std::string_view color_choices[] = {"never", "auto", "always"};
+
 // Decimal digits, after optional blanks and a plus sign; values beyond what
 // fits are cut down to the largest, since they all mean "as many as there
 // are". Nothing at all counts as `if_empty`.
@@ -147,7 +150,11 @@ class OptionSetter {
     } else if (*value == "never") {
       options.color = ColorWhen::never;
     } else {
-      fail(given.written + ": invalid choice '" + std::string(*value) + "' (never, auto, always)");
+      std::string choices;
+      for (const std::string_view choice : color_choices) {
+        choices += (choices.empty() ? "" : ", ") + std::string(choice);
+      }
+      fail(given.written + ": invalid choice '" + std::string(*value) + "' (" + choices + ")");
     }
   }
 
@@ -301,6 +308,11 @@ std::string operand_mistake(const Options& options) {
 }  // namespace
 
 std::span<const OptionRow> option_table() { return rows; }
+
+std::span<const std::string_view> option_choices(std::string_view long_name) {
+  if (long_name == "color") return color_choices;
+  return {};
+}
 
 ParsedCommandLine parse_command_line(std::span<const char* const> arguments) {
   ArgumentReader reader(arguments, option_table());

@@ -87,4 +87,9 @@ struct OptionRow {
 // lists the long names it could stand for.
 std::span<const OptionRow> option_table();
 
+// The values an option's value must be one of, for an option whose values
+// are a fixed few (--color); empty for every other. Shell completion offers
+// them.
+std::span<const std::string_view> option_choices(std::string_view long_name);
+
 }  // namespace ralu
