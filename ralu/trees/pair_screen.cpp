@@ -12,14 +12,17 @@
 namespace ralu {
 
 Sameness screen_files(const std::array<std::string, 2>& paths,
-                      const std::array<std::uint64_t, 2>& sizes) {
-  if (sizes[0] != sizes[1]) return Sameness::different;
+                      const std::array<platform::EntryStatus, 2>& statuses) {
+  if (statuses[0].size != statuses[1].size) return Sameness::different;
   std::string failure;
-  const std::optional<platform::InputFile> a = platform::InputFile::open(paths[0].c_str(), failure);
-  if (!a || !a->is_regular()) return Sameness::unknown;
-  const std::optional<platform::InputFile> b = platform::InputFile::open(paths[1].c_str(), failure);
-  if (!b || !b->is_regular()) return Sameness::unknown;
-  if (a->size() != b->size()) return Sameness::different;
+  // Opened as the walk saw them: a file that changed since reads short, and
+  // is left to the comparison.
+  const std::optional<platform::InputFile> a =
+      platform::InputFile::open_known(paths[0].c_str(), statuses[0], failure);
+  if (!a) return Sameness::unknown;
+  const std::optional<platform::InputFile> b =
+      platform::InputFile::open_known(paths[1].c_str(), statuses[1], failure);
+  if (!b) return Sameness::unknown;
   const std::uint64_t size = a->size();
   const auto block = static_cast<std::size_t>(std::min(size, default_chunk));
   std::vector<char> a_bytes(block);
@@ -32,6 +35,12 @@ Sameness screen_files(const std::array<std::string, 2>& paths,
     // comparison will say so.
     if (a_read != static_cast<std::int64_t>(length) || b_read != a_read) return Sameness::unknown;
     if (std::memcmp(a_bytes.data(), b_bytes.data(), length) != 0) return Sameness::different;
+  }
+  // Nor may either have grown since the walk read its size.
+  char beyond = 0;
+  if (a->read_at(size, std::span(&beyond, 1), failure) != 0 ||
+      b->read_at(size, std::span(&beyond, 1), failure) != 0) {
+    return Sameness::unknown;
   }
   return Sameness::same;
 }
