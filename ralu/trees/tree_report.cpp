@@ -61,7 +61,10 @@ class TreeReport {
     const bool absent = event.absent[0] || event.absent[1];
     const bool small = event.statuses[0].size <= compared_ahead_up_to &&
                        event.statuses[1].size <= compared_ahead_up_to;
-    if (!small) {
+    // Under -q the screen's verdict is all there is to say, and the screen
+    // reads only as far as the first difference.
+    const bool verdict_will_do = plan_.brief && !plan_.ignores_some_changes;
+    if (!small || verdict_will_do) {
       result.sameness = absent ? Sameness::unknown : screen_files(event.paths, event.statuses);
       return result;
     }
