@@ -223,7 +223,7 @@ TEST(RaluPair, ScreenedPairsAreNotRead) {
 // called the same.
 TEST(RaluPair, TheScreenTellsEqualDifferentAndChangedFiles) {
   test_support::TempDir dir;
-  const std::string block(100 * 1024, 'x');
+  const std::string block(std::size_t{100} * 1024, 'x');
   struct Case {
     const char* name;
     std::string old_bytes, new_bytes;
