@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# ralu comparing folder trees, `ralu -ruN OLD NEW > /dev/null`, beside
-# `diff -ruN OLD NEW > /dev/null` on the same trees, page cache warm (one
-# run of each first, not counted), in interleaved rounds (ralu, diff, ralu,
-# ...). For each case it prints the median wall time of both, their peak
-# resident memory when build/.../bin/peak_memory is there, the ratio
-# ralu/diff against the goal of at most 0.5, and whether ralu's report is
-# diff's, the word heading each file pair aside.
+# ralu comparing folder trees beside GNU diff on the same trees, page cache
+# warm (one run of each first, not counted), in interleaved rounds (ralu,
+# diff, ralu, ...), output to /dev/null. For each tree it times `-ruN` and
+# `-rq`, and prints the median wall and processor time (user and system, all
+# threads) of both tools, ralu's ratios to diff's against the goals (wall at
+# most 0.5, processor time at most 1.0 for -ruN), the peak resident memory
+# of one run when build/.../bin/peak_memory is there, and whether ralu's
+# report is diff's, the word heading each file pair aside. A table of every
+# ratio ends the run.
 #
 #   generated  OLD: a copy of the largest Python standard library installed
 #              (its site-packages left out) with its C headers, or of the
@@ -14,15 +16,26 @@
 #              few files deleted, added and emptied, two that lose their last
 #              newline, a small folder deleted, one added, a name with a
 #              blank, a couple of binary files changed. Most files stay equal.
-#   versions   two installed Python standard libraries compared as they are,
-#              no copy: the two newest pyenv ones, or OLD_TREE and NEW_TREE.
+#   adjacent   two releases as they are installed: the library and C headers
+#   far apart  of Python 3.8 and 3.9 (adjacent) and of 3.6 and 3.13 (far
+#              apart) from pyenv, copied without site-packages and bytecode
+#              caches (__pycache__, *.pyc). A third of their files differ.
+#   given      OLD_TREE against NEW_TREE as they are, when both are set.
+#   small pair `ralu -u` beside `diff -u` on one library file of a few
+#              hundred lines in Python 3.8 and 3.9 (string.py), run LOOP
+#              times (default 200) a sample, so that start-up counts as it
+#              does for kevo, which starts ralu once for every pair.
+# A case whose Python versions are not installed is skipped, saying so.
 #
 #   bench/ralu_tree_bench.sh [BUILD_DIR] [ROUNDS]
 #
 # BUILD_DIR defaults to build/release (configure and build it first; its
-# bin/ralu is the ralu measured). ROUNDS (default 7) is the timed runs of
-# each tool. SEED (default 1) seeds the edits. KEEP=1 keeps the work folder
-# with the generated trees (old/ and new/) and prints where it is.
+# bin/ralu is the ralu measured, its bin/run_times times the runs). ROUNDS
+# (default 7) is the timed runs of each tool. SEED (default 1) seeds the
+# edits. PYENV (default /root/.pyenv/versions) is where the releases are
+# looked for. KEEP=1 keeps the work folder with the trees and prints where
+# it is. On a machine shared with other work, compare ratios of one run
+# (the tools are interleaved) rather than times of different runs.
 set -euo pipefail
 
 build=${1:-build/release}
@@ -32,7 +45,12 @@ seed=${SEED:-1}
 bin=$(realpath "$build/bin")
 ralu=$bin/ralu
 peak_memory=$bin/peak_memory
+run_times=$bin/run_times
+loop=${LOOP:-200}
+pyenv=${PYENV:-/root/.pyenv/versions}
 [[ -x $ralu ]] || { echo "no $ralu: build $build first" >&2; exit 2; }
+[[ -x $run_times ]] || { echo "no $run_times: build $build first" >&2; exit 2; }
+[[ $loop =~ ^[1-9][0-9]*$ ]] || { echo "LOOP must be a whole number above 0, not '$loop'" >&2; exit 2; }
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "ROUNDS must be a whole number above 0, not '$rounds'" >&2; exit 2; }
 [[ $seed =~ ^[0-9]+$ ]] || { echo "SEED must be a whole number, not '$seed'" >&2; exit 2; }
 if [[ -n ${OLD_TREE:-}${NEW_TREE:-} && ! ( -d ${OLD_TREE:-} && -d ${NEW_TREE:-} ) ]]; then
@@ -73,7 +91,7 @@ if [[ -n ${SOURCE_TREE:-} ]]; then
   copy_tree "$SOURCE_TREE" "$work/old"
   echo "source: $SOURCE_TREE"
 else
-  library=$(largest_library /root/.pyenv/versions/*/lib/python3.*)
+  library=$(largest_library "$pyenv"/*/lib/python3.*)
   if [[ -n $library ]]; then
     headers=${library%/lib/*}/include/${library##*/}
   else
@@ -188,30 +206,28 @@ median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 mib() { awk -v k="$1" 'BEGIN { if (k > 0) printf "%.1f", k / 1024; else printf "-" }'; }
 goal() { awk -v v="$1" -v g="$2" 'BEGIN { print (v <= g ? "met" : "missed") }'; }
+ms() { awk -v s="$1" -v n="${2:-1}" 'BEGIN { printf "%.2f", s * 1000 / n }'; }
+# How far the samples spread: (largest - smallest) / median, in percent.
+spread() {  # sample...
+  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { m = v[int((NR + 1) / 2)];
+    printf "%.0f%%", (m > 0 ? (v[NR] - v[1]) / m * 100 : 0) }'
+}
 
-# One run of a command, its output dropped: "WALL_SECONDS PEAK_KIB STATUS",
-# the peak 0 (shown as "-") with no peak_memory to measure it.
-run_once() {  # command...
-  if [[ -x $peak_memory ]]; then
-    local wall hwm status
-    read -r wall hwm _ status < <("$peak_memory" "$@")
-    echo "$wall $hwm $status"
-    return
-  fi
-  local start end status=0
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1 || status=$?
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" -v s="$status" 'BEGIN { printf "%.3f 0 exit=%d\n", b - a, s }'
+# The peak resident memory of one run, in KiB (0 without peak_memory).
+peak_of() {  # command...
+  [[ -x $peak_memory ]] || { echo 0; return; }
+  local hwm
+  read -r _ hwm _ _ < <("$peak_memory" "$@")
+  echo "$hwm"
 }
 
 # Whether ralu's report is diff's, its own name heading each pair aside.
 # Hunks may sit elsewhere when a change has more than one shortest script;
 # fuzz/ralu_tree_round_trip.sh tells those apart from other differences.
-compare_reports() {  # old new
-  "$ralu" -ruN "$1" "$2" >ralu.out 2>&1 || true
-  diff -ruN "$1" "$2" >diff.out 2>&1 || true
-  sed 's/^ralu -ruN /diff -ruN /' ralu.out >ralu.cmp
+compare_reports() {  # switch old new
+  "$ralu" "$1" "$2" "$3" >ralu.out 2>&1 || true
+  diff "$1" "$2" "$3" >diff.out 2>&1 || true
+  sed "s/^ralu $1 /diff $1 /" ralu.out >ralu.cmp
   if cmp -s ralu.cmp diff.out; then
     echo "  output: identical to diff's, headings aside ($(wc -c <diff.out) bytes)"
   else
@@ -222,52 +238,106 @@ compare_reports() {  # old new
   rm -f ralu.out ralu.cmp diff.out
 }
 
-measure_case() {  # title old new
-  local title=$1 old=$2 new=$3 r tool wall peak status
-  local -A walls=() peaks=() statuses=()
-  run_once "$ralu" -ruN "$old" "$new" >/dev/null
-  run_once diff -ruN "$old" "$new" >/dev/null
+summary=()
+
+# Times ralu and diff with the same arguments, interleaved, `count` runs a
+# sample, and prints the medians, ratios and goals.
+measure() {  # title count wall_goal cpu_goal argument...
+  local title=$1 count=$2 wall_goal=$3 cpu_goal=$4 r tool wall cpu status
+  shift 4
+  local -A walls=() cpus=() statuses=() med_wall=() med_cpu=()
+  "$run_times" "$ralu" "$@" >/dev/null
+  "$run_times" diff "$@" >/dev/null
   for ((r = 0; r < rounds; r++)); do
     for tool in ralu diff; do
-      if [[ $tool == ralu ]]; then
-        read -r wall peak status < <(run_once "$ralu" -ruN "$old" "$new")
-      else
-        read -r wall peak status < <(run_once diff -ruN "$old" "$new")
-      fi
-      walls[$tool]+=" $wall" peaks[$tool]+=" $peak" statuses[$tool]+=" $status"
+      local program=$ralu
+      [[ $tool == diff ]] && program=diff
+      read -r wall cpu status < <("$run_times" -n "$count" "$program" "$@")
+      walls[$tool]+=" $wall" cpus[$tool]+=" $cpu" statuses[$tool]+=" $status"
     done
   done
   echo
   echo "== $title"
-  printf '%-6s %9s %13s   %s\n' tool "wall s" "peak RSS MiB" statuses
-  local -A med=()
+  printf '%-6s %10s %10s %7s %12s   %s\n' tool "wall ms" "cpu ms" spread "peak RSS MiB" statuses
   for tool in ralu diff; do
+    local program=$ralu
+    [[ $tool == diff ]] && program=diff
     # shellcheck disable=SC2086  # the samples are words
-    med[$tool]=$(median ${walls[$tool]})
+    med_wall[$tool]=$(median ${walls[$tool]})
     # shellcheck disable=SC2086
-    printf '%-6s %9.3f %13s   %s\n' "$tool" "${med[$tool]}" "$(mib "$(median ${peaks[$tool]})")" \
+    med_cpu[$tool]=$(median ${cpus[$tool]})
+    # shellcheck disable=SC2086
+    printf '%-6s %10s %10s %7s %12s   %s\n' "$tool" "$(ms "${med_wall[$tool]}" "$count")" \
+      "$(ms "${med_cpu[$tool]}" "$count")" "$(spread ${walls[$tool]})" \
+      "$(mib "$(peak_of "$program" "$@")")" \
       "$(printf '%s\n' ${statuses[$tool]} | sort | uniq -c | awk '{ printf "%s%s x%d", (NR > 1 ? ", " : ""), $2, $1 }')"
   done
-  local wall_ratio
-  wall_ratio=$(ratio "${med[ralu]}" "${med[diff]}")
-  printf '  ralu/diff wall %s (goal <= 0.5: %s)\n' "$wall_ratio" "$(goal "$wall_ratio" 0.5)"
-  compare_reports "$old" "$new"
+  local wall_ratio cpu_ratio line
+  wall_ratio=$(ratio "${med_wall[ralu]}" "${med_wall[diff]}")
+  cpu_ratio=$(ratio "${med_cpu[ralu]}" "${med_cpu[diff]}")
+  line="  ralu/diff wall $wall_ratio"
+  [[ $wall_goal != - ]] && line+=" (goal <= $wall_goal: $(goal "$wall_ratio" "$wall_goal"))"
+  line+=", cpu $cpu_ratio"
+  [[ $cpu_goal != - ]] && line+=" (goal <= $cpu_goal: $(goal "$cpu_ratio" "$cpu_goal"))"
+  echo "$line"
+  summary+=("$(printf '%-34s %6s %6s' "$title" "$wall_ratio" "$cpu_ratio")")
+}
+
+# -ruN and -rq on one pair of trees.
+measure_trees() {  # title old new
+  measure "$1: -ruN" 1 0.5 1.0 -ruN "$2" "$3"
+  compare_reports -ruN "$2" "$3"
+  measure "$1: -rq" 1 0.5 - -rq "$2" "$3"
+  compare_reports -rq "$2" "$3"
+}
+
+# The installed library and C headers of a pyenv Python, bytecode caches and
+# site-packages left out, copied to `to`; false when it is not installed.
+copy_release() {  # version to
+  local root=$pyenv/$1 library headers
+  library=$(printf '%s\n' "$root"/lib/python3.* | head -n 1)
+  headers=$(printf '%s\n' "$root"/include/python3.* | head -n 1)
+  [[ -d $library && -d $headers ]] || return 1
+  mkdir -p "$2/lib" "$2/include"
+  tar -C "$library" -cf - --exclude=./site-packages --exclude=__pycache__ --exclude='*.pyc' . |
+    tar -C "$2/lib" -xpf -
+  tar -C "$headers" -cf - . | tar -C "$2/include" -xpf -
+}
+
+release_pair() {  # title old_version new_version
+  if copy_release "$2" "$work/$2" && copy_release "$3" "$work/$3"; then
+    echo
+    echo "trees: Python $2 ($(find "$2" -type f | wc -l) files) and $3" \
+      "($(find "$3" -type f | wc -l) files), $(diff -rq "$2" "$3" | grep -c '^Files') pairs differ"
+    measure_trees "$1: $2 -> $3" "$2" "$3"
+  else
+    echo
+    echo "== $1: skipped, Python $2 or $3 not installed in $pyenv (set PYENV)"
+  fi
 }
 
 echo "ralu: $ralu; $rounds rounds (median)$([[ -x $peak_memory ]] || echo ", no peak_memory: no memory figures")"
 cd "$work"
-measure_case "generated: old new" old new
-
-# The two newest pyenv 3.x libraries, unless OLD_TREE and NEW_TREE are given.
-if [[ -z ${OLD_TREE:-} && -z ${NEW_TREE:-} ]]; then
-  mapfile -t versions < <(printf '%s\n' /root/.pyenv/versions/3.*/lib/python3.* | sort -V | tail -n 2)
-  if ((${#versions[@]} == 2)) && [[ -d ${versions[0]} && -d ${versions[1]} ]]; then
-    OLD_TREE=${versions[0]} NEW_TREE=${versions[1]}
-  fi
-fi
+measure_trees "generated" old new
+release_pair "adjacent" 3.8.18 3.9.18
+release_pair "far apart" 3.6.15 3.13.0
 if [[ -n ${OLD_TREE:-} ]]; then
-  measure_case "versions: $OLD_TREE $NEW_TREE" "$OLD_TREE" "$NEW_TREE"
+  measure_trees "given" "$OLD_TREE" "$NEW_TREE"
+fi
+
+small_old=$work/3.8.18/lib/string.py
+small_new=$work/3.9.18/lib/string.py
+if [[ -f $small_old && -f $small_new ]]; then
+  echo
+  echo "small pair: lib/string.py of Python 3.8.18 ($(wc -l <"$small_old") lines) and 3.9.18" \
+    "($(wc -l <"$small_new") lines), $loop runs a sample; times are per run"
+  measure "small pair: -u" "$loop" - 1.0 -u "$small_old" "$small_new"
 else
   echo
-  echo "== versions: skipped, no two pyenv versions found (set OLD_TREE and NEW_TREE)"
+  echo "== small pair: skipped, Python 3.8.18 and 3.9.18 not installed in $pyenv (set PYENV)"
 fi
+
+echo
+echo "== ratios ralu/diff (medians of $rounds rounds, each run interleaved with diff)"
+printf '%-34s %6s %6s\n' case wall cpu
+printf '%s\n' "${summary[@]}"

@@ -28,6 +28,10 @@ struct EntryStatus {
   // index): two names with the same identity name one file.
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  // When the contents were last modified, in the system's own units
+  // (nanoseconds or 100-nanosecond ticks since its epoch): what
+  // InputFile::open_known turns into the time a report shows.
+  std::int64_t modified = 0;
 
   bool same_file(const EntryStatus& other) const {
     return device == other.device && inode == other.inode;

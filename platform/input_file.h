@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/directory.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -58,6 +59,13 @@ class InputFile {
   // Opens a file; nothing, with the system's words in failure, when it cannot
   // be opened or is a directory.
   static std::optional<InputFile> open(const char* path, std::string& failure);
+  // Opens a regular file whose status was just read by name (`known`, as
+  // entry_status gave it), trusting that status rather than asking for it
+  // again: a walk of a tree reads every entry's status, and a second query
+  // for each file it opens would double the system calls that cost most
+  // there. A file changed in between reads as changed while being read.
+  static std::optional<InputFile> open_known(const char* path, const EntryStatus& known,
+                                             std::string& failure);
 
   ~InputFile();
   InputFile(InputFile&& other) noexcept;

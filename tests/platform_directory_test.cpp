@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/directory.h"
+#include "platform/input_file.h"
 #include "tests/support/temp_dir.h"
 
 #ifndef _WIN32
@@ -53,6 +56,32 @@ TEST(PlatformDirectory, ListsEveryNameButTheDotsAndTellsFilesFromFolders) {
   ASSERT_TRUE(sub_again) << failure;
   EXPECT_TRUE(sub->same_file(*sub_again));
   EXPECT_FALSE(sub->same_file(*plain));
+}
+
+// A file opened with the status its walk read is read as that status has
+// it: the size and the time come from the walk, not from a second query.
+TEST(PlatformDirectory, AFileOpenedWithItsStatusTakesSizeAndTimeFromIt) {
+  TempDir dir;
+  write_file(dir.path("plain"), "12345\n");
+  std::string failure;
+  const auto status = platform::entry_status(dir.path("plain").c_str(), true, failure);
+  ASSERT_TRUE(status) << failure;
+  const auto asked = platform::InputFile::open(dir.path("plain").c_str(), failure);
+  const auto known = platform::InputFile::open_known(dir.path("plain").c_str(), *status, failure);
+  ASSERT_TRUE(asked && known) << failure;
+  EXPECT_TRUE(known->is_regular());
+  EXPECT_EQ(known->size(), 6U);
+  const platform::LocalTime a = asked->modified();
+  const platform::LocalTime b = known->modified();
+  EXPECT_EQ(std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second, a.nanosecond,
+                     a.utc_offset_minutes),
+            std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second, b.nanosecond,
+                     b.utc_offset_minutes));
+  char bytes[8] = {};
+  EXPECT_EQ(known->read_at(0, std::span(bytes, sizeof bytes), failure), 6);
+  EXPECT_EQ(std::string(bytes, 6), "12345\n");
+  EXPECT_FALSE(platform::InputFile::open_known(dir.path("absent").c_str(), *status, failure));
+  EXPECT_FALSE(failure.empty());
 }
 
 TEST(PlatformDirectory, WhatIsNotThereSaysWhy) {

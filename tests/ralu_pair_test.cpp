@@ -15,6 +15,7 @@
 #include "ralu/inputs/operands.h"
 #include "ralu/pair/comparison.h"
 #include "ralu/pair/pair_output.h"
+#include "ralu/trees/pair_screen.h"
 #include "ralu/trees/report_queue.h"
 #include "ralu/trouble.h"
 #include "tests/support/temp_dir.h"
@@ -216,6 +217,46 @@ TEST(RaluPair, ScreenedPairsAreNotRead) {
                                                  "o:Files p/x and q/x differ\n"}));
 }
 
+// The screen of a walk trusts the sizes the walk read, and tells equal files,
+// files that differ (early or past the first block) and files that changed
+// since the walk: grown, with the same bytes added to both, they are not
+// called the same.
+TEST(RaluPair, TheScreenTellsEqualDifferentAndChangedFiles) {
+  test_support::TempDir dir;
+  const std::string block(std::size_t{100} * 1024, 'x');
+  struct Case {
+    const char* name;
+    std::string old_bytes, new_bytes;
+    std::string appended;  // to both, after the walk read the sizes
+    ralu::Sameness expected;
+  };
+  const Case cases[] = {
+      {"equal", block, block, "", ralu::Sameness::same},
+      {"early", "y" + block, "z" + block, "", ralu::Sameness::different},
+      {"late", block + "y", block + "z", "", ralu::Sameness::different},
+      {"sizes", block, block + "z", "", ralu::Sameness::different},
+      {"grown", block, block, "more", ralu::Sameness::unknown},
+      {"empty", "", "", "", ralu::Sameness::unknown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::array<std::string, 2> paths{dir.path(std::string(c.name) + ".old"),
+                                           dir.path(std::string(c.name) + ".new")};
+    test_support::write_file(paths[0], c.old_bytes);
+    test_support::write_file(paths[1], c.new_bytes);
+    std::array<platform::EntryStatus, 2> statuses;
+    for (std::size_t k = 0; k < 2; ++k) {
+      std::string failure;
+      const auto status = platform::entry_status(paths[k].c_str(), true, failure);
+      ASSERT_TRUE(status) << failure;
+      statuses[k] = *status;
+    }
+    test_support::write_file(paths[0], c.old_bytes + c.appended);
+    test_support::write_file(paths[1], c.new_bytes + c.appended);
+    EXPECT_EQ(ralu::screen_files(paths, statuses), c.expected);
+  }
+}
+
 TEST(RaluPair, BadPatternsAreMistakesOfTheCommandLine) {
   for (const char* option : {"-F", "-I"}) {
     SCOPED_TRACE(option);
@@ -284,6 +325,43 @@ TEST(RaluPair, ReportQueueKeepsTheWalksOrder) {
     walk.join();
     EXPECT_EQ(next, count);
     EXPECT_EQ(looked.load(), count - (count + 2) / 3);
+  }
+}
+
+// Events pushed in batches, of any size and larger than the queue, come out
+// in the walk's order too, each pair looked at once.
+TEST(RaluPair, ReportQueueTakesBatches) {
+  for (const std::size_t batch_size : {1, 5, 32}) {
+    SCOPED_TRACE(batch_size);
+    std::atomic<int> looked{0};
+    ralu::ReportQueue queue(8, 3, [&](const ralu::TreeEvent&) {
+      ++looked;
+      return ralu::PairResult();
+    });
+    queue.start_workers(2);
+    constexpr int count = 300;
+    std::thread walk([&] {
+      std::vector<ralu::TreeEvent> batch;
+      for (int n = 0; n < count; ++n) {
+        batch.push_back(event_of(n % 4 != 0, n));
+        if (batch.size() == batch_size) {
+          ASSERT_TRUE(queue.push(batch));
+        }
+        EXPECT_LE(batch.size(), batch_size);
+      }
+      if (!batch.empty()) {
+        ASSERT_TRUE(queue.push(batch));
+      }
+      queue.close();
+    });
+    int next = 0;
+    while (const std::optional<ralu::QueuedEvent> queued = queue.pop()) {
+      EXPECT_EQ(queued->event.text, std::to_string(next));
+      ++next;
+    }
+    walk.join();
+    EXPECT_EQ(next, count);
+    EXPECT_EQ(looked.load(), count - count / 4);
   }
 }
 

@@ -41,6 +41,8 @@ std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std
   entry.size = static_cast<std::uint64_t>(status.st_size);
   entry.device = static_cast<std::uint64_t>(status.st_dev);
   entry.inode = static_cast<std::uint64_t>(status.st_ino);
+  entry.modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                   static_cast<std::int64_t>(status.st_mtim.tv_nsec);
   return entry;
 }
 

@@ -121,6 +121,24 @@ std::optional<InputFile> InputFile::open(const char* path, std::string& failure)
                    local_time(status.st_mtim));
 }
 
+std::optional<InputFile> InputFile::open_known(const char* path, const EntryStatus& known,
+                                               std::string& failure) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  constexpr std::int64_t nanoseconds = 1'000'000'000;
+  timespec modified{};
+  modified.tv_sec = static_cast<time_t>(known.modified / nanoseconds);
+  modified.tv_nsec = static_cast<long>(known.modified % nanoseconds);
+  if (modified.tv_nsec < 0) {  // before 1970
+    modified.tv_nsec += nanoseconds;
+    --modified.tv_sec;
+  }
+  return InputFile(fd, true, known.size, local_time(modified));
+}
+
 InputFile::~InputFile() {
   if (handle_ >= 0) ::close(fd_of(handle_));
 }

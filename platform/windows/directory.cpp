@@ -55,6 +55,8 @@ std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std
   entry.size = joined(information.nFileSizeHigh, information.nFileSizeLow);
   entry.device = information.dwVolumeSerialNumber;
   entry.inode = joined(information.nFileIndexHigh, information.nFileIndexLow);
+  entry.modified = static_cast<std::int64_t>(joined(information.ftLastWriteTime.dwHighDateTime,
+                                                    information.ftLastWriteTime.dwLowDateTime));
   return entry;
 }
 

@@ -164,6 +164,19 @@ std::optional<InputFile> InputFile::open(const char* path, std::string& failure)
                    local_time(modified));
 }
 
+std::optional<InputFile> InputFile::open_known(const char* path, const EntryStatus& known,
+                                               std::string& failure) {
+  const int fd = ::_open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) {
+    failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  FILETIME modified{};
+  modified.dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(known.modified));
+  modified.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(known.modified) >> 32);
+  return InputFile(fd, true, known.size, local_time(modified));
+}
+
 InputFile::~InputFile() {
   if (handle_ >= 0) ::_close(static_cast<int>(handle_));
 }

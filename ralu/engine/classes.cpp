@@ -16,6 +16,11 @@ namespace {
 
 // A power of two, like every size of the table: a slot is a hash masked to it.
 constexpr std::size_t initial_slots = 1024;
+// Up to this many lines the table starts as large as their classes could
+// make it, and never grows: its zeros cost less than moving every class a
+// few times over. Larger inputs, whose lines may be few distinct ones (a
+// log), start small and grow as their classes come.
+constexpr std::size_t lines_sized_at_once = std::size_t{1} << 16;
 // The slot table grows when it is this full. Probing is cheap, as it reads
 // consecutive slots that hold part of their class's hash, so the table can be
 // fuller than usual for linear probing and take less memory.
@@ -122,7 +127,7 @@ class ClassTable {
     // stands, and its memory is never held twice.
     const std::size_t most = old_lines.size() + new_lines.size();
     slots_.reserve(most_slots(most));
-    slots_.resize(initial_slots);
+    slots_.resize(most <= lines_sized_at_once ? most_slots(most) : initial_slots);
     references_.reserve(most);
     presence_.reserve(most);
   }
@@ -307,8 +312,14 @@ void classify_run(ClassTable& table, const LineRange& range, Presence side,
 }  // namespace
 
 HashSettings random_hash_settings() {
-  std::random_device source;
-  return {std::uint64_t{source()} << 32 | source()};
+  // Drawn once a process: opening the system's random source costs more than
+  // classing the lines of a small pair, and a tree holds thousands of pairs.
+  // One secret seed serves them all, as no input learns it.
+  static const HashSettings settings = [] {
+    std::random_device source;
+    return HashSettings{std::uint64_t{source()} << 32 | source()};
+  }();
+  return settings;
 }
 
 std::uint64_t hash_line(std::string_view line, const HashSettings& settings) {

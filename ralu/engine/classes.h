@@ -35,7 +35,7 @@ struct HashSettings {
   std::uint64_t mask = ~std::uint64_t{0};
 };
 
-// Settings with a seed drawn from the system's random source.
+// Settings with a seed drawn from the system's random source, once a process.
 HashSettings random_hash_settings();
 
 // The hash of a line's bytes under the settings (masked).

@@ -25,6 +25,23 @@ struct ChunkPair {
   std::unique_ptr<char[]> new_bytes;
 };
 
+// The `length` bytes at offset: viewed where the input is in memory (a small
+// file is read whole first), else read into the buffer.
+std::string_view chunk_of(ByteSource& source, std::uint64_t offset, std::size_t length,
+                          char* buffer) {
+  if (const auto* memory = dynamic_cast<const MemorySource*>(&source)) {
+    return memory->bytes().substr(static_cast<std::size_t>(offset), length);
+  }
+  source.read(offset, {buffer, length});
+  return {buffer, length};
+}
+
+// Room for a chunk of inputs of these sizes: no more than the larger holds.
+std::size_t chunk_room(std::size_t chunk, std::uint64_t old_size, std::uint64_t new_size) {
+  return static_cast<std::size_t>(
+      std::max<std::uint64_t>(1, std::min<std::uint64_t>(chunk, std::max(old_size, new_size))));
+}
+
 // Whether a line starts at offset `at` of the input.
 bool starts_line(ByteSource& source, std::uint64_t at) {
   if (at == 0) return true;
@@ -42,11 +59,10 @@ void find_head(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
   while (at < shorter) {
     const auto length =
         static_cast<std::size_t>(std::min<std::uint64_t>(chunks.size, shorter - at));
-    old_source.read(at, {chunks.old_bytes.get(), length});
-    new_source.read(at, {chunks.new_bytes.get(), length});
-    const std::size_t equal_length =
-        common_prefix({chunks.old_bytes.get(), length}, {chunks.new_bytes.get(), length});
-    const std::string_view equal(chunks.old_bytes.get(), equal_length);
+    const std::string_view old_bytes = chunk_of(old_source, at, length, chunks.old_bytes.get());
+    const std::string_view new_bytes = chunk_of(new_source, at, length, chunks.new_bytes.get());
+    const std::size_t equal_length = common_prefix(old_bytes, new_bytes);
+    const std::string_view equal = old_bytes.substr(0, equal_length);
     ends.head_lines += count_line_feeds(equal);
     ends.nul_seen = ends.nul_seen || holds_nul(equal);
     if (const std::size_t last_feed = equal.rfind('\n'); last_feed != std::string_view::npos) {
@@ -69,11 +85,12 @@ void find_tail(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
   while (suffix < limit) {
     const auto length =
         static_cast<std::size_t>(std::min<std::uint64_t>(chunks.size, limit - suffix));
-    old_source.read(ends.old_size - suffix - length, {chunks.old_bytes.get(), length});
-    new_source.read(ends.new_size - suffix - length, {chunks.new_bytes.get(), length});
-    const std::size_t equal_length =
-        common_suffix({chunks.old_bytes.get(), length}, {chunks.new_bytes.get(), length});
-    const std::string_view equal(chunks.old_bytes.get() + length - equal_length, equal_length);
+    const std::string_view old_bytes =
+        chunk_of(old_source, ends.old_size - suffix - length, length, chunks.old_bytes.get());
+    const std::string_view new_bytes =
+        chunk_of(new_source, ends.new_size - suffix - length, length, chunks.new_bytes.get());
+    const std::size_t equal_length = common_suffix(old_bytes, new_bytes);
+    const std::string_view equal = old_bytes.substr(length - equal_length);
     ends.nul_seen = ends.nul_seen || holds_nul(equal);
     if (const std::size_t feed = equal.find('\n'); feed != std::string_view::npos) {
       first_feed = ends.old_size - suffix - equal_length + feed;
@@ -101,8 +118,7 @@ std::uint64_t back_lines(ByteSource& source, std::uint64_t at, std::uint64_t lin
   std::uint64_t wanted = lines < UINT64_MAX ? lines + 1 : lines;
   while (at > 0) {
     const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), at));
-    source.read(at - length, buffer.first(length));
-    const std::string_view bytes(buffer.data(), length);
+    const std::string_view bytes = chunk_of(source, at - length, length, buffer.data());
     const std::size_t feeds = count_line_feeds(bytes);
     if (feeds < wanted) {
       wanted -= feeds;
@@ -123,8 +139,7 @@ std::uint64_t forward_lines(ByteSource& source, std::uint64_t at, std::uint64_t 
   const std::uint64_t size = source.size();
   while (lines > 0 && at < size) {
     const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
-    source.read(at, buffer.first(length));
-    const std::string_view bytes(buffer.data(), length);
+    const std::string_view bytes = chunk_of(source, at, length, buffer.data());
     const std::size_t feeds = count_line_feeds(bytes);
     if (feeds < lines) {
       lines -= feeds;
@@ -153,7 +168,7 @@ ChunkedEnds find_chunked_ends(ByteSource& old_source, ByteSource& new_source, st
   ChunkedEnds ends;
   ends.old_size = old_source.size();
   ends.new_size = new_source.size();
-  ChunkPair chunks(chunk);
+  ChunkPair chunks(chunk_room(chunk, ends.old_size, ends.new_size));
   find_head(old_source, new_source, chunks, ends);
   if (ends.identical) {
     ends.old_tail_start = ends.new_tail_start = ends.head_bytes;
@@ -165,8 +180,9 @@ ChunkedEnds find_chunked_ends(ByteSource& old_source, ByteSource& new_source, st
 
 Window widen_middles(ByteSource& old_source, const ChunkedEnds& ends, std::uint64_t lines_before,
                      std::uint64_t lines_after, std::size_t chunk) {
-  const auto bytes = std::make_unique_for_overwrite<char[]>(chunk);
-  const std::span<char> buffer(bytes.get(), chunk);
+  const std::size_t room = chunk_room(chunk, old_source.size(), 0);
+  const auto bytes = std::make_unique_for_overwrite<char[]>(room);
+  const std::span<char> buffer(bytes.get(), room);
   Window window;
   window.begin = back_lines(old_source, ends.head_bytes, lines_before, buffer);
   window.first_line = ends.head_lines - std::min(lines_before, ends.head_lines);

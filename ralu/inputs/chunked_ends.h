@@ -37,6 +37,7 @@ class MemorySource : public ByteSource {
   explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
   std::uint64_t size() const override { return bytes_.size(); }
   void read(std::uint64_t offset, std::span<char> into) override;
+  std::string_view bytes() const { return bytes_; }
   std::string_view pass_over(std::uint64_t offset, std::size_t length,
                              std::span<char> /*buffer*/) override {
     return bytes_.substr(static_cast<std::size_t>(offset), length);

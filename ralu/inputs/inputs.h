@@ -43,6 +43,9 @@ struct InputText {
 struct PairFiles {
   std::array<std::string, 2> paths;
   std::array<bool, 2> absent{};
+  // A regular file's status as a walk just read it, trusted when the file is
+  // opened (see platform::InputFile::open_known); or nothing, to be asked.
+  std::array<std::optional<platform::EntryStatus>, 2> known{};
 };
 
 // What every comparison of a run needs of its inputs.

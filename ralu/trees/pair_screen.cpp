@@ -11,27 +11,46 @@
 
 namespace ralu {
 
+namespace {
+
+constexpr std::uint64_t first_block = std::uint64_t{32} * 1024;
+
+}  // namespace
+
 Sameness screen_files(const std::array<std::string, 2>& paths,
-                      const std::array<std::uint64_t, 2>& sizes) {
-  if (sizes[0] != sizes[1]) return Sameness::different;
+                      const std::array<platform::EntryStatus, 2>& statuses) {
+  if (statuses[0].size != statuses[1].size) return Sameness::different;
+  // An empty status is left to the comparison, which reads such a file to
+  // see (a file of /proc holds bytes all the same).
+  if (statuses[0].size == 0) return Sameness::unknown;
   std::string failure;
-  const std::optional<platform::InputFile> a = platform::InputFile::open(paths[0].c_str(), failure);
-  if (!a || !a->is_regular()) return Sameness::unknown;
-  const std::optional<platform::InputFile> b = platform::InputFile::open(paths[1].c_str(), failure);
-  if (!b || !b->is_regular()) return Sameness::unknown;
-  if (a->size() != b->size()) return Sameness::different;
+  // Opened as the walk saw them: a file that changed since reads short, and
+  // is left to the comparison.
+  const std::optional<platform::InputFile> a =
+      platform::InputFile::open_known(paths[0].c_str(), statuses[0], failure);
+  if (!a) return Sameness::unknown;
+  const std::optional<platform::InputFile> b =
+      platform::InputFile::open_known(paths[1].c_str(), statuses[1], failure);
+  if (!b) return Sameness::unknown;
   const std::uint64_t size = a->size();
-  const auto block = static_cast<std::size_t>(std::min(size, default_chunk));
-  std::vector<char> a_bytes(block);
-  std::vector<char> b_bytes(block);
-  for (std::uint64_t at = 0; at < size; at += block) {
-    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(block, size - at));
-    const std::int64_t a_read = a->read_at(at, std::span(a_bytes.data(), length), failure);
-    const std::int64_t b_read = b->read_at(at, std::span(b_bytes.data(), length), failure);
-    // A file that ends early has changed since it was opened: the
+  std::vector<char> a_bytes;
+  std::vector<char> b_bytes;
+  for (std::uint64_t at = 0; at < size;) {
+    // Files that differ mostly differ early: the first block is a small one.
+    const auto length = static_cast<std::size_t>(
+        std::min<std::uint64_t>(size - at, at == 0 ? first_block : default_chunk));
+    // The last read asks for a byte more, which must not come: neither file
+    // may have grown since the walk read its size.
+    const std::size_t asked = at + length == size ? length + 1 : length;
+    a_bytes.resize(asked);
+    b_bytes.resize(asked);
+    const std::int64_t a_read = a->read_at(at, std::span(a_bytes.data(), asked), failure);
+    const std::int64_t b_read = b->read_at(at, std::span(b_bytes.data(), asked), failure);
+    // A file that ends early, or goes on, has changed since the walk: the
     // comparison will say so.
     if (a_read != static_cast<std::int64_t>(length) || b_read != a_read) return Sameness::unknown;
     if (std::memcmp(a_bytes.data(), b_bytes.data(), length) != 0) return Sameness::different;
+    at += length;
   }
   return Sameness::same;
 }

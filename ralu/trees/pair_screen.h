@@ -7,12 +7,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/directory.h"
 #include "ralu/pair/comparison.h"
 
 namespace ralu {
 
-// Screens two regular files of the sizes given; writes nothing.
+// Screens two regular files of the status a walk read; writes nothing.
 Sameness screen_files(const std::array<std::string, 2>& paths,
-                      const std::array<std::uint64_t, 2>& sizes);
+                      const std::array<platform::EntryStatus, 2>& statuses);
 
 }  // namespace ralu

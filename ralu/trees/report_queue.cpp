@@ -36,26 +36,51 @@ void ReportQueue::start_workers(std::size_t count) {
 }
 
 bool ReportQueue::push(TreeEvent event) {
+  std::vector<TreeEvent> batch;
+  batch.push_back(std::move(event));
+  return push(batch);
+}
+
+bool ReportQueue::push(std::vector<TreeEvent>& batch) {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return stopped_ || slots_.size() < capacity_; });
+  if (!stopped_ && slots_.size() >= capacity_) {
+    walk_waits_ = true;
+    room_.wait(lock, [&] { return stopped_ || slots_.size() < capacity_; });
+    walk_waits_ = false;
+  }
   if (stopped_) return false;
-  const bool files = event.kind == TreeEvent::Kind::files;
-  slots_.push_back({{std::move(event), {}}, State::waiting, files ? pairs_pushed_++ : 0});
+  for (TreeEvent& event : batch) {
+    const bool files = event.kind == TreeEvent::Kind::files;
+    slots_.push_back({{std::move(event), {}}, State::waiting, files ? pairs_pushed_++ : 0});
+  }
+  batch.clear();
   skip_to_waiting_pair();
-  changed_.notify_all();
+  wake_workers();
+  wake_report();
   return true;
+}
+
+void ReportQueue::wake_workers() {
+  if (workers_waiting_ > 0 && may_start()) work_.notify_all();
+}
+
+void ReportQueue::wake_report() {
+  if (report_waits_) reported_.notify_one();
 }
 
 void ReportQueue::close() {
   const std::lock_guard lock(mutex_);
   closed_ = true;
-  changed_.notify_all();
+  work_.notify_all();
+  reported_.notify_all();
 }
 
 void ReportQueue::stop() {
   const std::lock_guard lock(mutex_);
   stopped_ = true;
-  changed_.notify_all();
+  room_.notify_all();
+  work_.notify_all();
+  reported_.notify_all();
 }
 
 void ReportQueue::skip_to_waiting_pair() {
@@ -79,14 +104,20 @@ void ReportQueue::look_at(std::unique_lock<std::mutex>& lock, std::size_t index)
   lock.lock();
   taken.queued.result = std::move(result);
   taken.state = State::done;
-  changed_.notify_all();
+  // Only the front pair is waited for.
+  if (index == front_) wake_report();
 }
 
 void ReportQueue::work() {
   std::unique_lock lock(mutex_);
   for (;;) {
     const auto walk_done = [&] { return closed_ && next_ >= end(); };
-    changed_.wait(lock, [&] { return stopped_ || walk_done() || may_start(); });
+    const auto ready = [&] { return stopped_ || walk_done() || may_start(); };
+    if (!ready()) {
+      ++workers_waiting_;
+      work_.wait(lock, ready);
+      --workers_waiting_;
+    }
     if (stopped_ || !may_start()) return;
     look_at(lock, next_);
   }
@@ -94,20 +125,27 @@ void ReportQueue::work() {
 
 std::optional<QueuedEvent> ReportQueue::pop() {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return stopped_ || closed_ || !slots_.empty(); });
+  const auto wait_for = [&](auto condition) {
+    if (condition()) return;
+    report_waits_ = true;
+    reported_.wait(lock, condition);
+    report_waits_ = false;
+  };
+  wait_for([&] { return stopped_ || closed_ || !slots_.empty(); });
   if (stopped_ || slots_.empty()) return std::nullopt;
   Slot& front = slots_.front();
   if (front.queued.event.kind == TreeEvent::Kind::files) {
     pairs_taken_ = front.pair;
-    changed_.notify_all();  // workers may go on further
+    wake_workers();  // they may go on further
     if (front.state == State::waiting) look_at(lock, front_);
-    changed_.wait(lock, [&] { return front.state == State::done; });
+    wait_for([&] { return front.state == State::done; });
   }
   QueuedEvent queued = std::move(front.queued);
   slots_.pop_front();
   ++front_;
   if (next_ < front_) next_ = front_;
-  changed_.notify_all();  // room for the walk
+  // The walk is woken once half the room is free, not for every event.
+  if (walk_waits_ && slots_.size() <= capacity_ / 2) room_.notify_one();
   return queued;
 }
 

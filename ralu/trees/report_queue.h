@@ -51,8 +51,10 @@ class ReportQueue {
   void start_workers(std::size_t count);
 
   // The walk's side. Waits while the queue is full; false once the report
-  // has stopped.
+  // has stopped. A batch goes in under one lock, as the walk finds events
+  // far faster than they are looked at.
   bool push(TreeEvent event);
+  bool push(std::vector<TreeEvent>& batch);  // emptied
   // No more events will come.
   void close();
 
@@ -76,6 +78,8 @@ class ReportQueue {
   // Moves next_ to the next pair still waiting.
   void skip_to_waiting_pair();
   bool may_start() const;
+  void wake_workers();
+  void wake_report();
   // Looks at the pair of slot `index`, the lock released meanwhile.
   void look_at(std::unique_lock<std::mutex>& lock, std::size_t index);
   void work();
@@ -84,7 +88,15 @@ class ReportQueue {
   const std::size_t ahead_;
   const LookAt look_at_;
   std::mutex mutex_;  // guards what follows
-  std::condition_variable changed_;
+  // Each side waits on a condition of its own and is woken only when it
+  // waits and what it waits for may have come: on two cores a wake-up that
+  // finds nothing to do costs as much as a small pair's comparison.
+  std::condition_variable room_;      // the walk: room for events
+  std::condition_variable work_;      // the workers: a pair they may look at
+  std::condition_variable reported_;  // the report: the front event ready
+  bool walk_waits_ = false;
+  std::size_t workers_waiting_ = 0;
+  bool report_waits_ = false;
   // Slots [front_, end()) of the walk's events; a slot stays where it is
   // until it is popped, so a worker may read it unlocked while it runs.
   std::deque<Slot> slots_;

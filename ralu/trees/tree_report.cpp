@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/large_memory.h"
 #include "platform/platform.h"
@@ -36,8 +37,11 @@ constexpr std::uint64_t compared_ahead_up_to = read_whole_up_to;
 // report is bounded by it.
 constexpr std::size_t pairs_ahead = 64;
 
-// A walk with fewer pairs than this is not worth starting workers for.
+// A walk with fewer pairs than this is not worth starting threads for.
 constexpr std::size_t pairs_worth_threads = 16;
+
+// The walk hands its events to the report this many at a time.
+constexpr std::size_t events_a_batch = 32;
 
 std::size_t worker_count() {
   return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
@@ -55,16 +59,20 @@ class TreeReport {
   PairResult look_at(const TreeEvent& event) const {
     PairResult result;
     const bool absent = event.absent[0] || event.absent[1];
-    const bool small =
-        event.sizes[0] <= compared_ahead_up_to && event.sizes[1] <= compared_ahead_up_to;
-    if (!small) {
-      result.sameness = absent ? Sameness::unknown : screen_files(event.paths, event.sizes);
+    const bool small = event.statuses[0].size <= compared_ahead_up_to &&
+                       event.statuses[1].size <= compared_ahead_up_to;
+    // Under -q the screen's verdict is all there is to say, and the screen
+    // reads only as far as the first difference.
+    const bool verdict_will_do = plan_.brief && !plan_.ignores_some_changes;
+    if (!small || verdict_will_do) {
+      result.sameness = absent ? Sameness::unknown : screen_files(event.paths, event.statuses);
       return result;
     }
     // A small pair is compared here whatever its bytes, and the comparison
     // reads each file once and finds equal bytes itself: only the sizes are
     // worth looking at first.
-    if (!absent && event.sizes[0] != event.sizes[1]) result.sameness = Sameness::different;
+    if (!absent && event.statuses[0].size != event.statuses[1].size)
+      result.sameness = Sameness::different;
     HeldPairOutput held;
     result.outcome = compare_files(plan_, pair_of(event, result.sameness), held);
     result.output = std::move(held);
@@ -94,7 +102,11 @@ class TreeReport {
 
  private:
   FilesInTrees pair_of(const TreeEvent& event, Sameness sameness) const {
-    return {{event.paths, event.absent}, sameness, &heading_};
+    PairFiles files{event.paths, event.absent, {}};
+    for (std::size_t k = 0; k < 2; ++k) {
+      if (!event.absent[k]) files.known[k] = event.statuses[k];
+    }
+    return {std::move(files), sameness, &heading_};
   }
 
   // Passes on what was found ahead, or compares the pair now.
@@ -116,75 +128,73 @@ class TreeReport {
   std::size_t reported_ = 0;
 };
 
-// The walk's events, into the queue.
-class QueueSink : public TreeSink {
+// The walk's events, reported on the walk's own thread as they come until
+// the tree proves large enough to be worth threads: most trees compared are
+// small, and starting threads costs more than comparing a few pairs. From
+// then on they go into the queue in batches, a thread of its own reports
+// from it, and workers look at the pairs ahead. When no thread can be
+// started, the walk goes on reporting by itself.
+class WalkSink : public TreeSink {
  public:
-  explicit QueueSink(ReportQueue& queue) : queue_(queue) {}
+  explicit WalkSink(TreeReport& report)
+      : report_(report), queue_(events_waiting, pairs_ahead, [&report](const TreeEvent& event) {
+          return report.look_at(event);
+        }) {}
+  ~WalkSink() override {
+    if (!reporter_) return;
+    queue_.stop();
+    reporter_->join();
+  }
+  WalkSink(const WalkSink&) = delete;
+  WalkSink& operator=(const WalkSink&) = delete;
 
   bool take(TreeEvent event) override {
-    const bool files = event.kind == TreeEvent::Kind::files;
-    if (!queue_.push(std::move(event))) return false;
-    if (files && ++pairs_ == pairs_worth_threads) queue_.start_workers(worker_count());
-    return true;
+    if (!reporter_) {
+      if (event.kind == TreeEvent::Kind::files && ++pairs_ == pairs_worth_threads) start();
+      if (!reporter_) return report_directly(std::move(event));
+    }
+    batch_.push_back(std::move(event));
+    return batch_.size() < events_a_batch || queue_.push(batch_);
+  }
+
+  // The walk is over: waits until the report has taken every event.
+  void finish() {
+    if (!reporter_) return;
+    if (!batch_.empty()) queue_.push(batch_);
+    queue_.close();
+    reporter_->join();
+    reporter_.reset();
   }
 
  private:
-  ReportQueue& queue_;
-  std::size_t pairs_ = 0;
-};
-
-// The walk's events, reported as they come: the walk on the reporting
-// thread, when no thread could be started for it.
-class DirectSink : public TreeSink {
- public:
-  explicit DirectSink(TreeReport& report) : report_(report) {}
-
-  bool take(TreeEvent event) override {
+  bool report_directly(TreeEvent event) {
     QueuedEvent queued{std::move(event), {}};
     if (queued.event.kind == TreeEvent::Kind::files) queued.result = report_.look_at(queued.event);
     return report_.report(queued);
   }
 
- private:
+  void start() {
+    reporter_ = start_thread([this] {
+      while (const std::optional<QueuedEvent> queued = queue_.pop()) {
+        if (!report_.report(*queued)) break;
+      }
+      queue_.stop();  // the walk, if it goes on, stops at its next batch
+    });
+    if (reporter_) queue_.start_workers(worker_count());
+  }
+
   TreeReport& report_;
+  ReportQueue queue_;
+  std::optional<std::thread> reporter_;
+  std::vector<TreeEvent> batch_;
+  std::size_t pairs_ = 0;
 };
 
-// The walker's thread, stopped and joined however the report ends.
-class WalkerThread {
- public:
-  WalkerThread(ReportQueue& queue, std::thread thread)
-      : queue_(queue), thread_(std::move(thread)) {}
-  ~WalkerThread() {
-    queue_.stop();
-    thread_.join();
-  }
-  WalkerThread(const WalkerThread&) = delete;
-  WalkerThread& operator=(const WalkerThread&) = delete;
-
- private:
-  ReportQueue& queue_;
-  std::thread thread_;
-};
-
-// The walk runs on a thread of its own, ahead of the report, so that listing
-// and looking at names overlaps with comparing files.
-void walk_ahead(TreeReport& report, const TreeWalk& walk, const std::array<std::string, 2>& roots,
-                std::array<bool, 2> absent) {
-  ReportQueue queue(events_waiting, pairs_ahead,
-                    [&](const TreeEvent& event) { return report.look_at(event); });
-  std::optional<std::thread> thread = start_thread([&] {
-    QueueSink sink(queue);
-    walk_trees(walk, roots, absent, sink);
-    queue.close();
-  });
-  if (!thread) {
-    DirectSink sink(report);
-    return walk_trees(walk, roots, absent, sink);
-  }
-  const WalkerThread walker(queue, std::move(*thread));
-  while (const std::optional<QueuedEvent> queued = queue.pop()) {
-    if (!report.report(*queued)) break;
-  }
+void walk_and_report(TreeReport& report, const TreeWalk& walk,
+                     const std::array<std::string, 2>& roots, std::array<bool, 2> absent) {
+  WalkSink sink(report);
+  walk_trees(walk, roots, absent, sink);
+  sink.finish();
 }
 
 }  // namespace
@@ -229,7 +239,7 @@ Outcome compare_trees(const RunPlan& plan, const TreeWalk& walk, const std::stri
   }
   platform::keep_freed_memory();
   TreeReport report(plan, heading);
-  walk_ahead(report, walk, roots, absent);
+  walk_and_report(report, walk, roots, absent);
   report.finish();
   return report.outcome();
 }

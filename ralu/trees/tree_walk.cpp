@@ -292,7 +292,7 @@ class Walker {
     event.kind = TreeEvent::Kind::files;
     event.paths = paths;
     event.absent = absent;
-    event.sizes = {status[0].size, status[1].size};
+    event.statuses = status;
     give(std::move(event));
   }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/directory.h"
 #include "ralu/trees/tree_options.h"
 
 namespace ralu {
@@ -21,11 +22,12 @@ struct TreeEvent {
     files,    // two regular files (or one, beside an absent one) to compare
   };
   Kind kind = Kind::line;
-  std::string text;                      // the whole line, line end included
-  int status = 0;                        // what a line or trouble means for the exit status
-  std::array<std::string, 2> paths;      // files: the two paths
-  std::array<bool, 2> absent{};          // files: a side that does not exist, read as empty
-  std::array<std::uint64_t, 2> sizes{};  // files: their sizes as the walk saw them
+  std::string text;                  // the whole line, line end included
+  int status = 0;                    // what a line or trouble means for the exit status
+  std::array<std::string, 2> paths;  // files: the two paths
+  std::array<bool, 2> absent{};      // files: a side that does not exist, read as empty
+  // files: their status as the walk read it (of a side not absent)
+  std::array<platform::EntryStatus, 2> statuses{};
 };
 
 class TreeSink {
