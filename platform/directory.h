@@ -39,6 +39,9 @@ struct EntryStatus {
 // fails so).
 std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure);
 
+// What standard input is, as entry_status tells a name.
+std::optional<EntryStatus> standard_input_status(std::string& failure);
+
 // What the symbolic link `path` holds, the path it leads to as written; or
 // nothing, with the system's reason in `failure`.
 std::optional<std::string> link_target(const char* path, std::string& failure);

@@ -48,7 +48,6 @@ void find_head(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
         common_prefix({chunks.old_bytes.get(), length}, {chunks.new_bytes.get(), length});
     const std::string_view equal(chunks.old_bytes.get(), equal_length);
     ends.head_lines += count_line_feeds(equal);
-    ends.nul_seen = ends.nul_seen || holds_nul(equal);
     if (const std::size_t last_feed = equal.rfind('\n'); last_feed != std::string_view::npos) {
       ends.head_bytes = at + last_feed + 1;
     }
@@ -74,7 +73,6 @@ void find_tail(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
     const std::size_t equal_length =
         common_suffix({chunks.old_bytes.get(), length}, {chunks.new_bytes.get(), length});
     const std::string_view equal(chunks.old_bytes.get() + length - equal_length, equal_length);
-    ends.nul_seen = ends.nul_seen || holds_nul(equal);
     if (const std::size_t feed = equal.find('\n'); feed != std::string_view::npos) {
       first_feed = ends.old_size - suffix - equal_length + feed;
     }
