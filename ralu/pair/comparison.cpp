@@ -282,13 +282,55 @@ std::optional<int> compare_as_links(const RunPlan& plan, const PairFiles& files,
   return exit_different;
 }
 
+// A report of this many bytes is held until the pair is compared and its
+// files found the size they were; a longer one is written as it goes.
+constexpr std::size_t held_report_bytes = std::size_t{8} * 1024 * 1024;
+
+// The output of a pair compared whole, held in memory up to a limit until
+// released: a file that shrinks while its mapped lines are written (which
+// ends the process at once) or is found to have changed size after does
+// not leave part of a report on standard output. A report too long to hold
+// is written on as it grows, so that huge pairs cost no memory for it; for
+// those only the check at the end is left. Dropped unless released.
+class HeldUntilChecked : public PairOutput {
+ public:
+  explicit HeldUntilChecked(PairOutput& out) : out_(out) {}
+
+  void write(std::string_view bytes) override {
+    if (streaming_) return out_.write(bytes);
+    held_ += bytes;
+    if (held_.size() > held_report_bytes) {
+      release();
+      streaming_ = true;
+    }
+  }
+  void warn(std::string_view line) override {
+    release();
+    out_.warn(line);
+  }
+  void release() {
+    if (!held_.empty()) out_.write(held_);
+    held_.clear();
+  }
+
+ private:
+  PairOutput& out_;
+  std::string held_;
+  bool streaming_ = false;
+};
+
 // Compares an opened pair: a binary one by its bytes, a huge one a region at
-// a time, any other whole.
+// a time (whose hunks are written as soon as they are found), any other
+// whole.
 int compare_opened(const RunPlan& plan, OpenedPair& pair, const std::string* heading,
                    PairOutput& out) {
   if (pair.binary()) return compare_binary(plan, pair, out);
   if (compares_in_regions(plan, pair)) return compare_in_regions(plan, pair, heading, out);
-  return Comparison(plan, read_inputs(pair, plan.reading), heading, out).run();
+  HeldUntilChecked held(out);
+  const int status = Comparison(plan, read_inputs(pair, plan.reading), heading, held).run();
+  pair.check_sizes_kept();
+  held.release();
+  return status;
 }
 
 }  // namespace
