@@ -140,7 +140,7 @@ class Comparison {
         !InputLines::views_window(new_input, plan_)) {
       return {};
     }
-    WindowLines found = find_window_lines({old_input.window, new_input.window}, false);
+    WindowLines found = find_window_lines({old_input.window, new_input.window});
     if (found.crowded) {
       fail_run(inputs_.texts[*found.crowded].path, too_many_lines);
     }
