@@ -141,7 +141,6 @@ class WritingSink : public ralu::PieceSink {
     report_.write(piece.old_text, piece.new_text, piece_script(piece, setting_), style);
     return true;
   }
-  bool started() const override { return report_.shown(); }
 
  private:
   ralu::PiecewiseReport& report_;
@@ -169,7 +168,6 @@ class GatheringSink : public ralu::PieceSink {
         changed_lines(ralu::compare_texts(piece.old_text, piece.new_text, {true, hashing}));
     return true;
   }
-  bool started() const override { return false; }
 
   ralu::EditScript whole;
   std::size_t shortest_changed = 0;
@@ -203,7 +201,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // that windows end short of the texts' ends and are used again.
   const std::size_t run = 2 * (ralu::compaction_margin + rule.context) + 2;
   rule.horizon_lines = run + 1 + input.byte() % 128;
-  rule.look_for_nul = false;
   rule.hashing = hashing;
 
   std::vector<std::string> lines = base_text(input);

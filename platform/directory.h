@@ -32,6 +32,9 @@ struct EntryStatus {
   // (nanoseconds or 100-nanosecond ticks since its epoch): what
   // InputFile::open_known turns into the time a report shows.
   std::int64_t modified = 0;
+  // The block the system prefers a file be read in (0 where it names none):
+  // what the first read of an input takes, to tell a binary one.
+  std::uint64_t preferred_block = 0;
 
   bool same_file(const EntryStatus& other) const {
     return device == other.device && inode == other.inode;
@@ -42,6 +45,9 @@ struct EntryStatus {
 // nothing, with the system's reason in `failure` (a dangling link followed
 // fails so).
 std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure);
+
+// What standard input is, as entry_status tells a name.
+std::optional<EntryStatus> standard_input_status(std::string& failure);
 
 // What the symbolic link `path` holds, the path it leads to as written; or
 // nothing, with the system's reason in `failure`.

@@ -57,6 +57,7 @@ InputFile::InputFile(InputFile&& other) noexcept
     : handle_(std::exchange(other.handle_, -1)),
       regular_(other.regular_),
       size_(other.size_),
-      modified_(other.modified_) {}
+      modified_(other.modified_),
+      block_size_(other.block_size_) {}
 
 }  // namespace platform

@@ -66,6 +66,10 @@ class InputFile {
   // there. A file changed in between reads as changed while being read.
   static std::optional<InputFile> open_known(const char* path, const EntryStatus& known,
                                              std::string& failure);
+  // Standard input, opened anew (so that closing it leaves the process's own
+  // alone) and read as a stream whatever it is; its time is the moment it
+  // was opened, as standard input is no file whose time means anything.
+  static std::optional<InputFile> standard_input(std::string& failure);
 
   ~InputFile();
   InputFile(InputFile&& other) noexcept;
@@ -76,6 +80,9 @@ class InputFile {
   bool is_regular() const { return regular_; }
   std::uint64_t size() const { return size_; }  // of a regular file, as it was opened
   LocalTime modified() const { return modified_; }
+  // The size of the reads the system prefers for the file: what a reader
+  // that reads a block at a time takes in its first read.
+  std::size_t block_size() const { return block_size_; }
 
   // Reads the bytes at offset into `into`: the count read, fewer only where the
   // file ends, or -1 with the system's words in failure.
@@ -93,20 +100,31 @@ class InputFile {
   // set_mapping_fault_status).
   Mapping map(std::uint64_t offset, std::size_t length, std::string fault_message) const;
 
-  // Reads a file that is not regular to its end.
+  // Reads a file from where the reading has got to (its start, for a file
+  // only opened) to its end, whatever its size said: files of /proc say 0.
   ReadOutcome read_to_end() const;
+
+  // Reads on from where the reading has got to, until `into` is full or the
+  // file ends: the count read, or -1 with the system's words in failure.
+  std::int64_t read_next(std::span<char> into, std::string& failure) const;
 
   // The size a regular file has now; nothing when the system won't say.
   std::optional<std::uint64_t> size_now() const;
 
  private:
-  InputFile(std::intptr_t handle, bool regular, std::uint64_t size, LocalTime modified)
-      : handle_(handle), regular_(regular), size_(size), modified_(modified) {}
+  InputFile(std::intptr_t handle, bool regular, std::uint64_t size, LocalTime modified,
+            std::size_t block_size)
+      : handle_(handle),
+        regular_(regular),
+        size_(size),
+        modified_(modified),
+        block_size_(block_size) {}
 
   std::intptr_t handle_;  // a descriptor on POSIX, a HANDLE on Windows; -1 once moved from
   bool regular_;
   std::uint64_t size_;
   LocalTime modified_;
+  std::size_t block_size_;
 };
 
 }  // namespace platform

@@ -16,7 +16,9 @@ enum class PathKind {
   other,      // a file, or something whose status cannot be read (reading it says why)
 };
 
-PathKind path_kind(const char* path);
+// What `path` names; a symbolic link is followed unless `follow_links` is
+// false, and is then `other`.
+PathKind path_kind(const char* path, bool follow_links = true);
 
 // "DIRECTORY/NAME": the directory without the separators that end it, one
 // slash, the name. ("a//" and "x" give "a/x", "/" and "x" give "/x".)

@@ -3,6 +3,7 @@
 // script each, so any correct search finds the same one.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -111,6 +112,20 @@ std::string functions_text(const std::map<int, std::string>& changed) {
   return text;
 }
 
+// Lines of some 5,000 bytes (or `size`), changed where asked, with a NUL byte
+// at `nul`: GNU diff calls a file binary only when one stands in the first
+// block it reads (4096 bytes on most file systems).
+std::string with_nul(std::size_t nul, const std::map<int, std::string>& changed = {},
+                     std::size_t size = 5000) {
+  std::string text;
+  for (int i = 1; text.size() < size; ++i) {
+    const auto found = changed.find(i);
+    text += found != changed.end() ? found->second : "line " + std::to_string(i) + "\n";
+  }
+  text[nul] = '\0';
+  return text;
+}
+
 const std::vector<File> files = {
     {"fn.old", function_old},
     {"fn.new", function_new},
@@ -143,6 +158,15 @@ const std::vector<File> files = {
     {"blankonly.new", "word1\n\n" + words(2, 10) + "\n\n" + words(11, 20)},
     {"bin.old", std::string("x\0y\n", 4)},
     {"bin.new", std::string("x\0z\n", 4)},
+    {"nul4095.old", with_nul(4095)},
+    {"nul4095.new", with_nul(4095, {{2, "two\n"}})},
+    {"nul4096.old", with_nul(4096)},
+    {"nul4096.new", with_nul(4096, {{2, "two\n"}})},
+    {"nul4096late.new", with_nul(4096, {{700, "seven hundred\n"}})},
+    // Larger than is read whole: the middles are mapped, the NUL byte in
+    // neither's head nor tail.
+    {"deepnul.old", with_nul(100'000, {}, 300'000)},
+    {"deepnul.new", with_nul(100'000, {{5, "five\n"}, {30'000, "far\n"}}, 300'000)},
     {"plain", "plain text\n"},
     {"sp ace", "one\n"},
     {"tab\tname", "two\n"},
@@ -288,6 +312,19 @@ const std::vector<Case> cases = {
     {{"-s", "bin.old", "bin.old"}},
     {{"-u", "-a", "bin.old", "bin.new"}},
     {{"-u", "--text", "-w", "bin.old", "bin.new"}},
+    // A NUL byte makes a file binary only in its first block.
+    {{"--normal", "nul4095.old", "nul4095.new"}},
+    {{"-q", "nul4095.old", "nul4095.new"}},
+    {{"-a", "--normal", "nul4095.old", "nul4095.new"}},
+    {{"-s", "nul4095.old", "nul4095.old"}},
+    {{"--normal", "nul4095.old", "nul4096.old"}},
+    {{"--normal", "nul4096.old", "nul4096.new"}},
+    {{"-u", "nul4096.old", "nul4096late.new"}},
+    {{"-u", "deepnul.old", "deepnul.new"}},
+    {{"-u", "--horizon-lines=300", "deepnul.old", "deepnul.new"}},
+    {{"-q", "deepnul.old", "deepnul.new"}},
+    {{"--normal", "-", "plain"}, with_nul(4096)},
+    {{"--normal", "plain", "-"}, with_nul(4095)},
     // Names quoted in the header, and not elsewhere.
     {{"-u", "sp ace", "plain"}},
     {{"-u", "plain", "tab\tname"}},
@@ -306,7 +343,10 @@ const std::vector<Case> cases = {
     {{"-u", "--new-file", "absent", "fn.old"}},
     {{"-q", "-N", "absent", "fn.old"}},
     {{"-u", "fn.old", "absent"}},
-    {{"-u", "-N", "absent", "also-absent"}},
+    {{"-u", "-N", "absent", "also-absent"}, std::nullopt, true},
+    {{"-u", "absent", "also-absent"}, std::nullopt, true},
+    {{"-u", "absent", "fn.old"}, std::nullopt, true},
+    {{"-u", "fn.old", "also-absent"}, std::nullopt, true},
     {{"-u", "--label=in", "-", "fn.new"}, function_old},
     {{"-u", "--label=A", "--label=B", "fn.old", "-"}, function_new},
     {{"-s", "-", "fn.old"}, function_old},
@@ -363,6 +403,33 @@ TEST(RaluDifferential, SameOutputAndStatusAsGnuDiff) {
   const std::string diff = test_support::gnu_diff(why);
   if (diff.empty()) GTEST_SKIP() << why;
   test_support::expect_same_as_gnu_diff(diff, files, cases);
+}
+
+// Files that are not what their status says: those of /proc say 0 bytes and
+// hold some, or cannot be read; /dev/zero never ends but is binary at once;
+// standard input named twice is one file.
+TEST(RaluDifferential, SpecialFilesAsGnuDiffReadsThem) {
+  std::string why;
+  const std::string diff = test_support::gnu_diff(why);
+  if (diff.empty()) GTEST_SKIP() << why;
+  if (!std::filesystem::exists("/proc/version") || !std::filesystem::exists("/proc/self/mem") ||
+      !std::filesystem::exists("/dev/zero") || !std::filesystem::exists("/dev/stdin")) {
+    GTEST_SKIP() << "no /proc, /dev/zero or /dev/stdin here";
+  }
+  const std::vector<File> plain = {{"plain", "plain text\n"}, {"empty", ""}};
+  test_support::expect_same_as_gnu_diff(
+      diff, plain,
+      {
+          {{"--normal", "/proc/version", "empty"}, std::nullopt, true},
+          {{"-q", "/proc/version", "empty"}, std::nullopt, true},
+          {{"-s", "/proc/version", "/proc/version"}, std::nullopt, true},
+          {{"--normal", "/proc/self/mem", "empty"}, std::nullopt, true},
+          {{"--normal", "/dev/zero", "plain"}, std::nullopt, true},
+          {{"-q", "plain", "/dev/zero"}, std::nullopt, true},
+          {{"-s", "-", "/dev/stdin"}, "a\n", true},
+          {{"-u", "/dev/stdin", "-"}, "a\n", true},
+          {{"-D", "X", "-", "/dev/stdin"}, "a\n", true},
+      });
 }
 
 }  // namespace

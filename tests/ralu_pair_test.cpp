@@ -134,11 +134,12 @@ TEST(RaluPair, OutcomesAndWhatIsSaid) {
 }
 
 // Files larger than are read whole, so that only their ends are compared
-// and their middles mapped: a NUL byte deep in the middle of either still
-// makes the pair binary, whichever way the lines are read (as they are,
-// with carriage returns stripped, as keys, given a last line end), and -a
-// still reads it as text.
-TEST(RaluPair, ANulByteInTheMiddleOfLargeFilesMakesThePairBinary) {
+// and their middles mapped. Only a NUL byte in an input's first block makes
+// the pair binary, as it does GNU diff's: at the start of either file it
+// does, however far apart the changes (read whole or a region at a time),
+// whichever way the lines are read; deep in the middle it is a byte of an
+// unchanged line, which no hunk shows.
+TEST(RaluPair, OnlyANulByteInTheFirstBlockMakesLargeFilesBinary) {
   const auto lines = [](const std::map<int, std::string>& changed) {
     std::string text;
     for (int i = 1; i <= 40000; ++i) {
@@ -148,19 +149,20 @@ TEST(RaluPair, ANulByteInTheMiddleOfLargeFilesMakesThePairBinary) {
     return text;
   };
   using namespace std::string_literals;
-  const std::string nul_line = "line\0 in the middle\n"s;
+  const std::string nul_line = "line\0 with a NUL byte\n"s;
+  const std::map<int, std::string> changes{{5, "five\n"}, {39990, "near the end\n"}};
   TempDir dir;
   write_file(dir.path("old"), lines({}));
-  write_file(dir.path("new"), lines({{5, "five\n"}, {39990, "near the end\n"}}));
+  write_file(dir.path("new"), lines(changes));
   write_file(dir.path("oldnul"), lines({{20000, nul_line}}));
-  write_file(dir.path("newnul"),
-             lines({{5, "five\n"}, {20000, nul_line}, {39990, "near the end\n"}}));
-  std::string open_end = lines({{5, "five\r\n"}, {30000, nul_line}});
+  std::map<int, std::string> nul_changes = changes;
+  nul_changes[20000] = nul_line;
+  write_file(dir.path("newnul"), lines(nul_changes));
+  write_file(dir.path("headnul"), lines({{3, nul_line}}));
+  std::string open_end = lines({{3, nul_line}, {30000, "thirty thousand\r\n"}});
   open_end.pop_back();
-  write_file(dir.path("newopen"), open_end);
-  write_file(dir.path("blanks"), lines({{5, "\nline 5\n"}, {39990, "line 39990\n\n"}}));
-  write_file(dir.path("blanksnul"),
-             lines({{5, "\nline 5\n"}, {20000, nul_line}, {39990, "line 39990\n\n"}}));
+  write_file(dir.path("headopen"), open_end);
+  write_file(dir.path("headfar"), lines({{3, nul_line}, {39990, "near the end\n"}}));
 
   const auto run = [&](std::vector<const char*> options, std::array<const char*, 2> names) {
     const ralu::RunPlan plan = plan_of(std::move(options));
@@ -170,12 +172,13 @@ TEST(RaluPair, ANulByteInTheMiddleOfLargeFilesMakesThePairBinary) {
     return std::pair(outcome.status, out.parts);
   };
   const std::vector<PairCase> binary_cases = {
-      {"the old input's", {"-u"}, {"oldnul", "new"}, 1, false, {}},
-      {"the new input's", {}, {"old", "newnul"}, 1, false, {}},
-      {"carriage returns stripped", {"--strip-trailing-cr"}, {"old", "newnul"}, 1, false, {}},
-      {"keys", {"-w", "-u"}, {"oldnul", "new"}, 1, false, {}},
-      {"ed, given a last line end", {"-e"}, {"old", "newopen"}, 1, false, {}},
-      {"blank lines ignored", {"-B"}, {"old", "blanksnul"}, 1, false, {}},
+      {"the old input's", {"-u"}, {"headnul", "new"}, 1, false, {}},
+      {"the new input's", {}, {"old", "headnul"}, 1, false, {}},
+      {"equal first blocks", {"-u"}, {"headnul", "headfar"}, 1, false, {}},
+      {"a region at a time", {"--horizon-lines=300"}, {"headnul", "headfar"}, 1, false, {}},
+      {"carriage returns stripped", {"--strip-trailing-cr"}, {"old", "headopen"}, 1, false, {}},
+      {"keys", {"-w", "-u"}, {"headnul", "new"}, 1, false, {}},
+      {"ed, given a last line end", {"-e"}, {"old", "headopen"}, 1, false, {}},
   };
   for (const PairCase& c : binary_cases) {
     const auto [status, parts] = run(c.options, c.names);
@@ -184,18 +187,21 @@ TEST(RaluPair, ANulByteInTheMiddleOfLargeFilesMakesThePairBinary) {
                                                dir.path(c.names[1]) + " differ\n"}))
         << c.what;
   }
-  // Told by its bytes alone, a pair is only said to differ, NUL byte or not;
-  // but only its NUL byte makes a pair that differs in blank lines differ.
-  EXPECT_EQ(run({"-q", "-B"}, {"old", "blanks"}), std::pair(0, std::vector<std::string>{}));
-  EXPECT_EQ(run({"-q", "-B"}, {"old", "blanksnul"}),
-            std::pair(1, std::vector<std::string>{"o:Files " + dir.path("old") + " and " +
-                                                  dir.path("blanksnul") + " differ\n"}));
-  // As text, the unchanged line with the NUL byte is no part of any hunk.
-  const auto [text_status, text_report] =
-      run({"-a", "-u", "--label=A", "--label=B"}, {"oldnul", "newnul"});
-  EXPECT_EQ(text_status, 1);
-  EXPECT_EQ(text_report, run({"-u", "--label=A", "--label=B"}, {"old", "new"}).second);
-  EXPECT_FALSE(text_report.empty());
+  EXPECT_EQ(run({"-s"}, {"headnul", "headnul"}),
+            std::pair(0, std::vector<std::string>{"o:Files " + dir.path("headnul") + " and " +
+                                                  dir.path("headnul") + " are identical\n"}));
+  // Deep in the middle, the NUL byte is text, read whole or a region at a
+  // time, as keys or as the lines are.
+  for (const std::vector<const char*>& options :
+       std::vector<std::vector<const char*>>{{"-u"}, {"-u", "--horizon-lines=300"}, {"-w", "-c"}}) {
+    std::vector<const char*> labelled = options;
+    labelled.push_back("--label=A");
+    labelled.push_back("--label=B");
+    const auto [status, report] = run(labelled, {"oldnul", "newnul"});
+    EXPECT_EQ(status, 1) << options.back();
+    EXPECT_EQ(report, run(labelled, {"old", "new"}).second) << options.back();
+    EXPECT_FALSE(report.empty());
+  }
 }
 
 // What a walk's byte screen already knows is said without opening the files,

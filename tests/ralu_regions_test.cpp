@@ -96,7 +96,6 @@ class PieceRecorder : public ralu::PieceSink {
                       ralu::count_lines(piece.new_text), piece.old_at_end});
     return true;
   }
-  bool started() const override { return !pieces.empty(); }
 
   struct Covered {
     std::uint64_t old_first, old_count, new_first, new_count;

@@ -219,6 +219,8 @@ TEST(RaluTrees, LinksSpecialFilesAndLoopsAsDiffReportsThem) {
   link("/dev/null", "b/device");
   link("/dev/zero", "a/zero");
   link("/dev/null", "b/zero");
+  link(".", "a/dot");
+  link(".", "b/dot");
   ASSERT_EQ(::mkfifo((dir.root() / "a/pipe").c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo((dir.root() / "a/fifo-alone").c_str(), 0600), 0);
 
@@ -234,6 +236,31 @@ TEST(RaluTrees, LinksSpecialFilesAndLoopsAsDiffReportsThem) {
                             {"-r", "--no-dereference", "--normal", "a", "b"},
                             {"-rN", "--no-dereference", "--normal", "a", "b"},
                             {"-r", "--unidirectional-new-file", "--no-dereference", "-u", "b", "a"},
+                            // Links named as operands, compared as links.
+                            {"--no-dereference", "--normal", "a/same-target", "b/same-target"},
+                            {"--no-dereference", "-s", "a/same-target", "b/same-target"},
+                            {"--no-dereference", "--normal", "a/other-target", "b/other-target"},
+                            {"--no-dereference", "-q", "a/other-target", "b/other-target"},
+                            {"--no-dereference", "--normal", "a/dangling", "a/dangling-alone"},
+                            {"--no-dereference", "-q", "a/dangling", "b/other-target"},
+                            {"--no-dereference", "--normal", "a/dangling", "b/dangling"},
+                            {"--no-dereference", "-q", "b/t2", "a/link-alone"},
+                            {"--no-dereference", "--normal", "a/empty", "b/same-target"},
+                            {"--no-dereference", "--normal", "b/pipe", "a/link-alone"},
+                            {"--no-dereference", "--normal", "a/dangling", "b/absent"},
+                            {"--no-dereference", "-N", "--normal", "a/dangling", "b/absent"},
+                            {"--no-dereference", "--normal", "b/t1", "a"},
+                            {"--no-dereference", "--label=L", "--label=M", "a/t1", "a/link-alone"},
+                            {"-rq", "--no-dereference", "a/dot", "b/dot"},
+                            {"-r", "--no-dereference", "a/dot", "b/dot"},
+                            {"--normal", "a/same-target", "b/same-target"},
+                            {"--normal", "a/dangling", "b/dangling"},
+                            // One pipe named twice is one file: nothing is read.
+                            {"--normal", "a/pipe", "a/pipe"},
+                            {"-s", "a/pipe", "a/pipe"},
+                            // Two names missing, both said.
+                            {"--normal", "a/absent", "b/absent"},
+                            {"-N", "--normal", "a/absent", "b/absent"},
                         });
 }
 

@@ -28,6 +28,18 @@ struct DirectoryCloser {
   void operator()(DIR* directory) const { ::closedir(directory); }
 };
 
+EntryStatus entry_of(const struct stat& status) {
+  EntryStatus entry;
+  entry.kind = kind_of(status.st_mode);
+  entry.size = static_cast<std::uint64_t>(status.st_size);
+  entry.device = static_cast<std::uint64_t>(status.st_dev);
+  entry.inode = static_cast<std::uint64_t>(status.st_ino);
+  entry.modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                   static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+  entry.preferred_block = status.st_blksize > 0 ? static_cast<std::uint64_t>(status.st_blksize) : 0;
+  return entry;
+}
+
 }  // namespace
 
 std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure) {
@@ -36,14 +48,16 @@ std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std
     failure = std::strerror(errno);
     return std::nullopt;
   }
-  EntryStatus entry;
-  entry.kind = kind_of(status.st_mode);
-  entry.size = static_cast<std::uint64_t>(status.st_size);
-  entry.device = static_cast<std::uint64_t>(status.st_dev);
-  entry.inode = static_cast<std::uint64_t>(status.st_ino);
-  entry.modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
-                   static_cast<std::int64_t>(status.st_mtim.tv_nsec);
-  return entry;
+  return entry_of(status);
+}
+
+std::optional<EntryStatus> standard_input_status(std::string& failure) {
+  struct stat status {};
+  if (::fstat(STDIN_FILENO, &status) != 0) {
+    failure = std::strerror(errno);
+    return std::nullopt;
+  }
+  return entry_of(status);
 }
 
 std::optional<std::string> link_target(const char* path, std::string& failure) {

@@ -87,6 +87,24 @@ long page_size() {
 
 int fd_of(std::intptr_t handle) { return static_cast<int>(handle); }
 
+std::uint64_t preferred_block_of(const struct stat& status) {
+  return status.st_blksize > 0 ? static_cast<std::uint64_t>(status.st_blksize) : 0;
+}
+
+// The block a reader takes at a time: the size the system prefers, made a
+// whole number of machine words, as GNU diff takes it; where the system
+// names none, a disk block of 512 bytes.
+std::size_t block_size_of(std::uint64_t preferred_block) {
+  const auto preferred = static_cast<std::size_t>(preferred_block > 0 ? preferred_block : 512);
+  std::size_t common = preferred;
+  for (std::size_t other = sizeof(void*); other != 0;) {
+    const std::size_t rest = common % other;
+    common = other;
+    other = rest;
+  }
+  return preferred / common * sizeof(void*);
+}
+
 }  // namespace
 
 void mapping_guard::install_handler() {
@@ -118,7 +136,18 @@ std::optional<InputFile> InputFile::open(const char* path, std::string& failure)
   }
   const bool regular = S_ISREG(status.st_mode);
   return InputFile(fd, regular, regular ? static_cast<std::uint64_t>(status.st_size) : 0,
-                   local_time(status.st_mtim));
+                   local_time(status.st_mtim), block_size_of(preferred_block_of(status)));
+}
+
+std::optional<InputFile> InputFile::standard_input(std::string& failure) {
+  const int fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+  struct stat status {};
+  if (fd < 0 || ::fstat(fd, &status) != 0) {
+    failure = std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return std::nullopt;
+  }
+  return InputFile(fd, false, 0, now(), block_size_of(preferred_block_of(status)));
 }
 
 std::optional<InputFile> InputFile::open_known(const char* path, const EntryStatus& known,
@@ -136,7 +165,8 @@ std::optional<InputFile> InputFile::open_known(const char* path, const EntryStat
     modified.tv_nsec += nanoseconds;
     --modified.tv_sec;
   }
-  return InputFile(fd, true, known.size, local_time(modified));
+  return InputFile(fd, true, known.size, local_time(modified),
+                   block_size_of(known.preferred_block));
 }
 
 InputFile::~InputFile() {
@@ -182,6 +212,21 @@ ReadOutcome InputFile::read_to_end() const {
     return failure(error);
   }
   return ReadOutcome{std::move(contents), {}};
+}
+
+std::int64_t InputFile::read_next(std::span<char> into, std::string& failure) const {
+  std::size_t filled = 0;
+  while (filled < into.size()) {
+    const ssize_t count = ::read(fd_of(handle_), into.data() + filled, into.size() - filled);
+    if (count == 0) break;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      failure = std::strerror(errno);
+      return -1;
+    }
+    filled += static_cast<std::size_t>(count);
+  }
+  return static_cast<std::int64_t>(filled);
 }
 
 std::optional<std::uint64_t> InputFile::size_now() const {

@@ -8,9 +8,10 @@
 
 namespace platform {
 
-PathKind path_kind(const char* path) {
+PathKind path_kind(const char* path, bool follow_links) {
   struct stat status {};
-  if (::stat(path, &status) != 0) return errno == ENOENT ? PathKind::absent : PathKind::other;
+  if ((follow_links ? ::stat(path, &status) : ::lstat(path, &status)) != 0)
+    return errno == ENOENT ? PathKind::absent : PathKind::other;
   return S_ISDIR(status.st_mode) ? PathKind::directory : PathKind::other;
 }
 

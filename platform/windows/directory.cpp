@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
 #include <string_view>
 
 #include "platform/windows/win32.h"
@@ -31,6 +33,32 @@ EntryKind kind_of(HANDLE file, const BY_HANDLE_FILE_INFORMATION& information, bo
   }
 }
 
+// What an open handle is. A device such as NUL, or a pipe, has a handle but
+// no file information.
+std::optional<EntryStatus> status_of_handle(HANDLE file, bool follow_links, std::string& failure) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (file == INVALID_HANDLE_VALUE || ::GetFileInformationByHandle(file, &information) == 0) {
+    if (file != INVALID_HANDLE_VALUE && ::GetFileType(file) == FILE_TYPE_CHAR) {
+      return EntryStatus{EntryKind::character_device, 0, 0, 0};
+    }
+    if (file != INVALID_HANDLE_VALUE && ::GetFileType(file) == FILE_TYPE_PIPE) {
+      // A pipe has no identity to compare: each is told apart from all.
+      static std::atomic<std::uint64_t> pipes{0};
+      return EntryStatus{EntryKind::fifo, 0, UINT64_MAX, ++pipes};
+    }
+    failure = win32::system_message(::GetLastError());
+    return std::nullopt;
+  }
+  EntryStatus entry;
+  entry.kind = kind_of(file, information, follow_links);
+  entry.size = joined(information.nFileSizeHigh, information.nFileSizeLow);
+  entry.device = information.dwVolumeSerialNumber;
+  entry.inode = joined(information.nFileIndexHigh, information.nFileIndexLow);
+  entry.modified = static_cast<std::int64_t>(joined(information.ftLastWriteTime.dwHighDateTime,
+                                                    information.ftLastWriteTime.dwLowDateTime));
+  return entry;
+}
+
 }  // namespace
 
 std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure) {
@@ -41,23 +69,15 @@ std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std
   const win32::Handle file(::CreateFileA(path, FILE_READ_ATTRIBUTES,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, flags, nullptr));
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (!file.valid() || ::GetFileInformationByHandle(file.get(), &information) == 0) {
-    // A device such as NUL has a handle but no file information.
-    if (file.valid() && ::GetFileType(file.get()) == FILE_TYPE_CHAR) {
-      return EntryStatus{EntryKind::character_device, 0, 0, 0};
-    }
+  if (!file.valid()) {
     failure = win32::system_message(::GetLastError());
     return std::nullopt;
   }
-  EntryStatus entry;
-  entry.kind = kind_of(file.get(), information, follow_links);
-  entry.size = joined(information.nFileSizeHigh, information.nFileSizeLow);
-  entry.device = information.dwVolumeSerialNumber;
-  entry.inode = joined(information.nFileIndexHigh, information.nFileIndexLow);
-  entry.modified = static_cast<std::int64_t>(joined(information.ftLastWriteTime.dwHighDateTime,
-                                                    information.ftLastWriteTime.dwLowDateTime));
-  return entry;
+  return status_of_handle(file.get(), follow_links, failure);
+}
+
+std::optional<EntryStatus> standard_input_status(std::string& failure) {
+  return status_of_handle(::GetStdHandle(STD_INPUT_HANDLE), true, failure);
 }
 
 std::optional<std::string> link_target(const char* /*path*/, std::string& failure) {

@@ -11,8 +11,12 @@
 
 namespace platform {
 
-PathKind path_kind(const char* path) {
+PathKind path_kind(const char* path, bool follow_links) {
   const DWORD attributes = ::GetFileAttributesA(path);
+  if (!follow_links && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return PathKind::other;
+  }
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::absent

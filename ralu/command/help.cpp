@@ -74,7 +74,7 @@ constexpr const char* help_lines[] = {
     "",
     "A FILE of '-' is standard input. When one FILE is a directory, the file of the other's",
     "name inside it is compared; two directories are compared by the names they hold, as",
-    "diff compares them. A file holding a NUL byte is binary: ralu then only says",
+    "diff compares them. A file with a NUL byte in its first block is binary: ralu only says",
     "whether the files differ. Long options may be abbreviated while unambiguous; '--'",
     "ends the options. LFMT and GFMT take diff's % escapes (see ralu(1)).",
     "Exit status is 0 if the files are the same, 1 if they differ, 2 on trouble.",

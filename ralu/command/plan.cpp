@@ -91,6 +91,7 @@ RunPlan plan_run(const Options& options) {
   plan.report = {options.form, options.context, options.side_by_side, options.formats};
   plan.matching = options.matching;
   plan.minimal = options.minimal;
+  plan.no_dereference = options.tree.no_dereference;
   plan.ignore_blank_lines = options.ignore_blank_lines;
   plan.ignores_some_changes = options.matching.needs_keys() || options.matching.strip_trailing_cr ||
                               options.ignore_blank_lines || !options.ignore_patterns.empty();

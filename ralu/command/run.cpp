@@ -51,7 +51,7 @@ TreeSetting tree_setting(const Options& options) {
 // Compares one pair of names: two directories as trees, else two files.
 Outcome compare_names(const Options& options, const RunPlan& plan, const TreeSetting& trees,
                       const std::array<std::string, 2>& names) {
-  const Operands operands = look_at_operands(names);
+  const Operands operands = look_at_operands(names, !options.tree.no_dereference);
   if (const std::optional<std::array<bool, 2>> absent =
           directory_roots(operands, options.new_file, options.tree.unidirectional_new_file)) {
     return compare_trees(plan, trees.walk, trees.heading, names, *absent);

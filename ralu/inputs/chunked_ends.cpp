@@ -64,7 +64,6 @@ void find_head(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
     const std::size_t equal_length = common_prefix(old_bytes, new_bytes);
     const std::string_view equal = old_bytes.substr(0, equal_length);
     ends.head_lines += count_line_feeds(equal);
-    ends.nul_seen = ends.nul_seen || holds_nul(equal);
     if (const std::size_t last_feed = equal.rfind('\n'); last_feed != std::string_view::npos) {
       ends.head_bytes = at + last_feed + 1;
     }
@@ -91,7 +90,6 @@ void find_tail(ByteSource& old_source, ByteSource& new_source, ChunkPair& chunks
         chunk_of(new_source, ends.new_size - suffix - length, length, chunks.new_bytes.get());
     const std::size_t equal_length = common_suffix(old_bytes, new_bytes);
     const std::string_view equal = old_bytes.substr(length - equal_length);
-    ends.nul_seen = ends.nul_seen || holds_nul(equal);
     if (const std::size_t feed = equal.find('\n'); feed != std::string_view::npos) {
       first_feed = ends.old_size - suffix - equal_length + feed;
     }

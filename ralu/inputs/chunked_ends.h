@@ -76,7 +76,6 @@ struct ChunkedEnds {
   std::uint64_t head_lines = 0;
   std::uint64_t old_tail_start = 0;
   std::uint64_t new_tail_start = 0;
-  bool nul_seen = false;   // a NUL byte among the bytes compared equal
   bool identical = false;  // the inputs are the same bytes
 };
 

@@ -55,7 +55,6 @@ bool ForwardReader::pass_common_lines(std::array<LinePlace, 2>& places) {
     const std::size_t equal_length = common_prefix(old_bytes, new_bytes);
     const std::string_view equal = old_bytes.substr(0, equal_length);
     lines += count_line_feeds(equal);
-    if (look_for_nul_) nul_seen_ = nul_seen_ || holds_nul(equal);
     if (const std::size_t feed = equal.rfind('\n'); feed != std::string_view::npos) {
       line_start = passed + feed + 1;
     }
@@ -118,7 +117,6 @@ LineWindow ForwardReader::read_window(std::size_t side, LinePlace from, std::siz
     bytes.resize(last_feed == std::string_view::npos || last_feed < lead_bytes ? lead_bytes
                                                                                : last_feed + 1);
   }
-  window.nul_seen = holds_nul(std::string_view(bytes).substr(lead_bytes));
   return window;
 }
 

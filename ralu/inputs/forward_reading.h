@@ -27,7 +27,6 @@ struct LineWindow {
   std::uint64_t first_line = 0;  // the number of their first line
   std::size_t lead_lines = 0;    // lines held before the place read from
   bool whole = false;            // whether they reach the input's end
-  bool nul_seen = false;         // a NUL byte among them
 };
 
 class ForwardReader {
@@ -38,11 +37,6 @@ class ForwardReader {
   // moves the places to the first line where they differ: false when they
   // agree up to both their ends.
   bool pass_common_lines(std::array<LinePlace, 2>& places);
-
-  // Whether a NUL byte was among the bytes passed, while they were looked
-  // for (from the start, until told to stop).
-  bool nul_seen() const { return nul_seen_; }
-  void stop_looking_for_nul() { look_for_nul_ = false; }
 
   // Up to lines_before lines before `from` and lines_after lines from it on,
   // of input `side` (0 old, 1 new), stopping short of max_bytes; read into
@@ -57,8 +51,6 @@ class ForwardReader {
   std::size_t chunk_;
   std::unique_ptr<char[]> old_chunk_;
   std::unique_ptr<char[]> new_chunk_;
-  bool look_for_nul_ = true;
-  bool nul_seen_ = false;
 };
 
 }  // namespace ralu

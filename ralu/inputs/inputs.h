@@ -46,6 +46,9 @@ struct PairFiles {
   // A regular file's status as a walk just read it, trusted when the file is
   // opened (see platform::InputFile::open_known); or nothing, to be asked.
   std::array<std::optional<platform::EntryStatus>, 2> known{};
+  // The two names are one file (see name_one_file): one that is not a regular
+  // file is read once, for both.
+  bool one_file = false;
 };
 
 // What every comparison of a run needs of its inputs.
@@ -71,25 +74,38 @@ struct Inputs {
   std::array<InputText, 2> texts;
   // The same bytes: the windows are left empty, unless asked for whole.
   bool identical = false;
-  // A NUL byte in either input, when looked for, among the bytes compared:
-  // all of identical inputs, else the common head and tail. The windows of
-  // inputs that differ are left to be looked at by the caller, which can do
-  // it in the pass that finds their lines.
+  // A NUL byte in the first block of either input, when looked for (see
+  // OpenedPair::binary).
   bool binary = false;
 };
 
 // One input while it is being read: an open regular file, or bytes in memory.
 struct OpenedInput {
   InputText text;
-  std::optional<platform::InputFile> file;  // a regular file
+  // A large regular file; or one of any other kind of which only the first
+  // block is in memory yet (`streaming`).
+  std::optional<platform::InputFile> file;
   std::unique_ptr<ByteSource> source;
+  bool streaming = false;
+  std::size_t first_block = 0;  // what a reader a block at a time reads first
 };
 
 // The two inputs of a pair, opened, and read from as the comparison asks.
 class OpenedPair {
  public:
-  // Opens both; throws the trouble met.
-  explicit OpenedPair(const PairFiles& files);
+  // Opens both and tells whether the pair is binary, when `tell_binary`;
+  // unless it is, reads to their ends the inputs that are read whole. Throws
+  // the trouble met.
+  OpenedPair(const PairFiles& files, bool tell_binary);
+
+  // Whether a NUL byte stands in the first block of either input: what a
+  // reader of a block at a time, GNU diff, sees of a file before it calls it
+  // binary. A NUL byte further on is a byte of a line.
+  bool binary() const { return binary_; }
+
+  // Whether a binary pair holds the same bytes: read as far as the first
+  // difference, so that an endless device is told from a file at once.
+  bool same_bytes();
 
   ByteSource& source(std::size_t side) { return *inputs_[side].source; }
   InputText& text(std::size_t side) { return inputs_[side].text; }
@@ -108,6 +124,8 @@ class OpenedPair {
  private:
   friend Inputs read_inputs(OpenedPair& opened, const InputRequest& request);
   std::array<OpenedInput, 2> inputs_;
+  bool shared_ = false;  // the second input is the first's bytes
+  bool binary_ = false;
 };
 
 // Whether an input's last byte is not a line feed.

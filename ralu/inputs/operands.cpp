@@ -32,12 +32,42 @@ std::array<std::string, 2> resolve_paths(const Operands& operands) {
 
 bool is_standard_input(const std::string& name) { return name == "-"; }
 
-Operands look_at_operands(const std::array<std::string, 2>& names) {
+Operands look_at_operands(const std::array<std::string, 2>& names, bool follow_links) {
   Operands operands{names, {PathKind::other, PathKind::other}};
   for (std::size_t i = 0; i < 2; ++i) {
-    if (!is_standard_input(names[i])) operands.kinds[i] = platform::path_kind(names[i].c_str());
+    if (!is_standard_input(names[i])) {
+      operands.kinds[i] = platform::path_kind(names[i].c_str(), follow_links);
+    }
   }
   return operands;
+}
+
+namespace {
+
+std::optional<platform::EntryStatus> status_of(const PairFiles& files, std::size_t side,
+                                               bool follow_links, std::string& failure) {
+  if (files.absent[side]) {
+    failure = "No such file or directory";
+    return std::nullopt;
+  }
+  const std::string& path = files.paths[side];
+  if (is_standard_input(path)) return platform::standard_input_status(failure);
+  return platform::entry_status(path.c_str(), follow_links, failure);
+}
+
+}  // namespace
+
+bool name_one_file(const PairFiles& files) {
+  std::string failure;
+  const std::optional<platform::EntryStatus> a = status_of(files, 0, true, failure);
+  if (!a) return false;
+  const std::optional<platform::EntryStatus> b = status_of(files, 1, true, failure);
+  return b && a->same_file(*b);
+}
+
+std::array<std::optional<platform::EntryStatus>, 2> unfollowed_statuses(
+    const PairFiles& files, std::array<std::string, 2>& failures) {
+  return {status_of(files, 0, false, failures[0]), status_of(files, 1, false, failures[1])};
 }
 
 std::optional<std::array<bool, 2>> directory_roots(const Operands& operands, bool new_file,

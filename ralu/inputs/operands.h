@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/directory.h"
 #include "platform/operands.h"
 #include "ralu/inputs/inputs.h"
 
@@ -20,7 +21,20 @@ struct Operands {
 
 bool is_standard_input(const std::string& name);
 
-Operands look_at_operands(const std::array<std::string, 2>& names);
+// Looks at what each name is; under --no-dereference a symbolic link is not
+// followed, and so is never a directory.
+Operands look_at_operands(const std::array<std::string, 2>& names, bool follow_links = true);
+
+// Whether the two files are one, told by the system's identity of each
+// before anything is read: so that one pipe named twice, read once, is not
+// read dry for the other name. Absent files and those whose status cannot be
+// read are not.
+bool name_one_file(const PairFiles& files);
+
+// What each file is, links not followed (standard input as it is); nothing
+// for an absent file, with the system's reason in failures.
+std::array<std::optional<platform::EntryStatus>, 2> unfollowed_statuses(
+    const PairFiles& files, std::array<std::string, 2>& failures);
 
 // Whether the operands call for a comparison of directories: both are
 // directories, or one is and the other is absent where an absent file reads

@@ -104,15 +104,10 @@ class Comparison {
   int compare_and_report() {
     if (inputs_.identical && (inputs_.binary || !plan_.writes_equal_inputs)) return same();
     if (inputs_.binary) return say_binary();
-    // A NUL byte in the middles would be told the same.
     if (plan_.brief && !plan_.ignores_some_changes) return say(Verdict::differ);
 
     std::array<std::optional<LineTable>, 2> tables;
-    if (!inputs_.identical) {
-      WindowLines found = look_at_windows();
-      if (found.binary) return say_binary();
-      tables = std::move(found.tables);
-    }
+    if (!inputs_.identical) tables = look_at_windows().tables;
     // ed cannot write a line without its end: the last lines get one.
     // (Inputs told apart without reading their lines are not warned of.)
     lines_completed_ = plan_.report.form == OutputForm::ed;
@@ -134,24 +129,19 @@ class Comparison {
     return differ ? exit_different : same();
   }
 
-  // Looks at the windows for NUL bytes, which the head and tail were looked
-  // at for as they were compared: where the search and the report read the
-  // windows as they are, in the same pass that finds their lines, so that a
-  // huge middle is read once for both. Gives whether the pair is binary,
-  // and else the lines found, if any; throws when an input has too many
-  // lines.
+  // Finds the windows' lines where the search and the report read the
+  // windows as they are, in one pass for both, so that a huge middle is read
+  // once. Gives the lines found, if any; throws when an input has too many
+  // lines. (Whether the pair is binary was told by the inputs' first blocks.)
   WindowLines look_at_windows() const {
     const InputText& old_input = inputs_.texts[0];
     const InputText& new_input = inputs_.texts[1];
-    const bool look_for_nul = plan_.reading.look_for_nul;
     if (!InputLines::views_window(old_input, plan_) ||
         !InputLines::views_window(new_input, plan_)) {
-      WindowLines found;
-      found.binary = look_for_nul && (holds_nul(old_input.window) || holds_nul(new_input.window));
-      return found;
+      return {};
     }
-    WindowLines found = find_window_lines({old_input.window, new_input.window}, look_for_nul);
-    if (!found.binary && found.crowded) {
+    WindowLines found = find_window_lines({old_input.window, new_input.window});
+    if (found.crowded) {
       fail_run(inputs_.texts[*found.crowded].path, too_many_lines);
     }
     return found;
@@ -244,18 +234,126 @@ std::optional<int> verdict_known(const RunPlan& plan, const FilesInTrees& pair, 
   return std::nullopt;
 }
 
-// Compares an opened pair: a huge one a region at a time, any other whole.
+// A binary pair: only whether its bytes differ is said.
+int compare_binary(const RunPlan& plan, OpenedPair& pair, PairOutput& out) {
+  const std::string& a = shown_name(plan.labels, 0, pair.text(0).path);
+  const std::string& b = shown_name(plan.labels, 1, pair.text(1).path);
+  if (pair.same_bytes()) {
+    if (plan.report_identical) out.write(verdict_line(Verdict::identical, a, b));
+    return exit_same;
+  }
+  out.write(verdict_line(plan.brief ? Verdict::differ : Verdict::binary_differ, a, b));
+  return exit_different;
+}
+
+// Under --no-dereference, a pair of which either file is a symbolic link is
+// compared as links: two by what they hold, a link and anything else by
+// what they are. Nothing when neither is a link.
+std::optional<int> compare_as_links(const RunPlan& plan, const PairFiles& files, PairOutput& out) {
+  std::array<std::string, 2> failures;
+  const std::array<std::optional<platform::EntryStatus>, 2> statuses =
+      unfollowed_statuses(files, failures);
+  const auto is_link = [](const std::optional<platform::EntryStatus>& status) {
+    return status && status->kind == platform::EntryKind::symbolic_link;
+  };
+  if (!is_link(statuses[0]) && !is_link(statuses[1])) return std::nullopt;
+  for (std::size_t side = 0; side < 2; ++side) {
+    if (!statuses[side]) fail_pair(files.paths[side], failures[side]);
+  }
+  const std::string& a = shown_name(plan.labels, 0, files.paths[0]);
+  const std::string& b = shown_name(plan.labels, 1, files.paths[1]);
+  if (!is_link(statuses[0]) || !is_link(statuses[1])) {
+    out.write("File " + a + " is a " + entry_kind_name(*statuses[0]) + " while file " + b +
+              " is a " + entry_kind_name(*statuses[1]) + "\n");
+    return exit_different;
+  }
+  std::array<std::string, 2> targets;
+  for (std::size_t side = 0; side < 2; ++side) {
+    std::string failure;
+    std::optional<std::string> target = platform::link_target(files.paths[side].c_str(), failure);
+    if (!target) fail_pair(files.paths[side], failure);
+    targets[side] = std::move(*target);
+  }
+  if (targets[0] == targets[1]) {
+    if (plan.report_identical) out.write(verdict_line(Verdict::identical, a, b));
+    return exit_same;
+  }
+  out.write("Symbolic links " + files.paths[0] + " and " + files.paths[1] + " differ\n");
+  return exit_different;
+}
+
+// A report of this many bytes is held until the pair is compared and its
+// files found the size they were; a longer one is written as it goes.
+constexpr std::size_t held_report_bytes = std::size_t{8} * 1024 * 1024;
+
+// The output of a pair compared whole, held in memory up to a limit until
+// released: a file that shrinks while its mapped lines are written (which
+// ends the process at once) or is found to have changed size after does
+// not leave part of a report on standard output. A report too long to hold
+// is written on as it grows, so that huge pairs cost no memory for it; for
+// those only the check at the end is left. Dropped unless released.
+class HeldUntilChecked : public PairOutput {
+ public:
+  explicit HeldUntilChecked(PairOutput& out) : out_(out) {}
+
+  void write(std::string_view bytes) override {
+    if (streaming_) return out_.write(bytes);
+    held_ += bytes;
+    if (held_.size() > held_report_bytes) {
+      release();
+      streaming_ = true;
+    }
+  }
+  void warn(std::string_view line) override {
+    release();
+    out_.warn(line);
+  }
+  void release() {
+    if (!held_.empty()) out_.write(held_);
+    held_.clear();
+  }
+
+ private:
+  PairOutput& out_;
+  std::string held_;
+  bool streaming_ = false;
+};
+
+// Compares an opened pair: a binary one by its bytes, a huge one a region at
+// a time (whose hunks are written as soon as they are found), any other
+// whole.
 int compare_opened(const RunPlan& plan, OpenedPair& pair, const std::string* heading,
                    PairOutput& out) {
+  if (pair.binary()) return compare_binary(plan, pair, out);
   if (compares_in_regions(plan, pair)) return compare_in_regions(plan, pair, heading, out);
-  return Comparison(plan, read_inputs(pair, plan.reading), heading, out).run();
+  HeldUntilChecked held(out);
+  const int status = Comparison(plan, read_inputs(pair, plan.reading), heading, held).run();
+  pair.check_sizes_kept();
+  held.release();
+  return status;
 }
 
 }  // namespace
 
 Outcome compare_operands(const RunPlan& plan, const Operands& operands, PairOutput& out) {
   return run_pair(out, [&] {
-    OpenedPair pair(files_of(operands, plan.reading.new_file));
+    PairFiles files = files_of(operands, plan.reading.new_file);
+    if (plan.no_dereference) {
+      if (const std::optional<int> status = compare_as_links(plan, files, out)) return *status;
+    }
+    if (name_one_file(files)) {
+      // Nothing need be read to know one file is the same as itself, unless
+      // every line is written even then.
+      if (!plan.writes_equal_inputs) {
+        if (plan.report_identical) {
+          out.write(verdict_line(Verdict::identical, shown_name(plan.labels, 0, files.paths[0]),
+                                 shown_name(plan.labels, 1, files.paths[1])));
+        }
+        return exit_same;
+      }
+      files.one_file = true;
+    }
+    OpenedPair pair(files, plan.reading.look_for_nul);
     return compare_opened(plan, pair, nullptr, out);
   });
 }
@@ -263,7 +361,7 @@ Outcome compare_operands(const RunPlan& plan, const Operands& operands, PairOutp
 Outcome compare_files(const RunPlan& plan, const FilesInTrees& pair, PairOutput& out) {
   if (const std::optional<int> status = verdict_known(plan, pair, out)) return {*status, false};
   return run_pair(out, [&] {
-    OpenedPair opened(pair.files);
+    OpenedPair opened(pair.files, plan.reading.look_for_nul);
     return compare_opened(plan, opened, pair.heading, out);
   });
 }

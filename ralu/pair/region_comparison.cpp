@@ -72,7 +72,6 @@ class ReportingSink : public PieceSink {
     return true;
   }
 
-  bool started() const override { return differ_; }
   bool differ() const { return differ_; }
 
  private:
@@ -124,7 +123,6 @@ RegionRule region_rule(const RunPlan& plan) {
   const OutputForm form = plan.report.form;
   rule.context =
       form == OutputForm::unified || form == OutputForm::context ? plan.report.context : 0;
-  rule.look_for_nul = plan.reading.look_for_nul;
   rule.hashing = random_hash_settings();
   return rule;
 }
@@ -162,7 +160,6 @@ int compare_in_regions(const RunPlan& plan, OpenedPair& pair, const std::string*
   const PassEnd end = pass_in_regions(pair.source(0), pair.source(1), rule, rest, sink);
   pair.check_sizes_kept();
   if (end == PassEnd::identical) return same();
-  if (end == PassEnd::binary) return say(plan.brief ? Verdict::differ : Verdict::binary_differ);
   report.finish();
   if (plan.brief) return sink.differ() ? say(Verdict::differ) : same();
   int status = sink.differ() ? exit_different : same();

@@ -67,34 +67,27 @@ class RegionPass {
     std::array<LinePlace, 2> places{};
     if (!reader_.pass_common_lines(places)) return PassEnd::identical;
     for (;;) {
-      if (binary_now(reader_.nul_seen())) return PassEnd::binary;
       bool fresh = false;
       if (!covers(places)) {
-        if (!read_windows(places)) return PassEnd::binary;
+        read_windows(places);
         fresh = true;
       }
       std::optional<Anchor> anchor = search(places);
       if (!anchor && !fresh && !both_whole()) {
         // A window read for an earlier region may end too soon for this one.
-        if (!read_windows(places)) return PassEnd::binary;
+        read_windows(places);
         anchor = search(places);
       }
       if (!anchor) return both_whole() ? last_piece(places) : compare_rest(places);
       const std::array<std::size_t, 2> ends{anchor->old_line + shape_.margin,
                                             anchor->new_line + shape_.margin};
       if (!sink_.take(piece_of(starts_of(places), ends))) return PassEnd::stopped;
-      // Once a hunk is out, NUL bytes change nothing.
-      if (!rule_.look_for_nul || sink_.started()) reader_.stop_looking_for_nul();
       places = places_of({anchor->old_line, anchor->new_line});
       if (!reader_.pass_common_lines(places)) return PassEnd::compared;
     }
   }
 
  private:
-  bool binary_now(bool nul_seen) const {
-    return rule_.look_for_nul && nul_seen && !sink_.started();
-  }
-
   // The index in its window of the line at a place.
   std::size_t index_of(std::size_t side, const LinePlace& place) const {
     return static_cast<std::size_t>(place.line - held_->windows[side].first_line);
@@ -116,8 +109,8 @@ class RegionPass {
     return true;
   }
 
-  // Reads windows from the places; false when they show the pair binary.
-  bool read_windows(const std::array<LinePlace, 2>& places) {
+  // Reads windows from the places.
+  void read_windows(const std::array<LinePlace, 2>& places) {
     // The windows' memory is used again, rather than given back and taken
     // anew: fresh pages cost the system a clearing each.
     std::array<std::string, 2> buffers;
@@ -130,10 +123,8 @@ class RegionPass {
     for (std::size_t side = 0; side < 2; ++side) {
       read[side] = reader_.read_window(side, places[side], shape_.margin, shape_.window_lines,
                                        rule_.window_bytes, std::move(buffers[side]));
-      if (binary_now(read[side].nul_seen)) return false;
     }
     held_ = std::make_unique<HeldWindows>(std::move(read[0]), std::move(read[1]), rule_.hashing);
-    return true;
   }
 
   bool both_whole() const { return held_->windows[0].whole && held_->windows[1].whole; }
@@ -213,14 +204,6 @@ class RegionPass {
         rest_(0, bases[0].offset + window.begin, bases[0].offset + window.old_end);
     const std::string_view new_text =
         rest_(1, bases[1].offset + window.begin, bases[1].offset + window.new_end);
-    const auto middle = [&](std::string_view text, std::uint64_t tail_start) {
-      return text.substr(static_cast<std::size_t>(ends.head_bytes - window.begin),
-                         static_cast<std::size_t>(tail_start - ends.head_bytes));
-    };
-    if (binary_now(ends.nul_seen || holds_nul(middle(old_text, ends.old_tail_start)) ||
-                   holds_nul(middle(new_text, ends.new_tail_start)))) {
-      return PassEnd::binary;
-    }
     Piece piece;
     piece.old_text = old_text;
     piece.new_text = new_text;

@@ -30,7 +30,6 @@ struct RegionRule {
   std::size_t context = 0;  // the lines of context the report shows around a change
   std::size_t window_bytes = default_window_bytes;
   std::size_t chunk = default_chunk;
-  bool look_for_nul = true;
   HashSettings hashing{};
 };
 
@@ -50,9 +49,6 @@ class PieceSink {
   virtual ~PieceSink() = default;
   // Compares and reports one piece; false stops the pass.
   virtual bool take(const Piece& piece) = 0;
-  // Whether anything has been written. Until then a NUL byte makes the pair
-  // binary; after, the rest is compared as text.
-  virtual bool started() const = 0;
 };
 
 // The bytes [begin, end) of input `side` (0 old, 1 new), for the last piece:
@@ -64,7 +60,6 @@ enum class PassEnd : unsigned char {
   identical,  // the same bytes
   compared,   // every piece was handed on
   stopped,    // the sink stopped the pass
-  binary,     // a NUL byte, before anything was written
 };
 
 PassEnd pass_in_regions(ByteSource& old_source, ByteSource& new_source, const RegionRule& rule,

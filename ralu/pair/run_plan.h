@@ -28,7 +28,8 @@ struct RunPlan {
 
   // How lines are matched: by their keys when matching.needs_keys().
   LineMatching matching;
-  bool minimal = false;  // -d
+  bool minimal = false;         // -d
+  bool no_dereference = false;  // links named are compared as links
 
   // Whether a huge pair may be compared a region at a time, where changes
   // lie far apart; and how far ahead to look, as --horizon-lines gave it,

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/directory.h"
+
 namespace ralu {
 
 enum class Verdict {
@@ -14,6 +16,10 @@ enum class Verdict {
   binary_differ,  // "Binary files A and B differ"
   identical,      // "Files A and B are identical"
 };
+
+// What a file is, in the words of "File A is a regular file while file B
+// is a directory".
+const char* entry_kind_name(const platform::EntryStatus& status);
 
 // The whole line, line end included.
 std::string verdict_line(Verdict verdict, std::string_view a, std::string_view b);

@@ -1,5 +1,5 @@
-// The lines of a pair's two windows, found in the same pass that tells
-// whether the pair is binary, so that a huge middle is read once for both.
+// The lines of a pair's two windows, found in one pass over each, so that a
+// huge middle is read once for the search and the report alike.
 #pragma once
 
 #include <array>
@@ -11,22 +11,18 @@
 
 namespace ralu {
 
-// What a scan of both windows found: a NUL byte, or an input with too many
-// lines, or else the lines of both.
+// What a scan of both windows found: an input with too many lines, or else
+// the lines of both.
 struct WindowLines {
-  bool binary = false;  // a NUL byte in either window, when looked for
-  // The first input, the old before the new, with more lines than allowed;
-  // only when not binary.
+  // The first input, the old before the new, with more lines than allowed.
   std::optional<std::size_t> crowded;
-  // Both windows' lines, when neither of the above.
+  // Both windows' lines, when neither has too many.
   std::array<std::optional<LineTable>, 2> tables;
 };
 
-// Splits both windows into lines, a block of each in turn, so that a NUL
-// byte near the start of either ends the scan before either table is built
-// far. A NUL byte anywhere makes the pair binary even where an input has too
-// many lines: the rest of an input past its limit is still looked at.
-WindowLines find_window_lines(const std::array<std::string_view, 2>& windows, bool look_for_nul,
+// Splits both windows into lines; the scan of an input stops once it has
+// more than most_lines, and the new input is not scanned once the old has.
+WindowLines find_window_lines(const std::array<std::string_view, 2>& windows,
                               std::size_t most_lines = max_lines);
 
 }  // namespace ralu

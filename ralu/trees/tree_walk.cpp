@@ -17,28 +17,6 @@ namespace {
 using platform::EntryKind;
 using platform::EntryStatus;
 
-const char* kind_name(const EntryStatus& status) {
-  switch (status.kind) {
-    case EntryKind::regular:
-      return status.size == 0 ? "regular empty file" : "regular file";
-    case EntryKind::directory:
-      return "directory";
-    case EntryKind::symbolic_link:
-      return "symbolic link";
-    case EntryKind::fifo:
-      return "fifo";
-    case EntryKind::socket:
-      return "socket";
-    case EntryKind::character_device:
-      return "character special file";
-    case EntryKind::block_device:
-      return "block special file";
-    case EntryKind::other:
-      break;
-  }
-  return "weird file";
-}
-
 unsigned char folded(char byte) {
   const auto b = static_cast<unsigned char>(byte);
   return b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b - 'A' + 'a') : b;
@@ -265,8 +243,8 @@ class Walker {
     if (a->kind == EntryKind::symbolic_link && b->kind == EntryKind::symbolic_link) {
       return compare_links(paths);
     }
-    line("File " + labelled(0, paths[0]) + " is a " + kind_name(*a) + " while file " +
-             labelled(1, paths[1]) + " is a " + kind_name(*b) + "\n",
+    line("File " + labelled(0, paths[0]) + " is a " + entry_kind_name(*a) + " while file " +
+             labelled(1, paths[1]) + " is a " + entry_kind_name(*b) + "\n",
          exit_different);
   }
 

@@ -1,7 +1,8 @@
 // ralu against the installed GNU diff: each case is a command line over small
 // files made for it, run by both programs; standard output and the exit status
-// must be the same byte for byte. Standard error is not compared: the program
-// names differ, and so do the words.
+// must be the same byte for byte. Standard error is compared where a case
+// asks for it, the program names aside: most of ralu's words for mistakes on
+// the command line are its own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,7 +25,16 @@ struct OracleFile {
 struct OracleCase {
   std::vector<std::string> args;
   std::optional<std::string> input = std::nullopt;  // standard input, when a name is "-"
+  bool same_errors = false;                         // standard error too, the program's name aside
 };
+
+// Text with the program's name that starts a line read as "PROGRAM".
+inline std::string unnamed(std::string text, const std::string& name) {
+  for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+    if (at == 0 || text[at - 1] == '\n') text.replace(at, name.size(), "PROGRAM");
+  }
+  return text;
+}
 
 // The diff to compare with, or an empty name (and the reason in `why`) when
 // there is none here.
@@ -71,6 +81,9 @@ inline void expect_same_as_gnu_diff(const std::string& diff, const std::vector<O
     const ProcessResult actual = run_ralu(dir, c.args, options);
     EXPECT_EQ(actual.status, expected.status) << shown_args(c.args) << "\n" << actual.err;
     EXPECT_EQ(actual.out, expected.out) << shown_args(c.args);
+    if (c.same_errors) {
+      EXPECT_EQ(unnamed(actual.err, "ralu"), unnamed(expected.err, diff)) << shown_args(c.args);
+    }
   }
 }
 
