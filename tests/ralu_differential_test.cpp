@@ -124,6 +124,9 @@ const std::vector<File> files = {
     // Tabs after a backspace line up only when they do both ways it can be read.
     {"tabs.old", "a\tb\bq\nab\bc\td\nzz\tz\n"},
     {"tabs.new", "a       b\bq\nab\bc      d\nzz      z\n"},
+    // Tab stops every four columns: only the last line differs under -E with --tabsize=4.
+    {"tab4.old", "a\tb\nab\tc\n\tlead\nx\n"},
+    {"tab4.new", "a   b\nab  c\n    lead\ny\n"},
     {"eol.old", "one\ntwo\nthree"},
     {"eol.new", "one\ntwo\nthree  \n"},
     {"eolctx.old", "first\nlast"},
@@ -241,6 +244,10 @@ const std::vector<Case> cases = {
     {{"-U1", "--ignore-trailing-space", "ws.old", "ws.new"}},
     {{"-U1", "--ignore-tab-expansion", "ws.old", "ws.new"}},
     {{"-u", "-E", "tabs.old", "tabs.new"}},
+    {{"--normal", "--tabsize=4", "-E", "tab4.old", "tab4.new"}},
+    {{"-E", "--tabsize=4", "-u", "tab4.new", "tab4.old"}},
+    {{"--normal", "-E", "tab4.old", "tab4.new"}},
+    {{"-u", "--tabsize=3", "-E", "tabs.old", "tabs.new"}},
     {{"-u", "-w", "wsonly.old", "wsonly.new"}},
     {{"-q", "-w", "wsonly.old", "wsonly.new"}},
     {{"-s", "-w", "-u", "wsonly.old", "wsonly.new"}},

@@ -90,6 +90,8 @@ RunPlan plan_run(const Options& options) {
   plan.ignore_patterns = compile_patterns("-I", options.ignore_patterns);
   plan.report = {options.form, options.context, options.side_by_side, options.formats};
   plan.matching = options.matching;
+  // -E expands tabs to the stops the report shows them at.
+  plan.matching.tabsize = options.look.tabsize;
   plan.minimal = options.minimal;
   plan.ignore_blank_lines = options.ignore_blank_lines;
   plan.ignores_some_changes = options.matching.needs_keys() || options.matching.strip_trailing_cr ||
