@@ -57,6 +57,7 @@ bool colour_wanted(ColorWhen when) {
 InputRequest reading_for(const Options& options, const RunPlan& plan) {
   InputRequest request;
   request.new_file = options.new_file;
+  request.unidirectional_new_file = options.tree.unidirectional_new_file;
   request.margin_lines =
       shows_whole_inputs(plan.report) ? UINT64_MAX : compaction_margin + options.context;
   request.old_from_start = plan.shows_function_lines;
