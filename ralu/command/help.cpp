@@ -62,6 +62,7 @@ constexpr const char* help_lines[] = {
     "  -P, --unidirectional-new-file  read a missing first file as empty",
     "  -x PAT, --exclude=PAT       leave out names in directories that match PAT",
     "  -X FILE, --exclude-from=FILE  leave out names that match a pattern in FILE",
+    "                              ('-' for standard input)",
     "  -S NAME, --starting-file=NAME  start comparing directories at NAME",
     "      --ignore-file-name-case  pair names in directories whatever their case",
     "      --no-ignore-file-name-case  pair names in directories by their exact bytes",

@@ -105,6 +105,10 @@ class OptionSetter {
     letter_context_ = value;
   }
 
+  ExcludeOption exclude_option(const GivenOption& given) const {
+    return {std::string(*given.value), options.tree.ignore_file_name_case};
+  }
+
   // What was read just before the next option.
   void read(const GivenOption& given) { previous_ = given.row; }
 
@@ -305,9 +309,9 @@ constexpr OptionRow rows[] = {
     {"recursive", 'r', Takes::nothing,
      [](Set& s, const Given&) { s.options.tree.recursive = true; }},
     {"exclude", 'x', Takes::value,
-     [](Set& s, const Given& g) { s.options.tree.excludes.emplace_back(*g.value); }},
+     [](Set& s, const Given& g) { s.options.tree.excludes.push_back(s.exclude_option(g)); }},
     {"exclude-from", 'X', Takes::value,
-     [](Set& s, const Given& g) { s.options.tree.exclude_files.emplace_back(*g.value); }},
+     [](Set& s, const Given& g) { s.options.tree.exclude_files.push_back(s.exclude_option(g)); }},
     {"starting-file", 'S', Takes::value,
      [](Set& s, const Given& g) { s.options.tree.starting_file = std::string(*g.value); }},
     {"ignore-file-name-case", 0, Takes::nothing,
