@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <span>
 #include <string>
@@ -97,12 +98,15 @@ TEST(RaluOptions, LettersMeanTheirLongNames) {
 
 // No two rows set the same, and only these leave the options as they are
 // without any: the default form, and what is accepted and changes nothing.
+// (The digits of -NUM are a context length, which -U sets too; they have
+// their own test.)
 TEST(RaluOptions, RowsSetDifferentThings) {
   const std::set<std::string> as_without_any = {"-u", "--speed-large-files",
                                                 "--no-ignore-file-name-case"};
   const ralu::Options without_any = options_of({});
   std::vector<std::pair<std::string, ralu::Options>> seen;
   for (const ralu::OptionRow& row : ralu::option_table()) {
+    if (row.letter >= '0' && row.letter <= '9') continue;
     const std::string spelled =
         row.long_name.empty() ? std::string("-") + row.letter : "--" + std::string(row.long_name);
     const std::string value = row.long_name == "color" ? "always" : "4";
@@ -137,12 +141,59 @@ TEST(RaluOptions, SpellingsThatMeanTheSame) {
       {{"--line-format=%L"},
        {"--old-line-format=%L", "--new-line-format=%L", "--unchanged-line-format=%L"}},
       {{"-DX", "--ifdef=X"}, {"-D", "X"}},
+      {{"-f"}, {"--forward-ed"}, {"--forw"}},
+      {{"-L", "x"}, {"-Lx"}, {"--label=x"}},
+      {{"-v"}, {"--version"}},
+      {{"--horizon-lines="}, {"--horizon-lines=0"}},
+      {{"--suppress-b"}, {"--suppress-blank-empty"}},
   };
   for (const std::vector<Arguments>& group : alike) {
     const ralu::Options first = options_of(group.front());
     for (const Arguments& arguments : group) {
       EXPECT_EQ(options_of(arguments), first) << testing::PrintToString(arguments);
     }
+  }
+}
+
+// -NUM: digits in a row, in one argument or several, are one number, which
+// is the context of -u, -c and the default form however few lines it asks
+// for, and of -U or -C only when it is larger.
+TEST(RaluOptions, ContextDigits) {
+  struct Case {
+    Arguments arguments;
+    ralu::OutputForm form;
+    std::size_t context;
+  };
+  using ralu::OutputForm;
+  const std::vector<Case> cases = {
+      {{"-5"}, OutputForm::unified, 5},
+      {{"-0"}, OutputForm::unified, 0},
+      {{"-5u"}, OutputForm::unified, 5},
+      {{"-u5"}, OutputForm::unified, 5},
+      {{"-c5"}, OutputForm::context, 5},
+      {{"-5", "-c"}, OutputForm::context, 5},
+      {{"-1", "-u"}, OutputForm::unified, 1},
+      {{"-u", "-1"}, OutputForm::unified, 1},
+      {{"-12"}, OutputForm::unified, 12},
+      {{"-1", "-2", "-u"}, OutputForm::unified, 12},
+      {{"-2", "-1"}, OutputForm::unified, 21},
+      {{"-1", "-u", "-2"}, OutputForm::unified, 2},
+      {{"-1b2u"}, OutputForm::unified, 2},
+      {{"-u12"}, OutputForm::unified, 12},
+      {{"-U0", "-u"}, OutputForm::unified, 3},
+      {{"-U0"}, OutputForm::unified, 0},
+      {{"-1", "-U0"}, OutputForm::unified, 1},
+      {{"-U5", "-1"}, OutputForm::unified, 5},
+      {{"-7", "-U5"}, OutputForm::unified, 7},
+      {{"-1", "--unified"}, OutputForm::unified, 3},
+      {{"-5", "--normal"}, OutputForm::normal, 5},
+      {{"-5f"}, OutputForm::forward_ed, 5},
+      {{"-99999999999999999999999"}, OutputForm::unified, SIZE_MAX},
+  };
+  for (const Case& c : cases) {
+    const ralu::Options options = options_of(c.arguments);
+    EXPECT_EQ(options.form, c.form) << testing::PrintToString(c.arguments);
+    EXPECT_EQ(options.context, c.context) << testing::PrintToString(c.arguments);
   }
 }
 
@@ -173,6 +224,10 @@ TEST(RaluOptions, MistakesOfOneOrTwoOptions) {
       {{"--label=1", "--label=2", "--label=3"}, "--label: given more than twice"},
       {{"--color=yes"}, "--color: invalid choice 'yes' (never, auto, always)"},
       {{"-x"}, "-x: missing value"},
+      {{"--sup"}, "--sup: ambiguous option (--suppress-blank-empty, --suppress-common-lines)"},
+      {{"-u5c"}, "conflicting output style options"},
+      {{"-L"}, "-L: missing value"},
+      {{"--palette"}, "--palette: missing value"},
       {{"--exclude"}, "--exclude: missing value"},
   };
   for (const Case& c : cases) {

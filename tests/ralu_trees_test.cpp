@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,7 @@ const std::vector<TreeFile> ordinary_trees = {
     {"old/spaces.txt", "a  b\n\n"},
     {"new/spaces.txt", "a b\n"},
     {"patterns", "*.txt \r\n\nonly*\n"},
+    {"upper patterns", "CASE.TXT\nSUB\n"},
 };
 
 // The text with `name`, where a line starts with it (the heading of a pair,
@@ -108,8 +110,9 @@ std::string diff_messages(std::string text, const std::string& diff) {
 
 // Runs each command line under ralu and diff in the scratch folder and
 // expects the same output, the same messages and the same status, once
-// ralu's name is read as diff's.
-void expect_like_diff(const TempDir& dir, const std::vector<std::vector<std::string>>& cases) {
+// ralu's name is read as diff's. Each reads `input` on standard input.
+void expect_like_diff(const TempDir& dir, const std::vector<std::vector<std::string>>& cases,
+                      const std::optional<std::string>& input = std::nullopt) {
   std::string why;
   const std::string diff = test_support::gnu_diff(why);
   if (diff.empty()) GTEST_SKIP() << why;
@@ -118,6 +121,7 @@ void expect_like_diff(const TempDir& dir, const std::vector<std::vector<std::str
     options.working_dir = dir.root().string();
     options.extra_env = {"TZ=UTC0", "LC_ALL=C"};
     options.output_is_data = true;
+    options.input = input;
     const ProcessResult expected = test_support::run_process(diff, args, options);
     const ProcessResult actual = test_support::run_ralu(dir, args, options);
     const std::string shown = test_support::shown_args(args);
@@ -158,6 +162,22 @@ TEST(RaluTrees, OrdinaryDifferencesAsDiffWritesThem) {
                {"-ru", "--ignore-file-name-case", "old", "new"},
                {"-rq", "--ignore-file-name-case", "--no-ignore-file-name-case", "old", "new"},
                {"-ru", "--ignore-file-name-case", "-x", "C*", "old", "new"},
+               // Each pattern keeps the case rule given before it.
+               {"-rq", "-x", "CASE.TXT", "--ignore-file-name-case", "old", "new"},
+               {"-rq", "--ignore-file-name-case", "-x", "CASE.TXT", "old", "new"},
+               {"-rq", "--ignore-file-name-case", "-x", "CASE.TXT", "--no-ignore-file-name-case",
+                "old", "new"},
+               {"-rq", "--ignore-file-name-case", "--no-ignore-file-name-case", "-x", "CASE.TXT",
+                "old", "new"},
+               {"-rq", "-X", "upper patterns", "--ignore-file-name-case", "old", "new"},
+               {"-rq", "--ignore-file-name-case", "-X", "upper patterns", "old", "new"},
+               {"-rq", "--ignore-file-name-case", "-X", "upper patterns", "-x", "SAME",
+                "--no-ignore-file-name-case", "old", "new"},
+               {"-rq", "-x", "[[:upper:]]*", "old", "new"},
+               {"-rq", "-x", "[![:lower:]]*", "old", "new"},
+               {"-rq", "-x", "*[[:punct:]]*", "-x", "[[=s=]]*", "old", "new"},
+               {"-rq", "-x", "[[.c.]-e]*", "--ignore-file-name-case", "-x", "[[:upper:]]*", "old",
+                "new"},
                {"-ru", "--label=L", "--label", "M", "old", "new"},
                {"-r", "-D", "NAME", "old", "new"},
                {"-r", "--line-format=%L", "old", "new"},
@@ -172,6 +192,21 @@ TEST(RaluTrees, OrdinaryDifferencesAsDiffWritesThem) {
                {"-ru", "--from-file=old", "new", "sub"},
                {"-rup", "--color=always", "old", "new"},
            });
+}
+
+// "-X -" reads the patterns from standard input, once: a second finds it
+// spent, and a "-" operand then reads it empty.
+TEST(RaluTrees, PatternsFromStandardInput) {
+  TempDir dir;
+  make_tree(dir, ordinary_trees);
+  expect_like_diff(dir,
+                   {
+                       {"-rq", "-X", "-", "old", "new"},
+                       {"-rq", "--ignore-file-name-case", "-X", "-", "old", "new"},
+                       {"-rq", "-X", "-", "-X", "-", "old", "new"},
+                       {"-u", "-X", "-", "--label=in", "-", "old/changed"},
+                   },
+                   "CASE.TXT\n*ed\n[[:upper:]]*\n");
 }
 
 // Enough pairs that worker threads compare them ahead of the report, which
@@ -368,16 +403,60 @@ TEST(RaluTrees, WildcardsMatchWholeNames) {
     bool matches;
   };
   for (const Case& c : std::vector<Case>{
-           {"*", ".hidden", false, true},     {"*.py", "a.py", false, true},
-           {"*.py", "a.pyc", false, false},   {"a*b*c", "aXbYbZc", false, true},
-           {"a*b*c", "aXbYc!", false, false}, {"?", "", false, false},
-           {"??", "ab", false, true},         {"[abc]x", "bx", false, true},
-           {"[!abc]x", "bx", false, false},   {"[^abc]x", "dx", false, true},
-           {"[a-c]", "d", false, false},      {"[]]", "]", false, true},
-           {"[a-]", "-", false, true},        {"[", "[", false, true},
-           {"\\*", "*", false, true},         {"\\*", "x", false, false},
-           {"FOO*", "foobar", false, false},  {"FOO*", "foobar", true, true},
-           {"[A-C]x", "bx", true, true},      {"", "", false, true},
+           {"*", ".hidden", false, true},
+           {"*.py", "a.py", false, true},
+           {"*.py", "a.pyc", false, false},
+           {"a*b*c", "aXbYbZc", false, true},
+           {"a*b*c", "aXbYc!", false, false},
+           {"?", "", false, false},
+           {"??", "ab", false, true},
+           {"[abc]x", "bx", false, true},
+           {"[!abc]x", "bx", false, false},
+           {"[^abc]x", "dx", false, true},
+           {"[a-c]", "d", false, false},
+           {"[]]", "]", false, true},
+           {"[a-]", "-", false, true},
+           {"[", "[", false, true},
+           {"\\*", "*", false, true},
+           {"\\*", "x", false, false},
+           {"FOO*", "foobar", false, false},
+           {"FOO*", "foobar", true, true},
+           {"[A-C]x", "bx", true, true},
+           {"", "", false, true},
+           // POSIX classes, equivalence classes and collating symbols, as
+           // fnmatch reads them in the C locale.
+           {"[[:alpha:]]", "q", false, true},
+           {"[[:alpha:]]", "5", false, false},
+           {"[[:lower:]]", "Q", false, false},
+           {"[[:lower:]]", "Q", true, false},
+           {"[[:upper:]]", "Q", true, true},
+           {"[![:alpha:]]", "_", false, true},
+           {"[^[:alnum:]]", "z", false, false},
+           {"[[:digit:][:space:]]", " ", false, true},
+           {"[[:punct:]]", "]", false, true},
+           {"[[:xdigit:]]", "g", false, false},
+           {"[[:cntrl:]]", "\x7f", false, true},
+           {"[[:print:]]", "\xe9", false, false},
+           {"[[:bogus:]]", "[[:bogus:]]", false, false},
+           {"x[[:bogus:]]", "xb", false, false},
+           {"[[=a=]]", "a", false, true},
+           {"[[=a=]]", "A", true, false},
+           {"[[.a.]]", "a", false, true},
+           {"[[.B.]]", "b", true, false},
+           {"[[.].]]", "]", false, true},
+           {"[[.hyphen.]]", "h", false, false},
+           {"[[.a.]-c]", "B", true, true},
+           {"[[=ab=]]", "a]", false, true},
+           {"[[:alpha:]", "[a", false, true},
+           {"[[:a]", ":", false, true},
+           {"[a-[:alpha:]]", "h]", false, true},
+           {"[a-[:alpha:]]", "b", false, false},
+           {"[]-a]", "a", false, true},
+           {"[!]]", "]", false, false},
+           {"[\\]]", "]", false, true},
+           {"[!]", "[!]", false, true},
+           {"[z-a]", "m", false, false},
+           {"[!-a]", "b", false, true},
        }) {
     EXPECT_EQ(ralu::name_matches(c.pattern, c.name, c.fold), c.matches)
         << c.pattern << " on " << c.name << (c.fold ? " folded" : "");
@@ -410,7 +489,7 @@ TEST(RaluTrees, OptionsAsGivenAreKeptForTheHeading) {
   EXPECT_EQ(parsed.options.switches, (std::vector<std::string>{"-ru", "-x", "p q", "--"}));
   EXPECT_EQ(parsed.options.names, (std::vector<std::string>{"old", "-N"}));
   EXPECT_TRUE(parsed.options.tree.recursive);
-  EXPECT_EQ(parsed.options.tree.excludes, std::vector<std::string>{"p q"});
+  EXPECT_EQ(parsed.options.tree.excludes, (std::vector<ralu::ExcludeOption>{{"p q", false}}));
   EXPECT_EQ(platform::path_within("a//", "x"), "a/x");
   EXPECT_EQ(platform::path_within("/", "x"), "/x");
 }

@@ -56,7 +56,9 @@ class OptionSetter {
 
   Options finish(std::vector<std::string> names) {
     options.form = form_.value_or(OutputForm::unified);
-    options.context = context_.value_or(default_context);
+    // The default form counts as -u: its 3 lines unless a -NUM says otherwise.
+    const std::size_t lines = letter_context_.value_or(context_ ? 0 : default_context);
+    options.context = std::max(context_.value_or(0), lines);
     options.names = std::move(names);
     return std::move(options);
   }
@@ -85,6 +87,33 @@ class OptionSetter {
     if (!lines) return invalid(given, "context length");
     context_ = std::max(context_.value_or(0), *lines);
   }
+
+  // -u and -c: the form, with 3 lines of context unless a -NUM gives them
+  // (before or after), however few.
+  void choose_with_letter_context(OutputForm form) {
+    choose(form);
+    if (!letter_context_) letter_context_ = default_context;
+  }
+
+  // -NUM: the digits of letters given one after another, also in separate
+  // arguments ("-1 -2" is 12), are one number; any other option between
+  // starts a new one. The number is the context of -u, -c and the default
+  // form, and is no match for a larger -U or -C.
+  void add_context_digit(const GivenOption& given) {
+    const auto digit = static_cast<std::size_t>(given.row->letter - '0');
+    const bool goes_on = previous_ != nullptr && previous_->letter >= '0' &&
+                         previous_->letter <= '9' && letter_context_;
+    std::size_t value = goes_on ? *letter_context_ : 0;
+    value = value > (SIZE_MAX - digit) / 10 ? SIZE_MAX : value * 10 + digit;
+    letter_context_ = value;
+  }
+
+  ExcludeOption exclude_option(const GivenOption& given) const {
+    return {std::string(*given.value), options.tree.ignore_file_name_case};
+  }
+
+  // What was read just before the next option.
+  void read(const GivenOption& given) { previous_ = given.row; }
 
   // A format may be given again only with the same text.
   bool set_format(std::optional<std::string>& format, const GivenOption& given,
@@ -169,7 +198,9 @@ class OptionSetter {
   }
 
   std::optional<OutputForm> form_;
-  std::optional<std::size_t> context_;
+  std::optional<std::size_t> context_;         // the largest -U or -C
+  std::optional<std::size_t> letter_context_;  // -NUM, or -u's and -c's 3
+  const OptionRow* previous_ = nullptr;
   std::vector<const OptionRow*> once_;  // the rows set_positive_once has set
   std::string error_;
 };
@@ -181,14 +212,15 @@ using Given = GivenOption;
 
 void unified(Set& s, const Given& g) { s.choose_with_context(OutputForm::unified, g); }
 void context(Set& s, const Given& g) { s.choose_with_context(OutputForm::context, g); }
+void context_digit(Set& s, const Given& g) { s.add_context_digit(g); }
 
 // An option that is accepted and changes nothing: the search bounds its own
 // cost on any input (-H).
 void accepted(Set&, const Given&) {}
 // How far ahead a pair compared a region at a time looks for the end of a
-// region.
+// region; nothing at all counts 0, as in diff.
 void horizon(Set& s, const Given& g) {
-  const std::optional<std::size_t> lines = parse_count(*g.value);
+  const std::optional<std::size_t> lines = parse_count(*g.value, 0);
   if (!lines) return s.invalid(g, "horizon length");
   s.options.horizon_lines = *lines;
 }
@@ -197,17 +229,23 @@ void horizon(Set& s, const Given& g) {
 // -u and -c are --unified and --context without a value, and rows of their
 // own because their letters take none.
 constexpr OptionRow rows[] = {
-    {"", 'u', Takes::nothing, unified},
+    {"", 'u', Takes::nothing,
+     [](Set& s, const Given&) { s.choose_with_letter_context(OutputForm::unified); }},
     {"unified", 'U', Takes::optional_value, unified},
-    {"", 'c', Takes::nothing, context},
+    {"", 'c', Takes::nothing,
+     [](Set& s, const Given&) { s.choose_with_letter_context(OutputForm::context); }},
     {"context", 'C', Takes::optional_value, context},
     {"normal", 0, Takes::nothing, [](Set& s, const Given&) { s.choose(OutputForm::normal); }},
     {"ed", 'e', Takes::nothing, [](Set& s, const Given&) { s.choose(OutputForm::ed); }},
+    {"forward-ed", 'f', Takes::nothing,
+     [](Set& s, const Given&) { s.choose(OutputForm::forward_ed); }},
     {"rcs", 'n', Takes::nothing, [](Set& s, const Given&) { s.choose(OutputForm::rcs); }},
     {"side-by-side", 'y', Takes::nothing,
      [](Set& s, const Given&) { s.choose(OutputForm::side_by_side); }},
     {"width", 'W', Takes::value,
      [](Set& s, const Given& g) { s.set_positive_once(s.options.side_by_side.width, g, "width"); }},
+    {"suppress-blank-empty", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.look.suppress_blank_empty = true; }},
     {"left-column", 0, Takes::nothing,
      [](Set& s, const Given&) { s.options.side_by_side.left_column = true; }},
     {"suppress-common-lines", 0, Takes::nothing,
@@ -264,8 +302,10 @@ constexpr OptionRow rows[] = {
      [](Set& s, const Given&) { s.options.show_c_function = true; }},
     {"show-function-line", 'F', Takes::value,
      [](Set& s, const Given& g) { s.options.function_patterns.emplace_back(*g.value); }},
-    {"label", 0, Takes::value, [](Set& s, const Given& g) { s.add_label(g); }},
+    {"label", 'L', Takes::value, [](Set& s, const Given& g) { s.add_label(g); }},
     {"color", 0, Takes::optional_value, [](Set& s, const Given& g) { s.set_color(g); }},
+    {"palette", 0, Takes::value,
+     [](Set& s, const Given& g) { s.options.palette = std::string(*g.value); }},
     {"brief", 'q', Takes::nothing, [](Set& s, const Given&) { s.options.brief = true; }},
     {"report-identical-files", 's', Takes::nothing,
      [](Set& s, const Given&) { s.options.report_identical = true; }},
@@ -276,9 +316,9 @@ constexpr OptionRow rows[] = {
     {"recursive", 'r', Takes::nothing,
      [](Set& s, const Given&) { s.options.tree.recursive = true; }},
     {"exclude", 'x', Takes::value,
-     [](Set& s, const Given& g) { s.options.tree.excludes.emplace_back(*g.value); }},
+     [](Set& s, const Given& g) { s.options.tree.excludes.push_back(s.exclude_option(g)); }},
     {"exclude-from", 'X', Takes::value,
-     [](Set& s, const Given& g) { s.options.tree.exclude_files.emplace_back(*g.value); }},
+     [](Set& s, const Given& g) { s.options.tree.exclude_files.push_back(s.exclude_option(g)); }},
     {"starting-file", 'S', Takes::value,
      [](Set& s, const Given& g) { s.options.tree.starting_file = std::string(*g.value); }},
     {"ignore-file-name-case", 0, Takes::nothing,
@@ -291,7 +331,17 @@ constexpr OptionRow rows[] = {
      [](Set& s, const Given& g) { s.set_file(s.options.from_file, g); }},
     {"to-file", 0, Takes::value, [](Set& s, const Given& g) { s.set_file(s.options.to_file, g); }},
     {"help", 0, Takes::nothing, [](Set& s, const Given&) { s.options.help = true; }},
-    {"version", 0, Takes::nothing, [](Set& s, const Given&) { s.options.version = true; }},
+    {"version", 'v', Takes::nothing, [](Set& s, const Given&) { s.options.version = true; }},
+    {"", '0', Takes::nothing, context_digit},
+    {"", '1', Takes::nothing, context_digit},
+    {"", '2', Takes::nothing, context_digit},
+    {"", '3', Takes::nothing, context_digit},
+    {"", '4', Takes::nothing, context_digit},
+    {"", '5', Takes::nothing, context_digit},
+    {"", '6', Takes::nothing, context_digit},
+    {"", '7', Takes::nothing, context_digit},
+    {"", '8', Takes::nothing, context_digit},
+    {"", '9', Takes::nothing, context_digit},
 };
 
 // What the operands lack for a comparison, or nothing; --help and --version
@@ -322,6 +372,7 @@ ParsedCommandLine parse_command_line(std::span<const char* const> arguments) {
     const std::optional<GivenOption> given = reader.next(names);
     if (!given) break;
     given->row->apply(setter, *given);
+    setter.read(*given);
   }
   const std::string& error = reader.error().empty() ? setter.error() : reader.error();
   if (!error.empty()) return {Options(), error};

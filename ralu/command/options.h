@@ -29,6 +29,7 @@ struct Options {
   bool show_c_function = false;                // -p
   std::vector<std::string> function_patterns;  // -F RE, in the order given
   std::vector<std::string> labels;             // --label, at most two
+  std::optional<std::string> palette;          // --palette, as given
   LineLook look;                               // -t -T --tabsize
   SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
   LineFormats formats;                         // -D and the line and group formats

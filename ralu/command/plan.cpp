@@ -57,6 +57,7 @@ bool colour_wanted(ColorWhen when) {
 InputRequest reading_for(const Options& options, const RunPlan& plan) {
   InputRequest request;
   request.new_file = options.new_file;
+  request.unidirectional_new_file = options.tree.unidirectional_new_file;
   request.margin_lines =
       shows_whole_inputs(plan.report) ? UINT64_MAX : compaction_margin + options.context;
   request.old_from_start = plan.shows_function_lines;
@@ -90,6 +91,8 @@ RunPlan plan_run(const Options& options) {
   plan.ignore_patterns = compile_patterns("-I", options.ignore_patterns);
   plan.report = {options.form, options.context, options.side_by_side, options.formats};
   plan.matching = options.matching;
+  // -E expands tabs to the stops the report shows them at.
+  plan.matching.tabsize = options.look.tabsize;
   plan.minimal = options.minimal;
   plan.no_dereference = options.tree.no_dereference;
   plan.ignore_blank_lines = options.ignore_blank_lines;

@@ -40,6 +40,34 @@ void write_text(ReportWriter& out, LineCursor& new_lines, std::size_t begin, std
 
 }  // namespace
 
+void write_forward_ed(OutputSink& out, std::string_view new_text, const EditScript& script,
+                      const ReportStyle& style) {
+  ReportWriter writer(out, style);
+  LineCursor new_lines(new_text, style.new_lines);
+  HunkWalker walker(script, 0);
+  while (const std::optional<Hunk> hunk = walker.next()) {
+    writer.put(change_letter(*hunk));
+    // The old lines by their first and last numbers, counted from 1; an "a"
+    // names the line it adds after.
+    const std::size_t first = style.old_first_line + hunk->old_begin;
+    const std::size_t last = style.old_first_line + hunk->old_end;
+    writer.put_number(hunk->old_begin == hunk->old_end ? first : first + 1);
+    if (last > first + 1) {
+      writer.put(' ');
+      writer.put_number(last);
+    }
+    writer.put('\n');
+    if (hunk->new_begin == hunk->new_end) continue;
+    for (std::size_t j = hunk->new_begin; j < hunk->new_end; ++j) {
+      std::string_view line = new_lines.line(j);
+      if (line.ends_with('\n')) line.remove_suffix(1);
+      writer.put_text(line);
+      writer.put('\n');
+    }
+    writer.put(".\n");
+  }
+}
+
 std::string_view with_final_line_end(std::string_view text, std::string& storage) {
   if (text.empty() || text.back() == '\n') return text;
   if (storage.data() != text.data()) storage = text;

@@ -18,4 +18,10 @@ std::string_view with_final_line_end(std::string_view text, std::string& storage
 void write_ed(OutputSink& out, std::string_view old_text, std::string_view new_text,
               const EditScript& script, const ReportStyle& style);
 
+// -f: the commands from the first change to the last, the letter before the
+// range ("c5 7", "a0", "d2"), and the lines as they are: the script is for
+// reading, as ed could not follow its numbers nor a line holding ".".
+void write_forward_ed(OutputSink& out, std::string_view new_text, const EditScript& script,
+                      const ReportStyle& style);
+
 }  // namespace ralu

@@ -11,21 +11,33 @@ namespace ralu {
 // unless a number is given.
 inline constexpr std::size_t default_context = 3;
 
+enum class OutputForm;
+// Whether the form writes ed's commands, which cannot hold a line without its
+// line end.
+constexpr bool writes_ed_commands(OutputForm form);
+
 enum class OutputForm {
   unified,       // -u: the default
   normal,        // --normal: diff's default form
   context,       // -c
   ed,            // -e: an ed script
+  forward_ed,    // -f: ed's commands, first change first, for reading rather than ed
   rcs,           // -n: RCS's form
   side_by_side,  // -y
   formatted,     // -D and the line and group formats
 };
+
+constexpr bool writes_ed_commands(OutputForm form) {
+  return form == OutputForm::ed || form == OutputForm::forward_ed;
+}
 
 // How the text of a line is shown in every form.
 struct LineLook {
   bool expand_tabs = false;  // -t: tabs become blanks
   bool initial_tab = false;  // -T: a tab, not a blank, before a line's text
   std::size_t tabsize = 8;   // --tabsize: columns between tab stops
+  // --suppress-blank-empty: an empty line gets no blank or tab after its mark.
+  bool suppress_blank_empty = false;
 
   bool operator==(const LineLook&) const = default;
 };

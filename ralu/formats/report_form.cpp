@@ -33,6 +33,8 @@ void write_report(OutputSink& out, const ReportForm& form, const std::array<File
       return write_normal(out, old_text, new_text, script, style);
     case OutputForm::ed:
       return write_ed(out, old_text, new_text, script, style);
+    case OutputForm::forward_ed:
+      return write_forward_ed(out, new_text, script, style);
     case OutputForm::rcs:
       return write_rcs(out, old_text, new_text, script, style);
     case OutputForm::side_by_side:

@@ -131,7 +131,13 @@ void ReportWriter::put_line(std::string_view prefix, std::string_view line,
   if (line_end) line.remove_suffix(1);
   const bool coloured = style_.palette != nullptr && !colour.empty();
   if (coloured) put(colour);
-  put_prefix(prefix);
+  if (line.empty() && style_.look.suppress_blank_empty) {
+    // Only the mark, which a context line does not have.
+    while (prefix.ends_with(' ')) prefix.remove_suffix(1);
+    put(prefix);
+  } else {
+    put_prefix(prefix);
+  }
   put_text(line);
   if (coloured) put(style_.palette->reset);
   put('\n');

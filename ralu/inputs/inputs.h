@@ -53,7 +53,8 @@ struct PairFiles {
 
 // What every comparison of a run needs of its inputs.
 struct InputRequest {
-  bool new_file = false;  // -N: an absent file is empty
+  bool new_file = false;                 // -N: an absent file is empty
+  bool unidirectional_new_file = false;  // an absent first file is empty
   // Lines of equal text kept on each side of the middles, beyond which
   // nothing of the inputs is held.
   std::uint64_t margin_lines = 0;

@@ -89,10 +89,10 @@ std::optional<std::array<bool, 2>> directory_roots(const Operands& operands, boo
   return std::nullopt;
 }
 
-PairFiles files_of(const Operands& operands, bool new_file) {
+PairFiles files_of(const Operands& operands, bool new_file, bool unidirectional_new_file) {
   PairFiles files{resolve_paths(operands), {}};
-  if (!new_file) return files;
-  for (std::size_t i = 0; i < 2; ++i) {
+  if (!new_file && !unidirectional_new_file) return files;
+  for (std::size_t i = 0; i < (new_file ? 2 : 1); ++i) {
     const std::string& path = files.paths[i];
     if (is_standard_input(path)) continue;
     // A name that stands for itself was looked at already.

@@ -45,7 +45,8 @@ std::optional<std::array<bool, 2>> directory_roots(const Operands& operands, boo
 
 // The files the operands stand for: a directory beside a file stands for the
 // file of that name inside it. Under -N an absent file (not both) is read as
-// empty. Throws the trouble met.
-PairFiles files_of(const Operands& operands, bool new_file);
+// empty, and under --unidirectional-new-file an absent first one. Throws the
+// trouble met.
+PairFiles files_of(const Operands& operands, bool new_file, bool unidirectional_new_file = false);
 
 }  // namespace ralu

@@ -47,7 +47,7 @@ class InputLines {
   static bool views_window(const InputText& input, const RunPlan& plan) {
     const std::string_view window = input.window;
     const bool gets_line_end =
-        plan.report.form == OutputForm::ed && !window.empty() && window.back() != '\n';
+        writes_ed_commands(plan.report.form) && !window.empty() && window.back() != '\n';
     return !plan.matching.strip_trailing_cr && !gets_line_end && !plan.matching.needs_keys();
   }
 
@@ -60,7 +60,7 @@ class InputLines {
       own_shown_ = strip_trailing_cr(std::string(shown));
       shown = own_shown_;
     }
-    if (plan.report.form == OutputForm::ed) shown = with_final_line_end(shown, own_shown_);
+    if (writes_ed_commands(plan.report.form)) shown = with_final_line_end(shown, own_shown_);
     matched = shown;
     if (plan.matching.needs_keys()) {
       keys_ = key_text(shown, plan.matching);
@@ -110,7 +110,7 @@ class Comparison {
     if (!inputs_.identical) tables = look_at_windows().tables;
     // ed cannot write a line without its end: the last lines get one.
     // (Inputs told apart without reading their lines are not warned of.)
-    lines_completed_ = plan_.report.form == OutputForm::ed;
+    lines_completed_ = writes_ed_commands(plan_.report.form);
     const InputLines old_lines(inputs_.texts[0], plan_, std::move(tables[0]));
     const InputLines new_lines(inputs_.texts[1], plan_, std::move(tables[1]));
     const EngineOptions options{plan_.minimal, std::nullopt};
@@ -337,7 +337,8 @@ int compare_opened(const RunPlan& plan, OpenedPair& pair, const std::string* hea
 
 Outcome compare_operands(const RunPlan& plan, const Operands& operands, PairOutput& out) {
   return run_pair(out, [&] {
-    PairFiles files = files_of(operands, plan.reading.new_file);
+    PairFiles files =
+        files_of(operands, plan.reading.new_file, plan.reading.unidirectional_new_file);
     if (plan.no_dereference) {
       if (const std::optional<int> status = compare_as_links(plan, files, out)) return *status;
     }

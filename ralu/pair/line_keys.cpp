@@ -6,8 +6,6 @@ namespace ralu {
 
 namespace {
 
-constexpr std::size_t tab_width = 8;
-
 char fold_case(char byte) {
   return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : byte;
 }
@@ -44,7 +42,7 @@ class KeyBuilder {
       return;
     }
     if (byte == '\t' && matching_.ignore_tab_expansion) {
-      const std::size_t blanks = tab_width - column_ % tab_width;
+      const std::size_t blanks = matching_.tabsize - column_ % matching_.tabsize;
       held_.append(blanks, ' ');
       column_ += blanks;
       return;

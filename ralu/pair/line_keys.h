@@ -3,6 +3,7 @@
 // report still shows the lines themselves.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,7 @@ struct LineMatching {
   bool ignore_space_change = false;    // -b: how much white space, and any at the end
   bool ignore_all_space = false;       // -w: all white space
   bool strip_trailing_cr = false;      // a carriage return before a line feed is not there
+  std::size_t tabsize = 8;             // where -E puts the tab stops: --tabsize's columns
 
   // Whether lines need keys other than themselves.
   bool needs_keys() const { return ignore_case || ignore_tab_expansion || ignores_white_space(); }

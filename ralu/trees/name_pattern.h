@@ -1,8 +1,10 @@
 // The shell's wildcards, for the names -x and -X leave out of a directory
 // comparison: "*" for any run of bytes, "?" for one byte, "[...]" for one of
-// a set ("[!...]" or "[^...]" for one outside it, "a-z" for a range), and a
-// backslash for the byte after it. A name is matched whole; a leading dot
-// is an ordinary byte.
+// a set ("[!...]" or "[^...]" for one outside it, "a-z" for a range,
+// "[:alpha:]" and the other POSIX classes, "[=a=]" and "[.a.]" for a byte),
+// and a backslash for the byte after it, as the C library's fnmatch reads them
+// in the C locale: one byte is one character. A name is matched whole; a
+// leading dot is an ordinary byte.
 #pragma once
 
 #include <string_view>

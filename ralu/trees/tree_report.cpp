@@ -199,17 +199,19 @@ void walk_and_report(TreeReport& report, const TreeWalk& walk,
 
 }  // namespace
 
-std::vector<std::string> excluded_names(const TreeOptions& tree) {
-  std::vector<std::string> patterns = tree.excludes;
-  for (const std::string& file : tree.exclude_files) {
-    std::FILE* const stream = platform::open_for_reading(file.c_str());
+std::vector<ExcludeOption> excluded_names(const TreeOptions& tree) {
+  std::vector<ExcludeOption> patterns = tree.excludes;
+  for (const auto& [file, fold_case] : tree.exclude_files) {
+    // "-" is standard input, read to its end (a second "-X -" finds it spent).
+    const bool standard_input = file == "-";
+    std::FILE* const stream = standard_input ? stdin : platform::open_for_reading(file.c_str());
     if (stream == nullptr) fail_run(file, std::strerror(errno));
     std::string text;
     char block[4096];
     std::size_t count = 0;
     while ((count = std::fread(block, 1, sizeof block, stream)) > 0) text.append(block, count);
     const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
+    if (!standard_input) std::fclose(stream);
     if (failed) fail_run(file, "read error");
     // A line is a pattern, without the white space that ends it (a carriage
     // return included); blank lines are none.
@@ -219,7 +221,7 @@ std::vector<std::string> excluded_names(const TreeOptions& tree) {
       if (end == std::string::npos) end = text.size();
       std::size_t last = end;
       while (last > start && std::strchr(" \t\r\v\f", text[last - 1]) != nullptr) --last;
-      if (last > start) patterns.push_back(text.substr(start, last - start));
+      if (last > start) patterns.push_back({text.substr(start, last - start), fold_case});
       start = end + 1;
     }
   }

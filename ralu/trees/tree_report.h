@@ -17,7 +17,7 @@ namespace ralu {
 
 // The patterns of -x, then the lines of each -X file; a file that cannot be
 // read is trouble that ends the run.
-std::vector<std::string> excluded_names(const TreeOptions& tree);
+std::vector<ExcludeOption> excluded_names(const TreeOptions& tree);
 
 // "ralu" and the arguments that were not names, each as a shell reads it
 // back: what heads each pair's report.

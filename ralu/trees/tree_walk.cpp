@@ -101,9 +101,10 @@ class Walker {
       if (top && options_.starting_file && compare_names(name, *options_.starting_file) < 0) {
         return true;
       }
-      return std::any_of(
-          walk_.excluded.begin(), walk_.excluded.end(),
-          [&](const std::string& pattern) { return name_matches(pattern, name, fold); });
+      return std::any_of(walk_.excluded.begin(), walk_.excluded.end(),
+                         [&](const ExcludeOption& pattern) {
+                           return name_matches(pattern.text, name, pattern.fold_case);
+                         });
     });
     std::sort(names.begin(), names.end(),
               [&](const std::string& a, const std::string& b) { return name_before(a, b, fold); });

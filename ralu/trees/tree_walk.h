@@ -40,9 +40,9 @@ class TreeSink {
 // What the walk needs to know beyond the tree options.
 struct TreeWalk {
   const TreeOptions& options;
-  bool new_file = false;              // -N: a name on one side only is compared with nothing
-  bool report_identical = false;      // -s: one file named twice is said to be identical
-  std::vector<std::string> excluded;  // the patterns of -x and the lines of -X files
+  bool new_file = false;                // -N: a name on one side only is compared with nothing
+  bool report_identical = false;        // -s: one file named twice is said to be identical
+  std::vector<ExcludeOption> excluded;  // the patterns of -x and the lines of -X files
   // --label: what stands for the first and second file where a line names
   // two entries of different kinds.
   std::vector<std::string> labels;
