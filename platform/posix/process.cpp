@@ -118,10 +118,12 @@ class InterruptWatch {
   // Sleeps until a signal has been handled.
   void sleep() const { ::sigsuspend(&sleeping_mask_); }
 
-  // Takes interrupts that came after the last sleep off the pending list: the
-  // run ends by the first one anyway, and one delivered as the handlers go
-  // would end the process before its caller could say why.
-  void forget_pending_interrupts() const {
+  // Takes interrupts that came after the last sleep off the pending list and
+  // notes them as the handler would have: one that came as the program ended
+  // (a terminal's Ctrl-C reaches both at once) still ends the run as an
+  // interrupt, and one delivered as the handlers go would end the process
+  // before its caller could say why.
+  void note_pending_interrupts() const {
     sigset_t pending;
     if (::sigpending(&pending) != 0) return;
     for (std::size_t i = 0; i < interrupt_signal_count; ++i) {
@@ -131,6 +133,8 @@ class InterruptWatch {
       sigaddset(&just_this, interrupt_signals[i]);
       int taken = 0;
       ::sigwait(&just_this, &taken);  // returns at once: the signal is pending
+      if (noted_count == 0) noted_signal = taken;
+      noted_count = noted_count + 1;
     }
   }
 
@@ -223,9 +227,9 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
     }
     if (ended == 0) watch.sleep();
   }
+  watch.note_pending_interrupts();
   if (noted_count != 0) {
     output.discard();
-    watch.forget_pending_interrupts();
     return RunResult{RunResult::Outcome::interrupted, noted_signal, {}};
   }
   // Without WUNTRACED, waitpid tells only of a child that ended.
