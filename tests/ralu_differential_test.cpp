@@ -256,6 +256,23 @@ const std::vector<Case> cases = {
     {{"--sup", "-y", "empty.old", "empty.new"}},
     {{"--palette=ad=1:de=2", "-u", "empty.old", "empty.new"}},
     {{"--palette", "-u", "--normal", "empty.old", "empty.new"}},
+    // Palettes: each key, escapes, and values that cannot be read (said on
+    // standard error, and the report left plain).
+    {{"--color=always", "--palette=ad=1;32:de=1;31:hd=4:ln=35:rs=7", "-u", "fn.old", "fn.new"}},
+    {{"--color=always", "--palette=lc=<:rc=>:ec=E", "-c", "fn.old", "fn.new"}},
+    {{"--color=always", "--palette=:ad=\\e[\\x41\\101\\_^a^[^?\\q::", "--normal", "fn.old",
+      "fn.new"},
+     std::nullopt,
+     true},
+    {{"--color=always", "--palette=de=\\1234\\x414:ad=a\\:b=c:rs=", "-u", "fn.old", "fn.new"}},
+    {{"--color=always", "--palette=ad=1:cn=2:zz=3", "-u", "fn.old", "fn.new"}, std::nullopt, true},
+    {{"--color=always", "--palette=ad=1:bogus", "-u", "fn.old", "fn.new"}, std::nullopt, true},
+    {{"--color=always", "--palette=abc=1", "-u", "fn.old", "fn.new"}, std::nullopt, true},
+    {{"--color=always", "--palette=de=x\\", "-u", "fn.old", "fn.new"}, std::nullopt, true},
+    {{"--color=always", "--palette=de=^", "-u", "fn.old", "fn.new"}, std::nullopt, true},
+    {{"--color=always", "--palette=bogus", "-u", "fn.old", "fn.old"}, std::nullopt, true},
+    {{"--color=never", "--palette=bogus", "-u", "fn.old", "fn.new"}, std::nullopt, true},
+    {{"--color=always", "--palette=bogus", "-q", "fn.old", "fn.new"}, std::nullopt, true},
     {{"--horizon-lines=", "-u", "long.old", "long.new"}},
     // --unidirectional-new-file: an absent first file is empty, an absent
     // second one is trouble.

@@ -191,6 +191,8 @@ TEST(RaluTrees, OrdinaryDifferencesAsDiffWritesThem) {
                {"-ru", "-x", "a b", "-x", "it's", "-x", "{", "-x", "~x", "--", "old", "new"},
                {"-ru", "--from-file=old", "new", "sub"},
                {"-rup", "--color=always", "old", "new"},
+               // A palette that cannot be read is said for each report.
+               {"-ru", "--color=always", "--palette=zz=1", "old", "new"},
            });
 }
 

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "ralu/formats/forms.h"
 #include "ralu/formats/function_line.h"
+#include "ralu/formats/palette.h"
 
 namespace ralu {
 
@@ -27,16 +28,6 @@ struct FileLabel {
   // The time as "Sun Sep  9 01:46:40 2001", which the context form shows
   // where times are read the C locale's way.
   bool traditional_time = false;
-};
-
-// The escape sequences that colour a report, as GNU diff's default palette
-// has them; context lines stay plain.
-struct Palette {
-  std::string_view header = "\x1b[1m";
-  std::string_view hunk = "\x1b[36m";
-  std::string_view deleted = "\x1b[31m";
-  std::string_view inserted = "\x1b[32m";
-  std::string_view reset = "\x1b[0m";
 };
 
 // What the report shows beyond the lines: colour, the function line after

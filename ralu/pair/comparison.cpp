@@ -157,9 +157,8 @@ class Comparison {
       function_lines.emplace(old_input.from_start, plan_.show_c_function, plan_.function_patterns,
                              plan_.matching.strip_trailing_cr);
     }
-    const Palette palette;
     ReportStyle style;
-    style.palette = plan_.colour ? &palette : nullptr;
+    style.palette = plan_.colours ? plan_.colours->palette_for(out_) : nullptr;
     style.function_lines = function_lines ? &*function_lines : nullptr;
     style.old_first_line = old_input.first_line;
     style.new_first_line = inputs_.texts[1].first_line;

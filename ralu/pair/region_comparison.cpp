@@ -25,9 +25,10 @@ namespace {
 class ReportingSink : public PieceSink {
  public:
   ReportingSink(const RunPlan& plan, PiecewiseReport& report, const HashSettings& hashing,
-                const std::array<std::string, 2>& paths, ByteSource& old_source)
+                const std::array<std::string, 2>& paths, ByteSource& old_source, PairOutput& out)
       : plan_(plan),
         report_(report),
+        out_(out),
         hashing_(hashing),
         paths_(paths),
         old_source_(old_source),
@@ -55,9 +56,10 @@ class ReportingSink : public PieceSink {
       differ_ = HunkWalker(script, 0).next().has_value();
       return !differ_;
     }
-    const Palette palette;
     ReportStyle style;
-    style.palette = plan_.colour ? &palette : nullptr;
+    // The palette is settled by the first piece written, once for the pair.
+    if (!palette_) palette_ = plan_.colours ? plan_.colours->palette_for(out_) : nullptr;
+    style.palette = *palette_;
     style.old_first_line = piece.old_first_line;
     style.new_first_line = piece.new_first_line;
     style.look = plan_.look;
@@ -96,6 +98,8 @@ class ReportingSink : public PieceSink {
 
   const RunPlan& plan_;
   PiecewiseReport& report_;
+  PairOutput& out_;  // where a palette that cannot be read is said
+  std::optional<const Palette*> palette_;
   HashSettings hashing_;
   static void check_line_count(std::string_view text, const std::string& path) {
     if (text.size() > max_lines && count_lines(text) > max_lines) fail_run(path, "too many lines");
@@ -153,7 +157,7 @@ int compare_in_regions(const RunPlan& plan, OpenedPair& pair, const std::string*
       heading_line(heading, names));
   const RegionRule rule = region_rule(plan);
   const std::array<std::string, 2> paths{pair.text(0).path, pair.text(1).path};
-  ReportingSink sink(plan, report, rule.hashing, paths, pair.source(0));
+  ReportingSink sink(plan, report, rule.hashing, paths, pair.source(0), out);
   const RestBytes rest = [&](std::size_t side, std::uint64_t begin, std::uint64_t end) {
     return pair.bytes(side, begin, end);
   };

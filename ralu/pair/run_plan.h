@@ -15,6 +15,7 @@
 #include "ralu/formats/report_form.h"
 #include "ralu/inputs/inputs.h"
 #include "ralu/pair/line_keys.h"
+#include "ralu/pair/report_colours.h"
 
 namespace ralu {
 
@@ -53,6 +54,8 @@ struct RunPlan {
   bool writes_equal_inputs = false;  // the form writes every line even of equal inputs
   std::vector<std::string> labels;   // --label, for the first and second input
   bool colour = false;
+  // The colours, when `colour`: diff's own unless --palette set others.
+  std::shared_ptr<const ReportColours> colours;
   // Whether the context form's headers show times as ctime has them, where
   // times are read the C locale's way.
   bool traditional_times = false;
