@@ -89,7 +89,7 @@ std::optional<std::string> read_value(std::string_view text, std::size_t& at) {
 }
 
 // The code a key names; nothing for a key the palette does not know.
-std::string* code_of(PaletteReading::Codes& codes, std::string_view key, std::string& unused) {
+std::string* code_of(PaletteCodes& codes, std::string_view key, std::string& unused) {
   if (key == "lc") return &codes.start;
   if (key == "rc") return &codes.end;
   if (key == "hd") return &codes.header;
@@ -104,18 +104,17 @@ std::string* code_of(PaletteReading::Codes& codes, std::string_view key, std::st
 
 }  // namespace
 
-ColourScheme::ColourScheme(std::string start, std::string end, std::string header, std::string hunk,
-                           std::string deleted, std::string inserted, std::string reset)
-    : header_(start + header + end),
-      hunk_(start + hunk + end),
-      deleted_(start + deleted + end),
-      inserted_(start + inserted + end),
-      reset_(start + reset + end),
+ColourScheme::ColourScheme(const PaletteCodes& codes)
+    : header_(codes.start + codes.header + codes.end),
+      hunk_(codes.start + codes.hunk + codes.end),
+      deleted_(codes.start + codes.deleted + codes.end),
+      inserted_(codes.start + codes.inserted + codes.end),
+      reset_(codes.start + codes.reset + codes.end),
       palette_{header_, hunk_, deleted_, inserted_, reset_} {}
 
 PaletteReading read_palette(std::string_view value) {
   PaletteReading reading;
-  PaletteReading::Codes codes;
+  PaletteCodes codes;
   std::string unused;
   std::size_t at = 0;
   const auto fail = [&](std::vector<std::string> lines) {

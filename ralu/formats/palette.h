@@ -21,12 +21,22 @@ struct Palette {
   std::string_view reset = "\x1b[0m";
 };
 
+// The codes of each key, before they are put between `start` and `end`.
+struct PaletteCodes {
+  std::string start = "\x1b[";  // lc
+  std::string end = "m";        // rc
+  std::string header = "1";     // hd
+  std::string hunk = "36";      // ln
+  std::string deleted = "31";   // de
+  std::string inserted = "32";  // ad
+  std::string reset = "0";      // rs
+};
+
 // The sequences a palette value settles, owned, with a Palette that views
 // them: so a scheme is neither copied nor moved once made.
 class ColourScheme {
  public:
-  ColourScheme(std::string start, std::string end, std::string header, std::string hunk,
-               std::string deleted, std::string inserted, std::string reset);
+  explicit ColourScheme(const PaletteCodes& codes);
   ColourScheme(const ColourScheme&) = delete;
   ColourScheme& operator=(const ColourScheme&) = delete;
 
@@ -45,16 +55,7 @@ class ColourScheme {
 // why it cannot be read (each without the program's name), after which a
 // report is written without colour.
 struct PaletteReading {
-  struct Codes {
-    std::string start = "\x1b[";  // lc
-    std::string end = "m";        // rc
-    std::string header = "1";     // hd
-    std::string hunk = "36";      // ln
-    std::string deleted = "31";   // de
-    std::string inserted = "32";  // ad
-    std::string reset = "0";      // rs
-  };
-  std::optional<Codes> codes;
+  std::optional<PaletteCodes> codes;
   std::vector<std::string> trouble;
 };
 

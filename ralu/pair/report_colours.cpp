@@ -11,9 +11,7 @@ ReportColours::ReportColours(const std::optional<std::string>& given) {
     trouble_ = std::move(reading.trouble);
     return;
   }
-  PaletteReading::Codes& codes = *reading.codes;
-  scheme_ = std::make_unique<ColourScheme>(codes.start, codes.end, codes.header, codes.hunk,
-                                           codes.deleted, codes.inserted, codes.reset);
+  scheme_ = std::make_unique<ColourScheme>(*reading.codes);
 }
 
 const Palette* ReportColours::palette_for(PairOutput& out) const {

@@ -53,9 +53,9 @@ struct RunPlan {
   bool report_identical = false;     // -s: say so when they do not
   bool writes_equal_inputs = false;  // the form writes every line even of equal inputs
   std::vector<std::string> labels;   // --label, for the first and second input
-  bool colour = false;
   // The colours, when `colour`: diff's own unless --palette set others.
   std::shared_ptr<const ReportColours> colours;
+  bool colour = false;
   // Whether the context form's headers show times as ctime has them, where
   // times are read the C locale's way.
   bool traditional_times = false;
