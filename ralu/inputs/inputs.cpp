@@ -192,13 +192,13 @@ std::array<Opened, 2> open_inputs(const PairFiles& files, bool& shared) {
         if (i == 1 || trouble.ends_run) {
           if (!first_trouble) throw;
           first_trouble->message += trouble.message;
-          throw *first_trouble;
+          throw Trouble(*first_trouble);
         }
         first_trouble = trouble;
       }
     }
   }
-  if (first_trouble) throw *first_trouble;
+  if (first_trouble) throw Trouble(*first_trouble);
   return inputs;
 }
 
