@@ -242,6 +242,11 @@ template <class Offset>
 void LineScan::make_room(std::size_t entries, LargeArray<Offset>& starts) const {
   if (entries <= starts.capacity()) return;
   const std::size_t scanned = std::min(scanned_ + LineScan::block_bytes, bytes_.size());
+  // Empty bytes have one entry, the end, and nothing to project from.
+  if (scanned == 0) {
+    starts.reserve(entries);
+    return;
+  }
   const double per_byte = static_cast<double>(entries) / static_cast<double>(scanned);
   const auto projected = static_cast<std::size_t>(per_byte * static_cast<double>(bytes_.size()));
   std::size_t room =
