@@ -105,6 +105,25 @@ std::size_t block_size_of(std::uint64_t preferred_block) {
   return preferred / common * sizeof(void*);
 }
 
+// Fills `into` from a read that gives some bytes at a time (`read_some`, as
+// read or pread would), until it is full or the input ends; the bytes read,
+// or -1 with the system's words in failure.
+template <class ReadSome>
+std::int64_t fill(std::span<char> into, std::string& failure, ReadSome read_some) {
+  std::size_t filled = 0;
+  while (filled < into.size()) {
+    const ssize_t count = read_some(into.data() + filled, into.size() - filled, filled);
+    if (count == 0) break;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      failure = std::strerror(errno);
+      return -1;
+    }
+    filled += static_cast<std::size_t>(count);
+  }
+  return static_cast<std::int64_t>(filled);
+}
+
 }  // namespace
 
 void mapping_guard::install_handler() {
@@ -175,19 +194,9 @@ InputFile::~InputFile() {
 
 std::int64_t InputFile::read_at(std::uint64_t offset, std::span<char> into,
                                 std::string& failure) const {
-  std::size_t filled = 0;
-  while (filled < into.size()) {
-    const ssize_t count = ::pread(fd_of(handle_), into.data() + filled, into.size() - filled,
-                                  static_cast<off_t>(offset + filled));
-    if (count == 0) break;
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      failure = std::strerror(errno);
-      return -1;
-    }
-    filled += static_cast<std::size_t>(count);
-  }
-  return static_cast<std::int64_t>(filled);
+  return fill(into, failure, [&](char* to, std::size_t length, std::size_t filled) {
+    return ::pread(fd_of(handle_), to, length, static_cast<off_t>(offset + filled));
+  });
 }
 
 void MappedBytes::expect_one_pass() const {
@@ -215,18 +224,9 @@ ReadOutcome InputFile::read_to_end() const {
 }
 
 std::int64_t InputFile::read_next(std::span<char> into, std::string& failure) const {
-  std::size_t filled = 0;
-  while (filled < into.size()) {
-    const ssize_t count = ::read(fd_of(handle_), into.data() + filled, into.size() - filled);
-    if (count == 0) break;
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      failure = std::strerror(errno);
-      return -1;
-    }
-    filled += static_cast<std::size_t>(count);
-  }
-  return static_cast<std::int64_t>(filled);
+  return fill(into, failure, [&](char* to, std::size_t length, std::size_t /*filled*/) {
+    return ::read(fd_of(handle_), to, length);
+  });
 }
 
 std::optional<std::uint64_t> InputFile::size_now() const {
