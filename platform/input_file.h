@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -119,6 +120,14 @@ class InputFile {
         size_(size),
         modified_(modified),
         block_size_(block_size) {}
+
+  // What a read to the end may expect to take: the size of a regular file
+  // as it was opened (a hint: a file may grow, and those of /proc say 0).
+  std::size_t size_hint() const {
+    return regular_ && size_ < std::numeric_limits<std::size_t>::max() / 2
+               ? static_cast<std::size_t>(size_)
+               : 0;
+  }
 
   std::intptr_t handle_;  // a descriptor on POSIX, a HANDLE on Windows; -1 once moved from
   bool regular_;

@@ -79,7 +79,10 @@ LocalTime now() {
 // unknown); one byte more is asked for, so that reaching the end needs no
 // second buffer. Returns 0, or the errno of the failed read.
 int read_to_end(int fd, std::size_t expected_size, std::string& bytes) {
-  bytes.resize(std::max(expected_size + 1, min_growth));
+  // The room is zeroed as it is made: a tree's small files each read into
+  // room for what they hold, not into min_growth bytes, or zeroing costs
+  // more than reading them.
+  bytes.resize(expected_size > 0 ? expected_size + 1 : min_growth);
   std::size_t filled = 0;
   for (;;) {
     if (filled == bytes.size()) bytes.resize(bytes.size() + std::max(bytes.size(), min_growth));
@@ -240,7 +243,8 @@ InputFile::Mapping InputFile::map(std::uint64_t offset, std::size_t length,
 
 ReadOutcome InputFile::read_to_end() const {
   FileContents contents{{}, modified_};
-  if (const int error = platform::read_to_end(static_cast<int>(handle_), 0, contents.bytes);
+  if (const int error =
+          platform::read_to_end(static_cast<int>(handle_), size_hint(), contents.bytes);
       error != 0) {
     return failure(error);
   }
