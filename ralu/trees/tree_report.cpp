@@ -43,8 +43,10 @@ constexpr std::size_t pairs_worth_threads = 16;
 // The walk hands its events to the report this many at a time.
 constexpr std::size_t events_a_batch = 32;
 
+// The report's own thread compares pairs too while it waits, so one core
+// is left for it.
 std::size_t worker_count() {
-  return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+  return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 9) - 1;
 }
 
 // Reports what the walk finds, in its order.
