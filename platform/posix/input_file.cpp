@@ -25,6 +25,9 @@ namespace {
 // Reads grow the buffer by at least this much when the size is not known in
 // advance (pipes, terminals) or turns out too small (a growing file).
 constexpr std::size_t min_growth = std::size_t{64} * 1024;
+// The first room for a file whose size says nothing: an empty file of a
+// tree, most often, or a small one of /proc.
+constexpr std::size_t unknown_size_room = std::size_t{4} * 1024;
 
 ReadOutcome failure(int error) { return ReadOutcome{std::nullopt, std::strerror(error)}; }
 
@@ -52,9 +55,8 @@ LocalTime now() {
 // Returns 0, or the errno of the failed read.
 int read_to_end(int fd, std::size_t expected_size, std::string& bytes) {
   // The room is zeroed as it is made: a tree's small files each read into
-  // room for what they hold, not into min_growth bytes, or zeroing costs
-  // more than reading them.
-  bytes.resize(expected_size > 0 ? expected_size + 1 : min_growth);
+  // room for what they hold, or zeroing costs more than reading them.
+  bytes.resize(expected_size > 0 ? expected_size + 1 : unknown_size_room);
   std::size_t filled = 0;
   for (;;) {
     if (filled == bytes.size()) bytes.resize(bytes.size() + std::max(bytes.size(), min_growth));
