@@ -92,27 +92,18 @@ TEST(RaluLineScan, FindsTheLinesOfAPlainSplitAcrossBlocks) {
   }
 }
 
-// A binary input is told at the block that holds its first NUL byte, with
-// none of that block or those after split into lines.
-TEST(RaluLineScan, StopsAtTheBlockOfTheFirstNulByte) {
+// A NUL byte is one more byte of its line, wherever it falls against the
+// blocks: telling binary inputs is left to the reading.
+TEST(RaluLineScan, ANulByteIsPartOfItsLine) {
   const std::string text = repeated_lines(50000, 40);  // 60 blocks or so
   for (const std::size_t nul_at :
        {std::size_t{0}, std::size_t{1000}, block - 1, block, 3 * block + 17, text.size() - 1}) {
     std::string binary = text;
     binary[nul_at] = '\0';
-    ralu::LineScan scan(binary, {true});
-    EXPECT_EQ(scan.scan_all(), ralu::LineScan::End::nul_byte) << nul_at;
-    EXPECT_LE(scan.scanned(), nul_at);
-    EXPECT_GT(scan.scanned() + block, nul_at);
-    EXPECT_FALSE(scan.scan_block()) << "a scan that stopped stays stopped";
-
-    // Not looked for, a NUL byte is one more byte of its line.
-    ralu::LineScan text_scan(binary, {false});
-    EXPECT_EQ(text_scan.scan_all(), ralu::LineScan::End::whole) << nul_at;
-    EXPECT_EQ(lines_of(text_scan.take_table()), split_lines(binary)) << nul_at;
+    ralu::LineScan scan(binary, {});
+    EXPECT_EQ(scan.scan_all(), ralu::LineScan::End::whole) << nul_at;
+    EXPECT_EQ(lines_of(scan.take_table()), split_lines(binary)) << nul_at;
   }
-  ralu::LineScan clean(text, {true});
-  EXPECT_EQ(clean.scan_all(), ralu::LineScan::End::whole);
 }
 
 TEST(RaluLineScan, StopsOnceTheLinesWouldPassTheLimit) {
@@ -135,7 +126,7 @@ TEST(RaluLineScan, StopsOnceTheLinesWouldPassTheLimit) {
       {many + "open", 20001, End::whole},
   };
   for (const Case& c : cases) {
-    ralu::LineScan scan(c.text, {false, c.most_lines});
+    ralu::LineScan scan(c.text, {c.most_lines});
     EXPECT_EQ(scan.scan_all(), c.end) << c.text.size() << " bytes, at most " << c.most_lines;
   }
 }

@@ -192,10 +192,6 @@ LineScan::LineScan(std::string_view bytes, Limits limits)
 bool LineScan::scan_block() {
   if (end_ != End::scanning) return false;
   const std::string_view block = bytes_.substr(scanned_, LineScan::block_bytes);
-  if (limits_.stop_at_nul && holds_nul(block)) {
-    end_ = End::nul_byte;
-    return false;
-  }
   const std::size_t feeds = count_line_feeds(block);
   // A last line without a line feed counts once the bytes end.
   const bool ends_bytes = scanned_ + block.size() == bytes_.size();

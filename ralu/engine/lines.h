@@ -27,9 +27,6 @@ constexpr bool is_white_space(char byte) {
 // How many line feeds bytes holds.
 std::size_t count_line_feeds(std::string_view bytes);
 
-// Whether bytes holds a NUL byte, which makes an input binary.
-inline bool holds_nul(std::string_view bytes) { return bytes.find('\0') != std::string_view::npos; }
-
 // How many lines bytes holds: its line feeds, and one more for a last line
 // without one.
 std::size_t count_lines(std::string_view bytes);
@@ -98,19 +95,16 @@ class LineTable {
 // each block's line feeds are counted and then its line starts filled in
 // while its bytes are still in the cache, so that the bytes are read from
 // memory (or from the disk, for a mapped file larger than the page cache)
-// only once. The scan can look for a NUL byte as it goes and stop at the
-// first, and stop once the lines are more than a limit, so that telling a
-// binary input, or one with too many lines, costs no table built to its end.
+// only once. The scan can stop once the lines are more than a limit, so that
+// telling an input with too many lines costs no table built to its end.
 class LineScan {
  public:
   struct Limits {
-    bool stop_at_nul = false;
     std::size_t most_lines = static_cast<std::size_t>(-1);
   };
   enum class End : std::uint8_t {
     scanning,        // not yet ended
     whole,           // every line was found
-    nul_byte,        // a NUL byte was seen: its block was not split
     too_many_lines,  // the next block would take the lines past the limit
   };
 

@@ -4,7 +4,7 @@ namespace ralu {
 
 WindowLines find_window_lines(const std::array<std::string_view, 2>& windows,
                               std::size_t most_lines) {
-  const LineScan::Limits limits{false, most_lines};
+  const LineScan::Limits limits{most_lines};
   std::array<LineScan, 2> scans{LineScan(windows[0], limits), LineScan(windows[1], limits)};
   WindowLines found;
   for (std::size_t side = 0; side < 2; ++side) {
