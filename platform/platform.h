@@ -104,6 +104,15 @@ ReadOutcome read_standard_input();
 // line feed as CR LF; elsewhere it already writes bytes unchanged.
 void binary_standard_output();
 
+// True after a write to standard output failed because it is a pipe whose
+// reading end is closed (`ralu a b | head -3`), where a program ends quietly.
+// On POSIX such a write raises SIGPIPE, whose default action has already
+// ended the process without a word, and where SIGPIPE is ignored the write's
+// "Broken pipe" is said as diff says it: so there always false. Windows has
+// no such signal, and its C runtime gives the failed write no errno of its
+// own (EINVAL at best), so there the pipe itself is asked.
+bool standard_output_pipe_closed();
+
 // Code page 932 text as the user's terminal shows it. On POSIX, when the
 // locale's character set (LC_CTYPE from the environment) is UTF-8, the text
 // converted to UTF-8; in any other locale, or when the conversion fails, the

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/platform.h"
+
 namespace ralu {
 
 namespace {
@@ -45,6 +47,9 @@ void flush_standard_output(int earlier_error) {
   // errno is taken at once, before any other call can change it.
   const int flush_error = std::fflush(stdout) != 0 ? errno : 0;
   if (flush_error == 0 && earlier_error == 0 && std::ferror(stdout) == 0) return;
+  // Nobody reads what follows: end as a POSIX ralu ends by SIGPIPE, without a
+  // word, with the status of trouble since the output stopped short.
+  if (platform::standard_output_pipe_closed()) std::_Exit(exit_trouble);
   const int error = earlier_error != 0 ? earlier_error : flush_error != 0 ? flush_error : EIO;
   // Said once: what standard output holds is broken anyway.
   std::clearerr(stdout);

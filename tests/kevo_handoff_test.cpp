@@ -522,4 +522,54 @@ TEST_F(KevoHandOffFailingRalu, FailedRunKeepsAnOldReportAndLeavesNoFile) {
   }
 }
 
+// A status the stand-in chose is said as that status, also one that reads as
+// a large unsigned code on Windows (-1 is 0xFFFFFFFF there, as an exception
+// status such as 0xC0000005 is large): only an exception status is a crash.
+TEST_F(KevoHandOffFailingRalu, ChosenStatusesAreNoExceptions) {
+  struct Case {
+    std::string status;    // what the stand-in exits with
+    std::string reported;  // what kevo says of it
+  };
+#ifdef _WIN32
+  const std::string minus_one = "-1";
+#else
+  const std::string minus_one = "255";  // POSIX keeps the low 8 bits of a status
+#endif
+  const std::vector<Case> cases = {
+      {"-1", minus_one},
+      {"3", "3"},
+      {"-2147483647", "-2147483647"},
+  };
+  for (const Case& c : cases) {
+#ifndef _WIN32
+    if (c.status != "-1" && c.status != "3") continue;  // only the low 8 bits reach POSIX
+#endif
+    extra_env = {"STAND_IN_STATUS=" + c.status};
+    const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"});
+    EXPECT_EQ(r.status, 0) << c.status;
+    EXPECT_TRUE(
+        r.err.ends_with("ralu: failed with exit status " + c.reported + "; no report written\n"))
+        << c.status << ": " << r.err;
+    EXPECT_EQ(names_in(work("")), (std::vector<std::string>{"a.txt", "b.txt"})) << c.status;
+  }
+}
+
+#ifdef _WIN32
+// A ralu.exe that is no program: the system's words for it name the file
+// where they have a place for a name ("Bad EXE format for %1"), and no
+// unfilled insert is shown.
+TEST_F(KevoHandOffStandIn, ARaluThatIsNoProgramIsNamedInTheReason) {
+  fs::remove(dir.path("standin/ralu.exe"));
+  write_file(dir.path("standin/ralu.exe"), "not a program\n");
+  const ProcessResult r = kevo_run({"-t", "a.txt", "b.txt"});
+  EXPECT_EQ(r.status, 0);
+  const std::string start = "ralu: cannot be started (";
+  ASSERT_NE(r.err.find(start), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('%'), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("ralu.exe", r.err.find(start)), std::string::npos) << r.err;
+  EXPECT_TRUE(r.err.ends_with("); no report written\n")) << r.err;
+  EXPECT_EQ(names_in(work("")), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+#endif
+
 }  // namespace

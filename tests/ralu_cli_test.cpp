@@ -10,6 +10,14 @@
 #include "tests/support/ralu_run.h"
 #include "tests/support/system.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <optional>
+
+#include "platform/windows/win32.h"
+#endif
+
 namespace {
 
 using test_support::ProcessOptions;
@@ -295,5 +303,59 @@ TEST(RaluOutput, MemoryExhaustionIsTrouble) {
   EXPECT_EQ(r.out, "");
 #endif
 }
+
+#ifdef _WIN32
+// ralu with standard output into a pipe whose reading end is already closed,
+// as after `ralu ... | head -3` once head has ended; standard error in a file.
+ProcessResult ralu_into_closed_pipe(const TempDir& dir, const std::vector<std::string>& args) {
+  using platform::win32::Handle;
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (!::CreatePipe(&read_end, &write_end, &inheritable, 0)) return {};
+  ::CloseHandle(read_end);
+  const Handle output(write_end);
+  const Handle input = platform::win32::open_inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
+  const Handle error =
+      platform::win32::open_inheritable(dir.path("err").c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+  STARTUPINFOA startup =
+      platform::win32::startup_with_handles(input.get(), output.get(), error.get());
+  const std::string ralu = std::filesystem::absolute(RALU_PATH).make_preferred().string();
+  std::string line = platform::win32::command_line(ralu, args);
+  const std::string folder = dir.root().string();
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessA(ralu.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        folder.c_str(), &startup, &started)) {
+    return {};
+  }
+  ::CloseHandle(started.hThread);
+  const Handle process(started.hProcess);
+  ProcessResult result;
+  if (const std::optional<DWORD> code = platform::win32::wait_for_exit(process.get())) {
+    result.status = static_cast<int>(*code);
+  }
+  return result;
+}
+
+// A POSIX ralu ends by SIGPIPE there, without a word; so does this one, with
+// the status of trouble, rather than blaming standard output for an error.
+TEST(RaluCliOnWindows, AClosedPipeEndsRaluWithoutAWord) {
+  TempDir dir;
+  write_file(dir.path("old.txt"), numbered(1, 20000));
+  write_file(dir.path("new.txt"), numbered(2, 20001));
+  const std::vector<std::vector<std::string>> cases = {
+      {"old.txt", "--help"},
+      {"--version"},
+      {"old.txt", "new.txt"},
+      {"-y", "old.txt", "new.txt"},
+  };
+  for (const std::vector<std::string>& args : cases) {
+    const ProcessResult r = ralu_into_closed_pipe(dir, args);
+    const std::string shown = args.front() + " " + args.back();
+    EXPECT_EQ(r.status, 2) << shown;
+    EXPECT_EQ(test_support::read_file(dir.path("err")), "") << shown;
+  }
+}
+#endif
 
 }  // namespace

@@ -20,6 +20,8 @@ std::string name_as_argument(const char* name) {
 
 void binary_standard_output() {}
 
+bool standard_output_pipe_closed() { return false; }
+
 std::FILE* open_for_reading(const char* name) {
   return std::fopen(native_name(name).c_str(), "rb");
 }

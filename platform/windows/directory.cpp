@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/windows/path_separators.h"
 #include "platform/windows/win32.h"
 
 namespace platform {
@@ -88,8 +89,10 @@ std::optional<std::string> link_target(const char* /*path*/, std::string& failur
 }
 
 std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure) {
+  // A folder named 表 ends in the byte 0x5C and still needs its separator:
+  // without one the search lists the entries of its parent that start with 表.
   std::string pattern = path;
-  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  if (!pattern.empty() && !win32::ends_in_separator(pattern)) pattern += '\\';
   pattern += '*';
   WIN32_FIND_DATAA found{};
   const HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);

@@ -22,6 +22,26 @@ void binary_standard_output() {
   ::_setmode(::_fileno(stdout), _O_BINARY);
 }
 
+namespace {
+
+bool is_closed_pipe_error(DWORD error) {
+  return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
+}
+
+}  // namespace
+
+// The C runtime keeps the system's error of its last failed call; a write of
+// no bytes asks the pipe again, in case anything came between.
+bool standard_output_pipe_closed() {
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output == nullptr || output == INVALID_HANDLE_VALUE) return false;
+  if (::GetFileType(output) != FILE_TYPE_PIPE) return false;
+  if (is_closed_pipe_error(static_cast<DWORD>(_doserrno))) return true;
+  DWORD written = 0;
+  return ::WriteFile(output, "", 0, &written, nullptr) == 0 &&
+         is_closed_pipe_error(::GetLastError());
+}
+
 std::FILE* open_for_reading(const char* name) { return std::fopen(name, "rb"); }
 
 // The status comes from the handle that was opened, which is what is read,

@@ -2,11 +2,13 @@
 // command line, never a command interpreter.
 #include <windows.h>
 
-#include <cstdio>
 #include <optional>
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/windows/child_end.h"
+#include "platform/windows/kill_on_close_job.h"
+#include "platform/windows/path_separators.h"
 #include "platform/windows/staged_file.h"
 #include "platform/windows/win32.h"
 
@@ -16,16 +18,12 @@ namespace {
 
 using win32::Handle;
 
-// An exit code in this range is an exception status: the program crashed.
-constexpr DWORD first_exception_status = 0xC0000000;
-
 bool is_regular_file(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // The folder of the running executable, or empty when the system won't say.
-// CharNextA steps over double-byte characters, whose second byte may be 0x5C.
 std::string own_folder() {
   std::string path(MAX_PATH, '\0');
   for (;;) {
@@ -38,12 +36,9 @@ std::string own_folder() {
     }
     path.resize(path.size() * 2);
   }
-  const char* last_separator = nullptr;
-  for (const char* at = path.c_str(); *at != '\0'; at = ::CharNextA(at)) {
-    if (*at == '\\' || *at == '/') last_separator = at;
-  }
-  if (last_separator == nullptr) return {};
-  return path.substr(0, static_cast<std::size_t>(last_separator - path.c_str()));
+  const std::size_t separator = win32::last_separator(path);
+  if (separator == std::string::npos) return {};
+  return path.substr(0, separator);
 }
 
 std::string environment_variable(const char* name) {
@@ -80,11 +75,12 @@ std::string executable_file_name(std::string_view name) {
   return file;
 }
 
-RunResult failure(RunResult::Outcome outcome, DWORD error) {
-  return RunResult{outcome, -1, win32::system_message(error)};
+// The system's words for the error; an insert in them ("%1 is not a valid
+// Win32 application") names the subject.
+RunResult failure(RunResult::Outcome outcome, DWORD error, const std::string& subject) {
+  return RunResult{outcome, -1, win32::system_message(error, subject)};
 }
 
-// How a program that crashed ended: "ended by exception 0xC0000005".
 // Console control events are only noted by the handler, which the system
 // runs on a thread of its own, and acted on by the waiting loop. The lock
 // keeps an event from coming between the loop's last look and publishing:
@@ -171,27 +167,24 @@ std::optional<DWORD> wait_unless_interrupted(HANDLE process) {
   return win32::wait_for_exit(process);
 }
 
-std::string describe_exception_end(DWORD code) {
-  char reason[48];
-  std::snprintf(reason, sizeof reason, "ended by exception 0x%08lX",
-                static_cast<unsigned long>(code));
-  return reason;
-}
-
 // Starts the program with standard output going to output and this
-// process's standard input and standard error. Returns ERROR_SUCCESS and the
-// process handle, or the error that kept it from starting.
+// process's standard input and standard error, inside the job. It starts
+// suspended and runs once it is in the job, so that no part of its run lies
+// outside. Returns ERROR_SUCCESS and the process handle, or the error that
+// kept it from starting.
 DWORD start_with_output(const Program& program, const std::vector<std::string>& arguments,
-                        HANDLE output, Handle& process) {
+                        HANDLE output, const win32::KillOnCloseJob& job, Handle& process) {
   const Handle input = win32::inheritable_standard_handle(STD_INPUT_HANDLE);
   const Handle error = win32::inheritable_standard_handle(STD_ERROR_HANDLE);
   STARTUPINFOA startup = win32::startup_with_handles(input.get(), output, error.get());
   std::string line = win32::command_line(program.path, arguments);
   PROCESS_INFORMATION started{};
-  if (!::CreateProcessA(program.path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        nullptr, &startup, &started)) {
+  if (!::CreateProcessA(program.path.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &started)) {
     return ::GetLastError();
   }
+  job.adopt(started.hProcess);
+  ::ResumeThread(started.hThread);
   ::CloseHandle(started.hThread);
   process = Handle(started.hProcess);
   return ERROR_SUCCESS;
@@ -217,12 +210,16 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
   // behind.
   const InterruptWatch watch;
   win32::StagedFile output(output_name);
-  if (!output.created()) return failure(RunResult::Outcome::output_not_written, output.error());
+  if (!output.created()) {
+    return failure(RunResult::Outcome::output_not_written, output.error(), output_name);
+  }
 
+  // Whatever ends this process from here on ends the program too.
+  const win32::KillOnCloseJob job;
   Handle process;
-  if (const DWORD error = start_with_output(program, arguments, output.handle(), process);
+  if (const DWORD error = start_with_output(program, arguments, output.handle(), job, process);
       error != ERROR_SUCCESS) {
-    return failure(RunResult::Outcome::not_started, error);
+    return failure(RunResult::Outcome::not_started, error, program.path);
   }
 
   const std::optional<DWORD> code = wait_unless_interrupted(process.get());
@@ -233,29 +230,32 @@ RunResult run_with_output_to(const Program& program, const std::vector<std::stri
                      static_cast<int>(noted != 0 ? noted - 1 : CTRL_C_EVENT),
                      {}};
   };
-  // Ctrl-C and Ctrl-Break reach every program of the console at once, so the
-  // program may be seen to end by one before the handler has noted it here.
-  if (InterruptWatch::noted() != 0 || (code && *code == STATUS_CONTROL_C_EXIT)) {
-    return interrupted();
-  }
   if (!code) {
+    if (InterruptWatch::noted() != 0) return interrupted();
     return RunResult{RunResult::Outcome::abnormal_end, -1,
                      "cannot be waited for: " + win32::system_message(::GetLastError())};
   }
-  if (*code >= first_exception_status) {
-    return RunResult{RunResult::Outcome::abnormal_end, -1, describe_exception_end(*code)};
-  }
-  const int status = static_cast<int>(*code);
-  // Compared unsigned: a code from 0x80000000 is no success, though negative as an int.
-  if (*code > static_cast<DWORD>(highest_success_status)) {
-    return RunResult{RunResult::Outcome::failed, status, {}};
+  // Ctrl-C and Ctrl-Break reach every program of the console at once, so the
+  // program may be seen to end by one before the handler has noted it here.
+  switch (win32::classify_end(*code, InterruptWatch::noted() != 0,
+                              static_cast<DWORD>(highest_success_status))) {
+    case win32::ChildEnd::interrupted:
+      return interrupted();
+    case win32::ChildEnd::exception:
+      return RunResult{RunResult::Outcome::abnormal_end, -1, win32::describe_exception_end(*code)};
+    case win32::ChildEnd::failure_status:
+      return RunResult{RunResult::Outcome::failed, static_cast<int>(*code), {}};
+    case win32::ChildEnd::success:
+      break;
   }
   DWORD error = ERROR_SUCCESS;
   if (!InterruptWatch::publish_unless_noted([&] { error = output.publish(); })) {
     return interrupted();
   }
-  if (error != ERROR_SUCCESS) return failure(RunResult::Outcome::output_not_written, error);
-  return RunResult{RunResult::Outcome::written, status, {}};
+  if (error != ERROR_SUCCESS) {
+    return failure(RunResult::Outcome::output_not_written, error, output_name);
+  }
+  return RunResult{RunResult::Outcome::written, static_cast<int>(*code), {}};
 }
 
 [[noreturn]] void end_as_interrupted(int) { ::ExitProcess(STATUS_CONTROL_C_EXIT); }

@@ -1,6 +1,7 @@
 #include "platform/windows/staged_file.h"
 
 #include "platform/staging_name.h"
+#include "platform/windows/path_separators.h"
 
 namespace platform::win32 {
 
@@ -9,18 +10,13 @@ namespace {
 // Creation tries this many fresh names before it gives up on clashes.
 constexpr int creation_attempts = 100;
 
-// The folder part of a name with its final separator, a backslash or a slash;
-// CharNextA steps over double-byte characters, whose second byte may be 0x5C.
-// A name on a drive's current folder ("C:x") keeps its drive; a bare name,
-// which lies in the current folder, has none.
+// The folder part of a name with its final separator, a backslash or a slash,
+// never the 0x5C that ends a double-byte character. A name on a drive's
+// current folder ("C:x") keeps its drive; a bare name, which lies in the
+// current folder, has none.
 std::string folder_of(const std::string& name) {
-  const char* last_separator = nullptr;
-  for (const char* at = name.c_str(); *at != '\0'; at = ::CharNextA(at)) {
-    if (*at == '\\' || *at == '/') last_separator = at;
-  }
-  if (last_separator != nullptr) {
-    return name.substr(0, static_cast<std::size_t>(last_separator - name.c_str()) + 1);
-  }
+  const std::size_t separator = last_separator(name);
+  if (separator != std::string::npos) return name.substr(0, separator + 1);
   if (name.size() >= 2 && name[1] == ':') return name.substr(0, 2);
   return {};
 }

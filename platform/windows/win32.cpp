@@ -8,15 +8,46 @@ namespace {
 
 bool is_blank(char byte) { return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v'; }
 
+bool is_digit(char byte) { return byte >= '0' && byte <= '9'; }
+
+// Inserts are numbered from 1; "%0" ends a message and is no insert.
+bool is_insert_digit(char byte) { return byte >= '1' && byte <= '9'; }
+
 }  // namespace
 
-std::string system_message(DWORD error) {
+// '%', '!' and the digits are below 0x40, so none of them is ever the second
+// byte of a double-byte character: a byte-wise scan finds the inserts.
+std::string filled_inserts(std::string_view text, std::string_view subject) {
+  std::string filled;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const bool insert = text[at] == '%' && at + 1 < text.size() && is_insert_digit(text[at + 1]);
+    if (!insert) {
+      filled += text[at++];
+      continue;
+    }
+    at += 2;
+    if (at < text.size() && is_digit(text[at])) ++at;
+    if (at < text.size() && text[at] == '!') {
+      const std::size_t format_end = text.find('!', at + 1);
+      if (format_end != std::string_view::npos) at = format_end + 1;
+    }
+    filled += subject;
+  }
+  return filled;
+}
+
+// Formatted without inserts: filling them from arguments the system reads as
+// it likes would read values that are not there.
+std::string system_message(DWORD error, std::string_view subject) {
   char* text = nullptr;
   const DWORD length = ::FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length > 0 ? std::string(text, length) : std::string();
+  std::string message =
+      length > 0 ? filled_inserts(std::string_view(text, length), subject) : std::string();
   ::LocalFree(text);
+  while (!message.empty() && message.front() == ' ') message.erase(0, 1);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.')) {
     message.pop_back();

@@ -45,8 +45,14 @@ class Handle {
   HANDLE handle_ = nullptr;
 };
 
-// The system's description of an error code, on one line.
-std::string system_message(DWORD error);
+// The system's description of an error code, on one line. Some descriptions
+// hold inserts ("%1 is not a valid Win32 application"); each is filled with
+// subject, the file the error is about, or left out when none is given.
+std::string system_message(DWORD error, std::string_view subject = {});
+
+// A description that the system gave with its inserts (%1 to %99, each maybe
+// with a !format! after it) unfilled, with subject in their place.
+std::string filled_inserts(std::string_view text, std::string_view subject);
 
 // One argument as it must stand on a command line so that the C runtime's
 // parsing in the child gives back exactly its bytes: blanks, double quotes and

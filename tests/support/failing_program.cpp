@@ -4,7 +4,8 @@
 // ends abruptly (killed by SIGKILL on POSIX, an access violation on Windows),
 // as a crash would end it. With STAND_IN_WAIT set it says so on standard
 // error with its process id ("failing_program: waiting 1234") and then waits
-// until something ends it, as a long ralu run would.
+// until something ends it, as a long ralu run would. STAND_IN_STATUS=N makes
+// it exit with N instead of 2 (-1 is 0xFFFFFFFF on Windows, 255 on POSIX).
 #include <cstdio>
 #include <cstdlib>
 
@@ -50,5 +51,8 @@ int main() {
   std::fprintf(stderr, "failing_program: trouble\n");
   if (std::getenv("STAND_IN_CRASH") != nullptr) crash();
   if (std::getenv("STAND_IN_WAIT") != nullptr) wait_to_be_ended();
+  if (const char* status = std::getenv("STAND_IN_STATUS"); status != nullptr) {
+    return static_cast<int>(std::strtol(status, nullptr, 10));
+  }
   return trouble_status;
 }

@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#ifdef _WIN32
+#include <direct.h>
+#endif
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -53,6 +57,15 @@ std::string read_file(const std::string& path) {
 bool file_exists(const std::string& path) {
   struct stat status {};
   return ::stat(path.c_str(), &status) == 0;
+}
+
+void make_folder(const std::string& path) {
+#ifdef _WIN32
+  const int made = ::_mkdir(path.c_str());
+#else
+  const int made = ::mkdir(path.c_str(), 0777);
+#endif
+  if (made != 0) throw std::runtime_error("cannot make the folder " + path);
 }
 
 std::vector<std::string> names_in(const std::filesystem::path& folder) {

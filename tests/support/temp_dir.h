@@ -26,6 +26,9 @@ class TempDir {
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
+// Makes a folder of these bytes, as the C runtime names it (in the ANSI code
+// page on Windows, where std::filesystem would read the name otherwise).
+void make_folder(const std::string& path);
 // The names of everything in a folder, sorted; for names of ASCII bytes.
 std::vector<std::string> names_in(const std::filesystem::path& folder);
 // Sets a file's modification time, in seconds and nanoseconds since 1970 UTC.
