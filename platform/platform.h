@@ -113,6 +113,14 @@ void binary_standard_output();
 // own (EINVAL at best), so there the pipe itself is asked.
 bool standard_output_pipe_closed();
 
+// Makes a console interrupt (Ctrl-C, Ctrl-Break, the console closing) end
+// the process with the status that says it was interrupted, so that a
+// program that started it cannot take what it wrote so far for a whole
+// report. On POSIX the default action of the signal already says so; on
+// Windows the status is STATUS_CONTROL_C_EXIT, which Windows gives by
+// itself but some hosts (Wine) do not, where the process ends with 0.
+void interrupts_end_as_interrupted();
+
 // Code page 932 text as the user's terminal shows it. On POSIX, when the
 // locale's character set (LC_CTYPE from the environment) is UTF-8, the text
 // converted to UTF-8; in any other locale, or when the conversion fails, the

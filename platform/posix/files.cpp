@@ -22,6 +22,8 @@ void binary_standard_output() {}
 
 bool standard_output_pipe_closed() { return false; }
 
+void interrupts_end_as_interrupted() {}
+
 std::FILE* open_for_reading(const char* name) {
   return std::fopen(native_name(name).c_str(), "rb");
 }

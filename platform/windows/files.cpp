@@ -24,6 +24,15 @@ void binary_standard_output() {
 
 namespace {
 
+// Runs on a thread of its own that the system starts for the event. The
+// process is ended at once rather than exited: an exit flushes the C
+// runtime's streams, whose locks the interrupted thread may hold, and what
+// it wrote so far is no whole report anyway.
+BOOL WINAPI end_on_console_event(DWORD /*event*/) {
+  ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+  return TRUE;
+}
+
 bool is_closed_pipe_error(DWORD error) {
   return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
 }
@@ -32,6 +41,8 @@ bool is_closed_pipe_error(DWORD error) {
 
 // The C runtime keeps the system's error of its last failed call; a write of
 // no bytes asks the pipe again, in case anything came between.
+void interrupts_end_as_interrupted() { ::SetConsoleCtrlHandler(end_on_console_event, TRUE); }
+
 bool standard_output_pipe_closed() {
   const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (output == nullptr || output == INVALID_HANDLE_VALUE) return false;

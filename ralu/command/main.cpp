@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <span>
 
+#include "platform/platform.h"
 #include "ralu/command/run.h"
 #include "ralu/trouble.h"
 
 int main(int argc, char** argv) {
   ralu::end_quietly_when_memory_runs_out();
+  platform::interrupts_end_as_interrupted();
   const std::span<const char* const> arguments(argv + 1,
                                                static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
   return ralu::memory_exhaustion_ends_process([&] {
