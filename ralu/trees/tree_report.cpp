@@ -70,11 +70,16 @@ class TreeReport {
       result.sameness = absent ? Sameness::unknown : screen_files(event.paths, event.statuses);
       return result;
     }
-    // A small pair is compared here whatever its bytes, and the comparison
-    // reads each file once and finds equal bytes itself: only the sizes are
-    // worth looking at first.
-    if (!absent && event.statuses[0].size != event.statuses[1].size)
+    // A small pair of one size is most often one of the many equal files of
+    // a tree: the screen tells those from a buffer it reuses, where the
+    // comparison would read both whole into memory of their own first.
+    // Equal-sized pairs that differ are rare, and read twice.
+    if (!absent && event.statuses[0].size != event.statuses[1].size) {
       result.sameness = Sameness::different;
+    } else if (!absent && !plan_.writes_equal_inputs) {
+      result.sameness = screen_files(event.paths, event.statuses);
+      if (result.sameness == Sameness::same) return result;
+    }
     HeldPairOutput held;
     result.outcome = compare_files(plan_, pair_of(event, result.sameness), held);
     result.output = std::move(held);
