@@ -54,7 +54,26 @@ std::optional<GivenOption> ArgumentReader::read_long(std::string_view text) {
 }
 
 // The row whose long name `name` spells out, or abbreviates without
-// ambiguity; a name spelled out wins over the longer ones it begins.
+// ambiguity; a name spelled out wins over the longer ones it begins, and so
+// does one that begins every other name abbreviated: "--col" stays diff's
+// --color beside git's --color-words.
+namespace {
+
+// The candidate whose long name begins every candidate's, if there is one.
+const OptionRow* begins_all(const std::vector<const OptionRow*>& candidates) {
+  if (candidates.empty()) return nullptr;
+  const OptionRow* shortest = candidates.front();
+  for (const OptionRow* row : candidates) {
+    if (row->long_name.size() < shortest->long_name.size()) shortest = row;
+  }
+  for (const OptionRow* row : candidates) {
+    if (!row->long_name.starts_with(shortest->long_name)) return nullptr;
+  }
+  return shortest;
+}
+
+}  // namespace
+
 const OptionRow* ArgumentReader::find_long(std::string_view name) {
   std::vector<const OptionRow*> candidates;
   for (const OptionRow& row : rows_) {
@@ -62,7 +81,8 @@ const OptionRow* ArgumentReader::find_long(std::string_view name) {
     if (row.long_name == name) return &row;
     if (row.long_name.starts_with(name)) candidates.push_back(&row);
   }
-  if (candidates.size() == 1) return candidates.front();
+  const OptionRow* shortest = name.empty() ? nullptr : begins_all(candidates);
+  if (shortest != nullptr) return shortest;
   const std::string shown = "--" + std::string(name);
   if (candidates.empty() || name.empty()) {
     failed(shown + ": unknown option");

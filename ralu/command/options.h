@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ralu/formats/forms.h"
+#include "ralu/formats/word_diff.h"
 #include "ralu/pair/line_keys.h"
 #include "ralu/trees/tree_options.h"
 
@@ -34,6 +35,7 @@ struct Options {
   SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
   LineFormats formats;                         // -D and the line and group formats
   ColorWhen color = ColorWhen::never;
+  WordDiffRequest word_diff;      // --word-diff, --word-diff-regex, --color-words
   bool brief = false;             // -q
   bool report_identical = false;  // -s
   bool text = false;              // -a: never call a file binary
