@@ -130,7 +130,7 @@ TEST(RaluWordDiff, RefusesWhatDoesNotGoWithIt) {
 // the report they stand for.
 TEST(RaluWordDiff, SpellingsAgree) {
   const std::vector<std::vector<std::vector<std::string>>> alike = {
-      {{"--word-diff"}, {"--word-diff=plain"}, {"--word"}, {"--word-diff-regex=[^ \t\n]+"}},
+      {{"--word-diff"}, {"--word-diff=plain"}, {"--word-diff-r=[^ \t\n]+"}},
       {{"--word-diff=color"}, {"--color-words"}, {"--word-diff=color", "--color=never"}},
       {{"--color-words=[a-z]+"}, {"--word-diff=color", "--word-diff-regex=[a-z]+"}},
       {{"-u"}, {"--word-diff", "--word-diff=none"}, {"--color-words", "--word-diff=none"}},

@@ -41,6 +41,10 @@ std::string_view clashing_option(const Options& options) {
 
 std::span<const std::string_view> word_diff_choices() { return mode_names; }
 
+bool is_git_word_option(std::string_view long_name) {
+  return long_name == "word-diff" || long_name == "word-diff-regex" || long_name == "color-words";
+}
+
 std::string set_word_diff_mode(WordDiffRequest& request, std::string_view written,
                                std::optional<std::string_view> value) {
   if (!value) {

@@ -16,6 +16,10 @@ struct Options;
 // The values of --word-diff, in the order its mistake lists them.
 std::span<const std::string_view> word_diff_choices();
 
+// Whether a long option is one of git's word options, which an abbreviation
+// that also fits one of diff's does not stand for.
+bool is_git_word_option(std::string_view long_name);
+
 // --word-diff[=MODE]: plain when no mode is given. What is wrong with the
 // value, or nothing.
 std::string set_word_diff_mode(WordDiffRequest& request, std::string_view written,
