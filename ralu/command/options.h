@@ -31,11 +31,11 @@ struct Options {
   std::vector<std::string> function_patterns;  // -F RE, in the order given
   std::vector<std::string> labels;             // --label, at most two
   std::optional<std::string> palette;          // --palette, as given
+  WordDiffRequest word_diff;                   // --word-diff, --word-diff-regex, --color-words
   LineLook look;                               // -t -T --tabsize
   SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
   LineFormats formats;                         // -D and the line and group formats
   ColorWhen color = ColorWhen::never;
-  WordDiffRequest word_diff;      // --word-diff, --word-diff-regex, --color-words
   bool brief = false;             // -q
   bool report_identical = false;  // -s
   bool text = false;              // -a: never call a file binary

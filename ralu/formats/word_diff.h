@@ -20,8 +20,8 @@ enum class WordDiffMode { none, plain, color, porcelain };
 
 // What the command line asks for: the mode, and the word pattern as given.
 struct WordDiffRequest {
-  WordDiffMode mode = WordDiffMode::none;
   std::optional<std::string> pattern;
+  WordDiffMode mode = WordDiffMode::none;
 
   bool operator==(const WordDiffRequest&) const = default;
 };
