@@ -183,6 +183,39 @@ TEST(RaluWordDiff, MatchingOptionsChooseTheChangedLines) {
   }
 }
 
+// Colour: always for --color-words, never for porcelain, as --color says
+// for plain words; git's codes, unless a palette gives others.
+TEST(RaluWordDiff, ColourAsTheModeSays) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> holds;
+    std::vector<std::string> lacks;
+  };
+  const std::string esc = "\x1b[";
+  const std::vector<Case> cases = {
+      {{"--word-diff=color"}, {esc + "31m1b" + esc + "m", esc + "32m2c" + esc + "m"}, {}},
+      {{"--color-words", "--color=never"}, {esc + "31m1b"}, {}},
+      {{"--word-diff=color", "--palette=de=35:rs=0"}, {esc + "35m1b" + esc + "0m"}, {esc + "31m"}},
+      {{"--word-diff"}, {"[-1b-]{+2c+}"}, {esc}},
+      {{"--word-diff", "--color=always"}, {esc + "31m[-1b-]" + esc + "m"}, {}},
+      {{"--word-diff=porcelain", "--color=always"}, {"-1b\n+2c\n"}, {esc}},
+  };
+  TempDir dir;
+  test_support::write_file(dir.path("a"), "0a 1b\n");
+  test_support::write_file(dir.path("b"), "0a 2c\n");
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"a", "b"});
+    const std::string hunks = from_first_hunk(run_ralu(dir, args).out);
+    for (const std::string& text : c.holds) {
+      EXPECT_NE(hunks.find(text), std::string::npos) << c.args.back() << ": " << hunks;
+    }
+    for (const std::string& text : c.lacks) {
+      EXPECT_EQ(hunks.find(text), std::string::npos) << c.args.back() << ": " << hunks;
+    }
+  }
+}
+
 // A pair compared a region at a time writes the report it writes whole.
 TEST(RaluWordDiff, RegionsWriteWhatTheWholeWrites) {
   std::string old_text, new_text;
