@@ -3,7 +3,7 @@
 // The parser: any argument list is either read or refused with a message.
 // With --from-file or --to-file one more file name at the end adds that name
 // and changes nothing else; without them two names are read, and a third is
-// refused.
+// refused. A word diff is read only with the unified form.
 //
 // The keys: a line edited only in what the matching options ignore keeps its
 // key; a line with a byte other than white space changed or added never does.
@@ -94,6 +94,13 @@ constexpr std::string_view known_spellings[] = {"-u",
                                                 "--ignore-matching-lines=",
                                                 "--label=",
                                                 "--color=",
+                                                "--word-diff",
+                                                "--word-diff=",
+                                                "--word-diff-regex=",
+                                                "--color-words",
+                                                "--color-words=",
+                                                "--word",
+                                                "--col",
                                                 "--from-file=",
                                                 "--to-file=",
                                                 "--new",
@@ -124,6 +131,12 @@ void check_command_line(fuzz::Input& input) {
   check(options.labels.size() <= 2);
   check(options.names.size() <= arguments.size());
   check(options.look.tabsize > 0 && options.side_by_side.width > 0);
+  // A word report is read only where it can be written: the unified form,
+  // lines as they are.
+  if (options.word_diff.mode != ralu::WordDiffMode::none) {
+    check(options.form == ralu::OutputForm::unified && !options.brief &&
+          !options.look.expand_tabs && !options.look.initial_tab);
+  }
   if (options.help || options.version) return;
   // Every argument is an operand or one of the words that head a pair
   // compared within directories.

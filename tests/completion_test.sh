@@ -75,7 +75,9 @@ expect _ralu "$ign_expected" ralu --ign
   { echo "FAIL: ralu --help lists no --ignore-case or --ignore-matching-lines"; failures=$((failures + 1)); }
 
 # ralu: values, names, and where options end.
-expect _ralu "--color --color=" ralu --colo
+expect _ralu "--color --color-words --color-words= --color=" ralu --colo
+expect _ralu "--word-diff=plain" ralu --word-diff=pl
+expect _ralu "--word-diff --word-diff-regex= --word-diff=" ralu --word-d
 expect _ralu "always auto never" ralu --color =
 expect _ralu "always auto never" ralu --color = ""
 expect _ralu "always" ralu --color = al

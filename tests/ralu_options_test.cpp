@@ -109,7 +109,9 @@ TEST(RaluOptions, RowsSetDifferentThings) {
     if (row.letter >= '0' && row.letter <= '9') continue;
     const std::string spelled =
         row.long_name.empty() ? std::string("-") + row.letter : "--" + std::string(row.long_name);
-    const std::string value = row.long_name == "color" ? "always" : "4";
+    const std::string value = row.long_name == "color"       ? "always"
+                              : row.long_name == "word-diff" ? "porcelain"
+                                                             : "4";
     const ralu::Options options =
         options_of({row.takes == ralu::Takes::nothing ? spelled : spelled + "=" + value});
     EXPECT_EQ(options == without_any, as_without_any.contains(spelled)) << spelled;

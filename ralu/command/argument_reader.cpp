@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ralu/command/word_diff_options.h"
+
 namespace ralu {
 
 std::optional<GivenOption> ArgumentReader::next(std::vector<std::string>& names) {
@@ -55,6 +57,19 @@ std::optional<GivenOption> ArgumentReader::read_long(std::string_view text) {
 
 // The row whose long name `name` spells out, or abbreviates without
 // ambiguity; a name spelled out wins over the longer ones it begins.
+namespace {
+
+// git's word options stand aside for diff's: an abbreviation that fits one
+// of diff's options and one of git's ("--col") is diff's, as it was before
+// git's were there.
+void leave_out_git_options(std::vector<const OptionRow*>& candidates) {
+  const auto is_git = [](const OptionRow* row) { return is_git_word_option(row->long_name); };
+  if (std::all_of(candidates.begin(), candidates.end(), is_git)) return;
+  std::erase_if(candidates, is_git);
+}
+
+}  // namespace
+
 const OptionRow* ArgumentReader::find_long(std::string_view name) {
   std::vector<const OptionRow*> candidates;
   for (const OptionRow& row : rows_) {
@@ -62,6 +77,7 @@ const OptionRow* ArgumentReader::find_long(std::string_view name) {
     if (row.long_name == name) return &row;
     if (row.long_name.starts_with(name)) candidates.push_back(&row);
   }
+  if (!name.empty()) leave_out_git_options(candidates);
   if (candidates.size() == 1) return candidates.front();
   const std::string shown = "--" + std::string(name);
   if (candidates.empty() || name.empty()) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "ralu/command/argument_reader.h"
+#include "ralu/command/word_diff_options.h"
 
 namespace ralu {
 
@@ -306,6 +307,17 @@ constexpr OptionRow rows[] = {
     {"color", 0, Takes::optional_value, [](Set& s, const Given& g) { s.set_color(g); }},
     {"palette", 0, Takes::value,
      [](Set& s, const Given& g) { s.options.palette = std::string(*g.value); }},
+    {"word-diff", 0, Takes::optional_value,
+     [](Set& s, const Given& g) {
+       if (std::string e = set_word_diff_mode(s.options.word_diff, g.written, g.value);
+           !e.empty()) {
+         s.fail(std::move(e));
+       }
+     }},
+    {"word-diff-regex", 0, Takes::value,
+     [](Set& s, const Given& g) { set_word_pattern(s.options.word_diff, *g.value); }},
+    {"color-words", 0, Takes::optional_value,
+     [](Set& s, const Given& g) { set_colour_words(s.options.word_diff, g.value); }},
     {"brief", 'q', Takes::nothing, [](Set& s, const Given&) { s.options.brief = true; }},
     {"report-identical-files", 's', Takes::nothing,
      [](Set& s, const Given&) { s.options.report_identical = true; }},
@@ -361,6 +373,7 @@ std::span<const OptionRow> option_table() { return rows; }
 
 std::span<const std::string_view> option_choices(std::string_view long_name) {
   if (long_name == "color") return color_choices;
+  if (long_name == "word-diff") return word_diff_choices();
   return {};
 }
 
@@ -379,6 +392,9 @@ ParsedCommandLine parse_command_line(std::span<const char* const> arguments) {
   Options options = setter.finish(std::move(names));
   options.switches = reader.switches();
   // Mistakes in the options are told first, as they are found first.
+  if (std::string mistake = word_diff_mistake(options); !mistake.empty()) {
+    return {Options(), std::move(mistake)};
+  }
   if (std::string mistake = operand_mistake(options); !mistake.empty()) {
     return {Options(), std::move(mistake)};
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ralu/formats/forms.h"
+#include "ralu/formats/word_diff.h"
 #include "ralu/pair/line_keys.h"
 #include "ralu/trees/tree_options.h"
 
@@ -30,6 +31,7 @@ struct Options {
   std::vector<std::string> function_patterns;  // -F RE, in the order given
   std::vector<std::string> labels;             // --label, at most two
   std::optional<std::string> palette;          // --palette, as given
+  WordDiffRequest word_diff;                   // --word-diff, --word-diff-regex, --color-words
   LineLook look;                               // -t -T --tabsize
   SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
   LineFormats formats;                         // -D and the line and group formats

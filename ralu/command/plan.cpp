@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/operands.h"
+#include "platform/word_pattern.h"
 #include "ralu/engine/changes.h"
 #include "ralu/formats/formatted.h"
 #include "ralu/trouble.h"
@@ -42,6 +43,27 @@ bool times_read_the_c_way() {
   const char* const name = std::setlocale(LC_TIME, "");
   return name == nullptr || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0;
 }
+
+// The word report's settings. Its pattern, like -F's and -I's, is checked
+// before anything is compared.
+WordDiffForm word_diff_form(const Options& options) {
+  WordDiffForm form;
+  form.mode = options.word_diff.mode;
+  form.ignore_case = options.matching.ignore_case;
+  form.minimal = options.minimal;
+  if (form.mode == WordDiffMode::none || !options.word_diff.pattern) return form;
+  std::string error;
+  form.pattern = platform::compile_word_pattern(*options.word_diff.pattern, error);
+  if (!form.pattern) {
+    fail_usage("--word-diff-regex: invalid regular expression '" + *options.word_diff.pattern +
+               "' (" + error + ")");
+  }
+  return form;
+}
+
+// Colour in a word report: always for --color-words, as in git; never for
+// porcelain, which is read by programs; for plain words as --color says.
+bool word_colour_wanted(WordDiffMode mode, ColorWhen when);
 
 bool colour_wanted(ColorWhen when) {
   if (when != ColorWhen::automatic) return when == ColorWhen::always;
@@ -83,13 +105,19 @@ bool regions_allowed(const Options& options, const RunPlan& plan) {
          options.context <= max_region_context;
 }
 
+bool word_colour_wanted(WordDiffMode mode, ColorWhen when) {
+  if (mode == WordDiffMode::color) return true;
+  return mode != WordDiffMode::porcelain && colour_wanted(when);
+}
+
 }  // namespace
 
 RunPlan plan_run(const Options& options) {
   RunPlan plan;
   plan.function_patterns = compile_patterns("-F", options.function_patterns);
   plan.ignore_patterns = compile_patterns("-I", options.ignore_patterns);
-  plan.report = {options.form, options.context, options.side_by_side, options.formats};
+  plan.report = {options.form, options.context, options.side_by_side, options.formats,
+                 word_diff_form(options)};
   plan.matching = options.matching;
   // -E expands tabs to the stops the report shows them at.
   plan.matching.tabsize = options.look.tabsize;
@@ -103,8 +131,14 @@ RunPlan plan_run(const Options& options) {
   plan.report_identical = options.report_identical;
   plan.writes_equal_inputs = shows_whole_inputs(plan.report) && !options.brief;
   plan.labels = options.labels;
-  plan.colour = colour_wanted(options.color);
-  if (plan.colour) plan.colours = std::make_shared<const ReportColours>(options.palette);
+  const WordDiffMode words = options.word_diff.mode;
+  plan.colour = words == WordDiffMode::none ? colour_wanted(options.color)
+                                            : word_colour_wanted(words, options.color);
+  // A word report has git's colours, unless a palette sets others.
+  if (plan.colour) {
+    plan.colours = std::make_shared<const ReportColours>(
+        options.palette, words == WordDiffMode::none ? Palette() : git_palette());
+  }
   plan.traditional_times = options.form == OutputForm::context && times_read_the_c_way();
   plan.show_c_function = options.show_c_function;
   plan.shows_function_lines = (options.show_c_function || !options.function_patterns.empty()) &&

@@ -24,6 +24,10 @@ void write_report(OutputSink& out, const ReportForm& form, const std::array<File
                   const ReportStyle& style) {
   switch (form.form) {
     case OutputForm::unified:
+      if (form.word_diff.mode != WordDiffMode::none) {
+        return write_word_diff(out, labels[0], labels[1], old_text, new_text, script, form.context,
+                               form.word_diff, style);
+      }
       return write_unified(out, labels[0], labels[1], old_text, new_text, script, form.context,
                            style);
     case OutputForm::context:

@@ -9,6 +9,7 @@
 #include "ralu/engine/edit_script.h"
 #include "ralu/formats/forms.h"
 #include "ralu/formats/report.h"
+#include "ralu/formats/word_diff.h"
 
 namespace ralu {
 
@@ -18,6 +19,7 @@ struct ReportForm {
   std::size_t context = default_context;  // -u and -c: lines around each change
   SideBySideLayout side_by_side;          // -y
   LineFormats formats;                    // -D and the line and group formats
+  WordDiffForm word_diff;                 // --word-diff: the unified form's hunks as words
 };
 
 // Whether the form shows every line of the inputs, not only the changes and

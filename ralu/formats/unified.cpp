@@ -25,13 +25,8 @@ void write_range(ReportWriter& out, std::size_t begin, std::size_t end, std::siz
 
 // "@@ -1,3 +1,4 @@", then the function line if there is one.
 void write_hunk_header(ReportWriter& out, const Hunk& hunk) {
-  const ReportStyle& style = out.style();
   if (out.palette() != nullptr) out.put(out.palette()->hunk);
-  out.put("@@ -");
-  write_range(out, hunk.old_begin, hunk.old_end, style.old_first_line);
-  out.put(" +");
-  write_range(out, hunk.new_begin, hunk.new_end, style.new_first_line);
-  out.put(" @@");
+  write_unified_hunk_ranges(out, hunk);
   if (out.palette() != nullptr) out.put(out.palette()->reset);
   write_function_line(out, hunk);
   out.put('\n');
@@ -59,6 +54,15 @@ void write_hunk(ReportWriter& out, LineCursor& old_lines, LineCursor& new_lines,
 }
 
 }  // namespace
+
+void write_unified_hunk_ranges(ReportWriter& out, const Hunk& hunk) {
+  const ReportStyle& style = out.style();
+  out.put("@@ -");
+  write_range(out, hunk.old_begin, hunk.old_end, style.old_first_line);
+  out.put(" +");
+  write_range(out, hunk.new_begin, hunk.new_end, style.new_first_line);
+  out.put(" @@");
+}
 
 void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
                    std::string_view old_text, std::string_view new_text, const EditScript& script,

@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "ralu/engine/edit_script.h"
+#include "ralu/formats/hunks.h"
 #include "ralu/formats/report.h"
+#include "ralu/formats/report_writer.h"
 
 namespace ralu {
 
@@ -17,5 +19,9 @@ namespace ralu {
 void write_unified(OutputSink& out, const FileLabel& old_label, const FileLabel& new_label,
                    std::string_view old_text, std::string_view new_text, const EditScript& script,
                    std::size_t context, const ReportStyle& style = {});
+
+// "@@ -1,3 +1,4 @@": the hunk's ranges, numbered as lines of the whole
+// inputs, without colour or function line; the word report shares it.
+void write_unified_hunk_ranges(ReportWriter& out, const Hunk& hunk);
 
 }  // namespace ralu

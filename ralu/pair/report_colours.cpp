@@ -4,7 +4,8 @@
 
 namespace ralu {
 
-ReportColours::ReportColours(const std::optional<std::string>& given) {
+ReportColours::ReportColours(const std::optional<std::string>& given, const Palette& defaults)
+    : default_palette_(defaults) {
   if (!given) return;
   PaletteReading reading = read_palette(*given);
   if (!reading.codes) {

@@ -17,7 +17,9 @@ namespace ralu {
 
 class ReportColours {
  public:
-  explicit ReportColours(const std::optional<std::string>& given);
+  // The palette given, else `defaults`: diff's colours, or git's for a word
+  // report.
+  explicit ReportColours(const std::optional<std::string>& given, const Palette& defaults = {});
 
   // The palette for a report about to be written to `out`; nothing, said
   // on `out`, when the value given cannot be read. Asked once a report.

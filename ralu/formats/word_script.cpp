@@ -1,0 +1,82 @@
+#include "ralu/formats/word_script.h"
+
+#include <algorithm>
+#include <span>
+
+#include "ralu/engine/edit_search.h"
+
+namespace ralu {
+
+namespace {
+
+char folded(char byte, bool ignore_case) {
+  return ignore_case && byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
+}  // namespace
+
+std::size_t WordScripter::WordHash::operator()(std::string_view word) const {
+  // FNV-1a: words are short, and the table confirms every match by bytes.
+  std::uint64_t hash = 0xcbf29ce484222325U;
+  for (const char byte : word) {
+    hash = (hash ^ static_cast<unsigned char>(folded(byte, ignore_case))) * 0x100000001b3U;
+  }
+  return static_cast<std::size_t>(hash);
+}
+
+bool WordScripter::WordEqual::operator()(std::string_view a, std::string_view b) const {
+  if (!ignore_case) return a == b;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return folded(x, true) == folded(y, true); });
+}
+
+WordScripter::WordScripter(bool ignore_case, bool minimal)
+    : minimal_(minimal), ids_(0, WordHash{ignore_case}, WordEqual{ignore_case}) {}
+
+void WordScripter::number(std::string_view text, const std::vector<Word>& words,
+                          std::vector<std::uint32_t>& ids) {
+  ids.clear();
+  ids.reserve(words.size());
+  for (const Word& word : words) {
+    const auto next = static_cast<std::uint32_t>(ids_.size());
+    ids.push_back(
+        ids_.try_emplace(text.substr(word.begin, word.end - word.begin), next).first->second);
+  }
+}
+
+const std::vector<WordChange>& WordScripter::compare(std::string_view old_text,
+                                                     const std::vector<Word>& old_words,
+                                                     std::string_view new_text,
+                                                     const std::vector<Word>& new_words) {
+  ids_.clear();
+  number(old_text, old_words, old_ids_);
+  number(new_text, new_words, new_ids_);
+  old_changed_.assign(old_ids_.size(), 0);
+  new_changed_.assign(new_ids_.size(), 0);
+  mark_edits(old_ids_, new_ids_, old_changed_, new_changed_, minimal_);
+  collect_changes();
+  return changes_;
+}
+
+// Walks both sides together: unchanged words pair up in order, and each run
+// of changed words between two pairs is one change.
+void WordScripter::collect_changes() {
+  changes_.clear();
+  std::size_t i = 0;
+  std::size_t j = 0;
+  const std::size_t old_count = old_changed_.size();
+  const std::size_t new_count = new_changed_.size();
+  while (i < old_count || j < new_count) {
+    const std::size_t old_begin = i;
+    const std::size_t new_begin = j;
+    while (i < old_count && old_changed_[i] != 0) ++i;
+    while (j < new_count && new_changed_[j] != 0) ++j;
+    if (i != old_begin || j != new_begin) changes_.push_back({old_begin, i, new_begin, j});
+    // Past the changes both sides have an unchanged word, or neither has.
+    if (i == old_count || j == new_count) break;
+    ++i;
+    ++j;
+  }
+}
+
+}  // namespace ralu
