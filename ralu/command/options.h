@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ralu/formats/forms.h"
+#include "ralu/formats/stat_table.h"
 #include "ralu/pair/line_keys.h"
 #include "ralu/trees/tree_options.h"
 
@@ -20,6 +21,7 @@ enum class ColorWhen { never, automatic, always };
 
 struct Options {
   OutputForm form = OutputForm::unified;       // unified unless an option picks another
+  bool form_given = false;                     // an option picked the form
   std::size_t context = default_context;       // lines of context around each change
   bool minimal = false;                        // -d: always a shortest edit script
   std::optional<std::size_t> horizon_lines;    // --horizon-lines
@@ -34,10 +36,12 @@ struct Options {
   SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
   LineFormats formats;                         // -D and the line and group formats
   ColorWhen color = ColorWhen::never;
-  bool brief = false;             // -q
-  bool report_identical = false;  // -s
-  bool text = false;              // -a: never call a file binary
-  bool new_file = false;          // -N: an absent file is empty
+  StatForm stat_form = StatForm::none;  // --stat, --numstat, --shortstat
+  StatLimits stat_limits;               // --stat=WIDTH,NAME-WIDTH,COUNT
+  bool brief = false;                   // -q
+  bool report_identical = false;        // -s
+  bool text = false;                    // -a: never call a file binary
+  bool new_file = false;                // -N: an absent file is empty
   TreeOptions tree;
   // --from-file / --to-file: compared with every name given.
   std::optional<std::string> from_file;

@@ -13,9 +13,11 @@
 #include "platform/pattern.h"
 #include "ralu/formats/forms.h"
 #include "ralu/formats/report_form.h"
+#include "ralu/formats/stat_table.h"
 #include "ralu/inputs/inputs.h"
 #include "ralu/pair/line_keys.h"
 #include "ralu/pair/report_colours.h"
+#include "ralu/pair/stat_tally.h"
 
 namespace ralu {
 
@@ -59,6 +61,14 @@ struct RunPlan {
   // Whether the context form's headers show times as ctime has them, where
   // times are read the C locale's way.
   bool traditional_times = false;
+
+  // The stat forms: each pair that differs is counted into the tally, and
+  // its report written after the summary only with `stat_patch`.
+  StatForm stat_form = StatForm::none;
+  StatLimits stat_limits;
+  bool stat_patch = false;
+  std::size_t stat_columns = 80;  // the width of a --stat table without WIDTH
+  std::shared_ptr<StatTally> tally;
 
   // The function lines after hunk headers (-p, -F), where the form has them.
   bool shows_function_lines = false;
