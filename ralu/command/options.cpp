@@ -57,7 +57,8 @@ class OptionSetter {
 
   Options finish(std::vector<std::string> names) {
     options.form = form_.value_or(OutputForm::unified);
-    options.form_given = form_.has_value();
+    // Only a stat form asks: whether a patch follows it.
+    options.form_given = form_.has_value() && options.stat_form != StatForm::none;
     // The default form counts as -u: its 3 lines unless a -NUM says otherwise.
     const std::size_t lines = letter_context_.value_or(context_ ? 0 : default_context);
     options.context = std::max(context_.value_or(0), lines);

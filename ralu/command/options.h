@@ -21,7 +21,7 @@ enum class ColorWhen { never, automatic, always };
 
 struct Options {
   OutputForm form = OutputForm::unified;       // unified unless an option picks another
-  bool form_given = false;                     // an option picked the form
+  bool form_given = false;                     // under a stat form: an option picked the form
   std::size_t context = default_context;       // lines of context around each change
   bool minimal = false;                        // -d: always a shortest edit script
   std::optional<std::size_t> horizon_lines;    // --horizon-lines
