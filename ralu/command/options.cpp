@@ -317,6 +317,8 @@ constexpr OptionRow rows[] = {
     {"numstat", 0, Takes::nothing, [](Set& s, const Given& g) { stat(s, g, StatForm::numstat); }},
     {"shortstat", 0, Takes::nothing,
      [](Set& s, const Given& g) { stat(s, g, StatForm::shortstat); }},
+    {"highlight-changes", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.highlight_changes = true; }},
     {"palette", 0, Takes::value,
      [](Set& s, const Given& g) { s.options.palette = std::string(*g.value); }},
     {"brief", 'q', Takes::nothing, [](Set& s, const Given&) { s.options.brief = true; }},

@@ -36,6 +36,7 @@ struct Options {
   SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
   LineFormats formats;                         // -D and the line and group formats
   ColorWhen color = ColorWhen::never;
+  bool highlight_changes = false;       // mark where changed lines differ, in colour
   StatForm stat_form = StatForm::none;  // --stat, --numstat, --shortstat
   StatLimits stat_limits;               // --stat=WIDTH,NAME-WIDTH,COUNT
   bool brief = false;                   // -q

@@ -117,6 +117,7 @@ RunPlan plan_run(const Options& options) {
   plan.writes_equal_inputs = shows_whole_inputs(plan.report) && !options.brief;
   plan.labels = options.labels;
   plan.colour = colour_wanted(options.color);
+  plan.highlight_changes = plan.colour && options.highlight_changes;
   if (plan.colour) plan.colours = std::make_shared<const ReportColours>(options.palette);
   plan.traditional_times = options.form == OutputForm::context && times_read_the_c_way();
   plan.show_c_function = options.show_c_function;

@@ -170,6 +170,7 @@ class Comparison {
     style.old_first_line = old_input.first_line;
     style.new_first_line = inputs_.texts[1].first_line;
     style.look = plan_.look;
+    style.highlight_changes = plan_.highlight_changes;
     style.old_lines = old_lines.lines();
     style.new_lines = new_lines.lines();
     if (heading_ != nullptr) {

@@ -58,6 +58,7 @@ struct RunPlan {
   // The colours, when `colour`: diff's own unless --palette set others.
   std::shared_ptr<const ReportColours> colours;
   bool colour = false;
+  bool highlight_changes = false;  // --highlight-changes, with colour
   // Whether the context form's headers show times as ctime has them, where
   // times are read the C locale's way.
   bool traditional_times = false;
