@@ -41,6 +41,7 @@ const std::vector<StatFile> stat_files = {
     {"old/gone/only.txt", numbered(1, 3)},
     // Nothing like the file gone, or git would take it for that file moved.
     {"new/added/fresh.txt", numbered(1, 2, "fresh")},
+    {"new/added/empty.txt", ""},
     {"old/deep/er/long.txt", numbered(1, 400)},
     {"new/deep/er/long.txt", numbered(150, 700)},
     {"old/spaces.txt", "a b\nc\n"},

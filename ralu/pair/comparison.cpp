@@ -105,6 +105,12 @@ class Comparison {
 
  private:
   int compare_and_report() {
+    // A file on one side only is listed by the stat forms even when it is
+    // empty: it was added or deleted all the same.
+    if (inputs_.identical && plan_.stat_form != StatForm::none && (absent_[0] || absent_[1])) {
+      out_.count(lines_stat(stat_name(plan_, paths(), absent_), EditScript()));
+      return exit_different;
+    }
     if (inputs_.identical && (inputs_.binary || !plan_.writes_equal_inputs)) return same();
     if (inputs_.binary) return say_binary();
     if (plan_.brief && !plan_.ignores_some_changes) return say(Verdict::differ);
