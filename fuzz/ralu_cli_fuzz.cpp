@@ -129,6 +129,13 @@ void check_command_line(fuzz::Input& input) {
   check(options.labels.size() <= 2);
   check(options.names.size() <= arguments.size());
   check(options.look.tabsize > 0 && options.side_by_side.width > 0);
+  // A stat form is read only beside what can follow it.
+  if (options.stat_form != ralu::StatForm::none) {
+    check(!options.brief && !options.report_identical);
+    check(!options.form_given || options.form == ralu::OutputForm::unified);
+  } else {
+    check(!options.form_given && options.stat_limits == ralu::StatLimits());
+  }
   if (options.help || options.version) return;
   // Every argument is an operand or one of the words that head a pair
   // compared within directories.

@@ -21,7 +21,6 @@ enum class ColorWhen { never, automatic, always };
 
 struct Options {
   OutputForm form = OutputForm::unified;       // unified unless an option picks another
-  bool form_given = false;                     // under a stat form: an option picked the form
   std::size_t context = default_context;       // lines of context around each change
   bool minimal = false;                        // -d: always a shortest edit script
   std::optional<std::size_t> horizon_lines;    // --horizon-lines
@@ -35,21 +34,22 @@ struct Options {
   LineLook look;                               // -t -T --tabsize
   SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
   LineFormats formats;                         // -D and the line and group formats
+  StatLimits stat_limits;                      // --stat=WIDTH,NAME-WIDTH,COUNT
   ColorWhen color = ColorWhen::never;
-  bool highlight_changes = false;       // mark where changed lines differ, in colour
-  StatForm stat_form = StatForm::none;  // --stat, --numstat, --shortstat
-  StatLimits stat_limits;               // --stat=WIDTH,NAME-WIDTH,COUNT
-  bool brief = false;                   // -q
-  bool report_identical = false;        // -s
-  bool text = false;                    // -a: never call a file binary
-  bool new_file = false;                // -N: an absent file is empty
+  bool brief = false;             // -q
+  bool report_identical = false;  // -s
+  bool text = false;              // -a: never call a file binary
+  bool new_file = false;          // -N: an absent file is empty
   TreeOptions tree;
   // --from-file / --to-file: compared with every name given.
   std::optional<std::string> from_file;
   std::optional<std::string> to_file;
   bool help = false;
   bool version = false;
-  std::vector<std::string> names;  // the operands, in order
+  StatForm stat_form = StatForm::none;  // --stat, --numstat, --shortstat
+  bool form_given = false;              // under a stat form: an option picked the form
+  bool highlight_changes = false;       // mark where changed lines differ, in colour
+  std::vector<std::string> names;       // the operands, in order
   // The arguments that were not operands, as written and in order, for the
   // line that heads each pair of files compared within directories.
   std::vector<std::string> switches;

@@ -14,7 +14,7 @@
 
 namespace ralu {
 
-enum class StatForm { none, stat, numstat, shortstat };
+enum class StatForm : unsigned char { none, stat, numstat, shortstat };
 
 // What one pair of files that differ came to.
 struct FileStat {

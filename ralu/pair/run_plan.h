@@ -57,19 +57,18 @@ struct RunPlan {
   std::vector<std::string> labels;   // --label, for the first and second input
   // The colours, when `colour`: diff's own unless --palette set others.
   std::shared_ptr<const ReportColours> colours;
+  // The stat forms: each pair that differs is counted into the tally, and
+  // its report written after the summary only with `stat_patch`.
+  StatLimits stat_limits;
+  std::size_t stat_columns = 80;  // the width of a --stat table without WIDTH
+  std::shared_ptr<StatTally> tally;
+  StatForm stat_form = StatForm::none;
+  bool stat_patch = false;
   bool colour = false;
   bool highlight_changes = false;  // --highlight-changes, with colour
   // Whether the context form's headers show times as ctime has them, where
   // times are read the C locale's way.
   bool traditional_times = false;
-
-  // The stat forms: each pair that differs is counted into the tally, and
-  // its report written after the summary only with `stat_patch`.
-  StatForm stat_form = StatForm::none;
-  StatLimits stat_limits;
-  bool stat_patch = false;
-  std::size_t stat_columns = 80;  // the width of a --stat table without WIDTH
-  std::shared_ptr<StatTally> tally;
 
   // The function lines after hunk headers (-p, -F), where the form has them.
   bool shows_function_lines = false;
