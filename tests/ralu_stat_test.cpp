@@ -105,6 +105,7 @@ const std::vector<StatCase> stat_cases = {
     {{"--stat", "-p", "one.txt", "two.txt"}, "", true},
     {{"--numstat", "-p", "old", "new"}, "", true},
     {{"--shortstat", "-p", "old", "new"}, "", true},
+    {{"--stat", "-U1", "old", "new"}, "", true},
 };
 
 // The part before the patch: up to and with the first empty line.
@@ -113,10 +114,11 @@ std::string before_patch(const std::string& text) {
   return end == std::string::npos ? text : text.substr(0, end + 2);
 }
 
-// ralu's own patch after the summary is its unified form, not git's.
+// ralu's own patch after the summary is its unified form, not git's; -p
+// asks for it as in git (with ralu's function lines).
 std::vector<std::string> ralu_args(const StatCase& c) {
   std::vector<std::string> args = {"-r"};
-  for (const std::string& arg : c.args) args.push_back(arg == "-p" ? "-u" : arg);
+  args.insert(args.end(), c.args.begin(), c.args.end());
   return args;
 }
 
