@@ -98,6 +98,9 @@ const std::vector<StatCase> stat_cases = {
     {{"--stat=100,40,2", "old", "new"}},
     {{"--stat=0,0,1", "old", "new"}},
     {{"--stat=10", "old", "new"}},
+    // git's colours on the bars.
+    {{"--stat", "--color=always", "old", "new"}},
+    {{"--stat=50", "--color=always", "huge1.txt", "huge2.txt"}},
     // White space ignored as diff ignores it: a pair alike is not listed.
     {{"--stat", "-b", "old", "new"}, "", false, false},
     {{"--numstat", "-w", "old", "new"}, "", false, false},

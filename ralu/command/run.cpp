@@ -69,7 +69,11 @@ Outcome compare_names(const Options& options, const RunPlan& plan, const TreeSet
 // blank line as in git.
 void write_stats(const RunPlan& plan) {
   StandardPairOutput out;
-  const Palette* palette = plan.colours ? plan.colours->palette_for(out) : nullptr;
+  // The bars are git's colours unless --palette gives others.
+  const Palette* palette = nullptr;
+  if (plan.colours) {
+    palette = plan.colours->defaults() ? &git_stat_palette : plan.colours->palette_for(out);
+  }
   const std::string table = format_stats(plan.stat_form, plan.tally->files(), plan.stat_limits,
                                          plan.stat_columns, palette);
   out.write(table);

@@ -125,11 +125,18 @@ std::string bar_of(const FileStat& file, const StatColumns& widths, const Palett
   return bar;
 }
 
+// The sizes of a binary pair are coloured as the side they stand for.
+std::string coloured(std::string text, const Palette* palette, std::string_view Palette::*colour) {
+  if (palette == nullptr) return text;
+  return std::string(palette->*colour) + text + std::string(palette->reset);
+}
+
 std::string stat_line(const FileStat& file, const StatColumns& widths, const Palette* palette) {
   std::string line = " " + fitted_name(file.name, widths.name) + " | ";
   if (file.binary) {
-    line += padded_left("Bin", widths.number) + " " + std::to_string(file.old_size) + " -> " +
-            std::to_string(file.new_size) + " bytes";
+    line += padded_left("Bin", widths.number) + " " +
+            coloured(std::to_string(file.old_size), palette, &Palette::deleted) + " -> " +
+            coloured(std::to_string(file.new_size), palette, &Palette::inserted) + " bytes";
   } else {
     const std::uint64_t changed = file.added + file.deleted;
     line += padded_left(std::to_string(changed), widths.number);

@@ -35,6 +35,9 @@ struct StatLimits {
   bool operator==(const StatLimits&) const = default;
 };
 
+// git's own colours for the bars, which its reset ends without a 0.
+inline constexpr Palette git_stat_palette{"", "", "\x1b[31m", "\x1b[32m", "\x1b[m"};
+
 // The two names of a pair as one, the way git names a rename: the part both
 // share before a slash and after one is written once, and the parts that
 // differ in braces ("{old => new}/f", "src/{ => lib}/f"); with nothing
