@@ -101,6 +101,11 @@ constexpr std::string_view known_spellings[] = {"-u",
                                                 "--color-words=",
                                                 "--word",
                                                 "--col",
+                                                "--highlight-changes",
+                                                "--stat",
+                                                "--stat=",
+                                                "--numstat",
+                                                "--shortstat",
                                                 "--from-file=",
                                                 "--to-file=",
                                                 "--new",
@@ -136,6 +141,13 @@ void check_command_line(fuzz::Input& input) {
   if (options.word_diff.mode != ralu::WordDiffMode::none) {
     check(options.form == ralu::OutputForm::unified && !options.brief &&
           !options.look.expand_tabs && !options.look.initial_tab);
+  }
+  // A stat form is read only beside what can follow it.
+  if (options.stat_form != ralu::StatForm::none) {
+    check(!options.brief && !options.report_identical);
+    check(!options.form_given || options.form == ralu::OutputForm::unified);
+  } else {
+    check(!options.form_given && options.stat_limits == ralu::StatLimits());
   }
   if (options.help || options.version) return;
   // Every argument is an operand or one of the words that head a pair

@@ -4,6 +4,7 @@
 // as everywhere else.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/platform.h"
@@ -32,5 +33,9 @@ LocalTime epoch_local_time();
 
 // Whether standard output is a terminal.
 bool standard_output_is_terminal();
+
+// The columns of the terminal standard output is, or 0 when it is none or
+// does not say.
+std::size_t standard_output_columns();
 
 }  // namespace platform

@@ -106,6 +106,7 @@ TEST(RaluWordDiff, RefusesWhatDoesNotGoWithIt) {
       {{"--word-diff", "-t"}, "--word-diff and --expand-tabs do not go together"},
       {{"--word-diff", "-T"}, "--word-diff and --initial-tab do not go together"},
       {{"--word-diff", "--suppress-blank-empty"}, "--suppress-blank-empty do not go together"},
+      {{"--word-diff", "--highlight-changes"}, "--highlight-changes do not go together"},
       {{"--word-diff-regex=x", "-c"}, "--word-diff and --context do not go together"},
       {{"--word-diff=words"},
        "--word-diff: invalid choice 'words' (plain, color, porcelain, none)"},

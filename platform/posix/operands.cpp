@@ -1,6 +1,7 @@
 // ralu's operands on POSIX systems.
 #include "platform/operands.h"
 
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,5 +28,11 @@ std::string last_component(const std::string& path) {
 }
 
 bool standard_output_is_terminal() { return ::isatty(STDOUT_FILENO) != 0; }
+
+std::size_t standard_output_columns() {
+  struct winsize size {};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
 
 }  // namespace platform

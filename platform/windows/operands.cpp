@@ -38,4 +38,11 @@ std::string last_component(const std::string& path) {
 
 bool standard_output_is_terminal() { return ::_isatty(::_fileno(stdout)) != 0; }
 
+std::size_t standard_output_columns() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0) return 0;
+  const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+  return columns > 0 ? static_cast<std::size_t>(columns) : 0;
+}
+
 }  // namespace platform

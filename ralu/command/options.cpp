@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "ralu/command/argument_reader.h"
+#include "ralu/command/stat_options.h"
 #include "ralu/command/word_diff_options.h"
 
 namespace ralu {
@@ -57,6 +58,8 @@ class OptionSetter {
 
   Options finish(std::vector<std::string> names) {
     options.form = form_.value_or(OutputForm::unified);
+    // Only a stat form asks: whether a patch follows it.
+    options.form_given = form_.has_value() && options.stat_form != StatForm::none;
     // The default form counts as -u: its 3 lines unless a -NUM says otherwise.
     const std::size_t lines = letter_context_.value_or(context_ ? 0 : default_context);
     options.context = std::max(context_.value_or(0), lines);
@@ -215,6 +218,12 @@ void unified(Set& s, const Given& g) { s.choose_with_context(OutputForm::unified
 void context(Set& s, const Given& g) { s.choose_with_context(OutputForm::context, g); }
 void context_digit(Set& s, const Given& g) { s.add_context_digit(g); }
 
+void stat(Set& s, const Given& g, StatForm form) {
+  if (std::string mistake = read_stat_option(form, g, s.options); !mistake.empty()) {
+    s.fail(std::move(mistake));
+  }
+}
+
 // An option that is accepted and changes nothing: the search bounds its own
 // cost on any input (-H).
 void accepted(Set&, const Given&) {}
@@ -305,6 +314,12 @@ constexpr OptionRow rows[] = {
      [](Set& s, const Given& g) { s.options.function_patterns.emplace_back(*g.value); }},
     {"label", 'L', Takes::value, [](Set& s, const Given& g) { s.add_label(g); }},
     {"color", 0, Takes::optional_value, [](Set& s, const Given& g) { s.set_color(g); }},
+    {"stat", 0, Takes::optional_value, [](Set& s, const Given& g) { stat(s, g, StatForm::stat); }},
+    {"numstat", 0, Takes::nothing, [](Set& s, const Given& g) { stat(s, g, StatForm::numstat); }},
+    {"shortstat", 0, Takes::nothing,
+     [](Set& s, const Given& g) { stat(s, g, StatForm::shortstat); }},
+    {"highlight-changes", 0, Takes::nothing,
+     [](Set& s, const Given&) { s.options.highlight_changes = true; }},
     {"palette", 0, Takes::value,
      [](Set& s, const Given& g) { s.options.palette = std::string(*g.value); }},
     {"word-diff", 0, Takes::optional_value,
@@ -396,6 +411,9 @@ ParsedCommandLine parse_command_line(std::span<const char* const> arguments) {
     return {Options(), std::move(mistake)};
   }
   if (std::string mistake = operand_mistake(options); !mistake.empty()) {
+    return {Options(), std::move(mistake)};
+  }
+  if (std::string mistake = stat_mistake(options); !mistake.empty()) {
     return {Options(), std::move(mistake)};
   }
   return {std::move(options), ""};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ralu/formats/forms.h"
+#include "ralu/formats/stat_table.h"
 #include "ralu/formats/word_diff.h"
 #include "ralu/pair/line_keys.h"
 #include "ralu/trees/tree_options.h"
@@ -35,6 +36,7 @@ struct Options {
   LineLook look;                               // -t -T --tabsize
   SideBySideLayout side_by_side;               // -W --left-column --suppress-common-lines
   LineFormats formats;                         // -D and the line and group formats
+  StatLimits stat_limits;                      // --stat=WIDTH,NAME-WIDTH,COUNT
   ColorWhen color = ColorWhen::never;
   bool brief = false;             // -q
   bool report_identical = false;  // -s
@@ -46,7 +48,10 @@ struct Options {
   std::optional<std::string> to_file;
   bool help = false;
   bool version = false;
-  std::vector<std::string> names;  // the operands, in order
+  StatForm stat_form = StatForm::none;  // --stat, --numstat, --shortstat
+  bool form_given = false;              // under a stat form: an option picked the form
+  bool highlight_changes = false;       // mark where changed lines differ, in colour
+  std::vector<std::string> names;       // the operands, in order
   // The arguments that were not operands, as written and in order, for the
   // line that heads each pair of files compared within directories.
   std::vector<std::string> switches;

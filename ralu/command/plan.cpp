@@ -8,6 +8,7 @@
 
 #include "platform/operands.h"
 #include "platform/word_pattern.h"
+#include "ralu/command/stat_options.h"
 #include "ralu/engine/changes.h"
 #include "ralu/formats/formatted.h"
 #include "ralu/trouble.h"
@@ -72,6 +73,18 @@ bool colour_wanted(ColorWhen when) {
          (terminal == nullptr || std::strcmp(terminal, "dumb") != 0);
 }
 
+// The width of a --stat table without WIDTH: as COLUMNS says, else the
+// terminal's, else 80, as git has it.
+std::size_t stat_columns() {
+  constexpr std::size_t fallback = 80;
+  if (const char* const given = std::getenv("COLUMNS"); given != nullptr) {
+    const long columns = std::strtol(given, nullptr, 10);
+    if (columns > 0) return static_cast<std::size_t>(columns);
+  }
+  const std::size_t terminal = platform::standard_output_columns();
+  return terminal != 0 ? terminal : fallback;
+}
+
 // What is read of the inputs: as many equal lines around the middles as the
 // engine looks at, so that it finds the script it would find on the whole
 // inputs, and the context beyond them; everything, for the forms that show
@@ -100,9 +113,9 @@ bool regions_allowed(const Options& options, const RunPlan& plan) {
       form == OutputForm::ed || form == OutputForm::rcs ||
       (form == OutputForm::side_by_side && options.side_by_side.suppress_common_lines) ||
       (form == OutputForm::formatted && !writes_unchanged_lines(options.formats));
-  return !options.minimal && form_streams && !options.matching.needs_keys() &&
-         !options.matching.strip_trailing_cr && !(options.brief && !plan.ignores_some_changes) &&
-         options.context <= max_region_context;
+  return !options.minimal && form_streams && options.stat_form == StatForm::none &&
+         !options.matching.needs_keys() && !options.matching.strip_trailing_cr &&
+         !(options.brief && !plan.ignores_some_changes) && options.context <= max_region_context;
 }
 
 bool word_colour_wanted(WordDiffMode mode, ColorWhen when) {
@@ -134,6 +147,7 @@ RunPlan plan_run(const Options& options) {
   const WordDiffMode words = options.word_diff.mode;
   plan.colour = words == WordDiffMode::none ? colour_wanted(options.color)
                                             : word_colour_wanted(words, options.color);
+  plan.highlight_changes = plan.colour && options.highlight_changes;
   // A word report has git's colours, unless a palette sets others.
   if (plan.colour) {
     plan.colours = std::make_shared<const ReportColours>(
@@ -146,6 +160,13 @@ RunPlan plan_run(const Options& options) {
   plan.reading = reading_for(options, plan);
   plan.regions_allowed = regions_allowed(options, plan);
   plan.horizon_lines = options.horizon_lines;
+  plan.stat_form = options.stat_form;
+  if (plan.stat_form != StatForm::none) {
+    plan.stat_limits = options.stat_limits;
+    plan.stat_patch = patch_follows_stat(options);
+    plan.stat_columns = stat_columns();
+    plan.tally = std::make_shared<StatTally>(plan.stat_patch);
+  }
   return plan;
 }
 

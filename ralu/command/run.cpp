@@ -42,8 +42,11 @@ struct TreeSetting {
   std::string heading;
 };
 
+// Under the stat forms a file on one side only is listed as git lists it,
+// as added or deleted whole, with -N or without.
 TreeSetting tree_setting(const Options& options) {
-  return {{options.tree, options.new_file, options.report_identical, excluded_names(options.tree),
+  const bool new_file = options.new_file || options.stat_form != StatForm::none;
+  return {{options.tree, new_file, options.report_identical, excluded_names(options.tree),
            options.labels},
           heading_of(options.switches)};
 }
@@ -56,10 +59,27 @@ Outcome compare_names(const Options& options, const RunPlan& plan, const TreeSet
           directory_roots(operands, options.new_file, options.tree.unidirectional_new_file)) {
     return compare_trees(plan, trees.walk, trees.heading, names, *absent);
   }
-  StandardPairOutput out;
+  StandardPairOutput out(plan.tally.get());
   const Outcome outcome = compare_operands(plan, operands, out);
   out.finish();
   return outcome;
+}
+
+// The summary of the stat forms, then the patch when one follows, after a
+// blank line as in git.
+void write_stats(const RunPlan& plan) {
+  StandardPairOutput out;
+  // The bars are git's colours unless --palette gives others.
+  const Palette* palette = nullptr;
+  if (plan.colours) {
+    palette = plan.colours->defaults() ? &git_stat_palette : plan.colours->palette_for(out);
+  }
+  const std::string table = format_stats(plan.stat_form, plan.tally->files(), plan.stat_limits,
+                                         plan.stat_columns, palette);
+  out.write(table);
+  if (!table.empty() && !plan.tally->patch().empty()) out.write("\n");
+  out.write(plan.tally->patch());
+  out.finish();
 }
 
 }  // namespace
@@ -87,6 +107,7 @@ int run_command(std::span<const char* const> arguments) {
     status = std::max(status, outcome.status);
     if (outcome.ends_run) break;
   }
+  if (plan.tally) write_stats(plan);
   flush_standard_output();
   return status;
 }

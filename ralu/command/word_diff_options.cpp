@@ -34,6 +34,8 @@ std::string_view clashing_option(const Options& options) {
   if (options.look.expand_tabs) return "--expand-tabs";
   if (options.look.initial_tab) return "--initial-tab";
   if (options.look.suppress_blank_empty) return "--suppress-blank-empty";
+  // The word report marks the changed words itself.
+  if (options.highlight_changes) return "--highlight-changes";
   return "";
 }
 

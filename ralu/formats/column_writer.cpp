@@ -164,4 +164,14 @@ std::size_t ColumnWriter::put_side(std::string_view text, std::size_t indent) {
   return SideText(*this, out_, look_, half_width_, indent).put(text);
 }
 
+std::size_t ColumnWriter::put_side(std::string_view text, std::size_t indent, Stretch marked) {
+  SideText side(*this, out_, look_, half_width_, indent);
+  if (marked.begin >= marked.end) return side.put(text);
+  side.put(text.substr(0, marked.begin));
+  out_.put(stretch_on);
+  side.put(text.substr(marked.begin, marked.end - marked.begin));
+  out_.put(stretch_off);
+  return side.put(text.substr(marked.end));
+}
+
 }  // namespace ralu

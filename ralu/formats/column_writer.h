@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "ralu/formats/changed_stretch.h"
 #include "ralu/formats/forms.h"
 #include "ralu/formats/report_writer.h"
 
@@ -24,6 +25,9 @@ class ColumnWriter {
   // `indent`; gives the column, counted from the side's start, that the
   // written text reaches.
   std::size_t put_side(std::string_view text, std::size_t indent);
+  // The same with a stretch of the text marked in reverse video; the marks
+  // take no column.
+  std::size_t put_side(std::string_view text, std::size_t indent, Stretch marked);
 
  private:
   ReportWriter& out_;

@@ -47,6 +47,9 @@ struct ReportStyle {
   // they show, rather than read every line up to it.
   const LineTable* old_lines = nullptr;
   const LineTable* new_lines = nullptr;
+  // --highlight-changes: in colour, the stretch where the lines of a
+  // changed pair differ is marked (unified and side by side).
+  bool highlight_changes = false;
   // Whether the forms with a header write it: a report written a piece at a
   // time has it before its first piece only.
   bool header = true;

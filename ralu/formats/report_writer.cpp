@@ -125,8 +125,8 @@ void ReportWriter::put_prefix(std::string_view prefix) {
   put('\t');
 }
 
-void ReportWriter::put_line(std::string_view prefix, std::string_view line,
-                            std::string_view colour) {
+void ReportWriter::put_line(std::string_view prefix, std::string_view line, std::string_view colour,
+                            Stretch marked) {
   const bool line_end = !line.empty() && line.back() == '\n';
   if (line_end) line.remove_suffix(1);
   const bool coloured = style_.palette != nullptr && !colour.empty();
@@ -138,7 +138,15 @@ void ReportWriter::put_line(std::string_view prefix, std::string_view line,
   } else {
     put_prefix(prefix);
   }
-  put_text(line);
+  if (coloured && marked.begin < marked.end && !style_.look.expand_tabs) {
+    put_text(line.substr(0, marked.begin));
+    put(stretch_on);
+    put_text(line.substr(marked.begin, marked.end - marked.begin));
+    put(stretch_off);
+    put_text(line.substr(marked.end));
+  } else {
+    put_text(line);
+  }
   if (coloured) put(style_.palette->reset);
   put('\n');
   if (!line_end) put(no_line_end_marker);

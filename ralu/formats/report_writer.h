@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "ralu/formats/changed_stretch.h"
 #include "ralu/formats/report.h"
 
 namespace ralu {
@@ -40,8 +41,11 @@ class ReportWriter {
   // One line of an input after its prefix ("-", "< ", "! "...): the prefix
   // ends in a tab under -T, the text follows, then a line feed, and the note
   // when the line is the last of an input that lacks one. In colour, the
-  // colour spans the prefix and the text.
-  void put_line(std::string_view prefix, std::string_view line, std::string_view colour = {});
+  // colour spans the prefix and the text, and a stretch of the text that
+  // is not empty is marked within it (not under -t, whose tab stops count
+  // from the text's start).
+  void put_line(std::string_view prefix, std::string_view line, std::string_view colour = {},
+                Stretch marked = {});
 
   // Bytes in a colour, when the report has colours; the reset comes before
   // any line feed.

@@ -1,6 +1,9 @@
 #include "ralu/formats/side_by_side.h"
 
+#include <array>
+
 #include "ralu/engine/lines.h"
+#include "ralu/formats/changed_stretch.h"
 #include "ralu/formats/column_layout.h"
 #include "ralu/formats/column_writer.h"
 #include "ralu/formats/hunks.h"
@@ -46,7 +49,8 @@ class SideBySideWriter {
         columns_(lay_out_columns(layout.width, look)),
         writer_(out, look, columns_.half_width),
         old_lines_(old_text, out.style().old_lines),
-        new_lines_(new_text, out.style().new_lines) {}
+        new_lines_(new_text, out.style().new_lines),
+        highlights_(out.style().palette != nullptr && out.style().highlight_changes) {}
 
   // The lines after the last ones shown, up to old line old_end and new
   // line new_end, as common lines. A group left out (-B, -I) is among them:
@@ -78,7 +82,10 @@ class SideBySideWriter {
     for (; i < group.old_end && j < group.new_end; ++i, ++j) {
       const std::string_view old_line = old_lines_.line(i);
       const std::string_view new_line = new_lines_.line(j);
-      row(old_line, changed_pair_mark(ends_line(old_line), ends_line(new_line)), new_line);
+      const std::array<Stretch, 2> marked =
+          highlights_ ? changed_stretches(text_of(old_line), text_of(new_line))
+                      : std::array<Stretch, 2>();
+      row(old_line, changed_pair_mark(ends_line(old_line), ends_line(new_line)), new_line, marked);
     }
     for (; i < group.old_end; ++i) row(old_lines_.line(i), deleted_mark, {});
     for (; j < group.new_end; ++j) row({}, inserted_mark, new_lines_.line(j));
@@ -90,8 +97,9 @@ class SideBySideWriter {
   // One output line: the old text, the mark, the new text. The line ends in
   // a line feed when either line shown does, so that an input's last line
   // without one stays without one.
-  void row(std::string_view old_line, char mark, std::string_view new_line) {
-    std::size_t column = old_line.empty() ? 0 : writer_.put_side(text_of(old_line), 0);
+  void row(std::string_view old_line, char mark, std::string_view new_line,
+           const std::array<Stretch, 2>& marked = {}) {
+    std::size_t column = old_line.empty() ? 0 : writer_.put_side(text_of(old_line), 0, marked[0]);
     if (mark != common_mark) {
       writer_.pad(column, columns_.gutter);
       out_.put(mark);
@@ -100,7 +108,7 @@ class SideBySideWriter {
     // Blanks that would end the line are left out.
     if (const std::string_view text = text_of(new_line); !text.empty()) {
       writer_.pad(column, columns_.right_start);
-      writer_.put_side(text, columns_.right_start);
+      writer_.put_side(text, columns_.right_start, marked[1]);
     }
     if (ends_line(old_line) || ends_line(new_line)) out_.put('\n');
   }
@@ -113,6 +121,7 @@ class SideBySideWriter {
   LineCursor new_lines_;
   std::size_t next_old_ = 0;
   std::size_t next_new_ = 0;
+  bool highlights_;  // the changed pairs' stretches are marked
 };
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "ralu/formats/unified.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
+#include <vector>
 
 #include "ralu/engine/lines.h"
 #include "ralu/formats/hunked_form.h"
@@ -10,6 +13,10 @@
 namespace ralu {
 
 namespace {
+
+std::string_view text_of(std::string_view line) {
+  return !line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line;
+}
 
 // A hunk's range as "first,count", 1-based, with ",count" left out when it is
 // 1; an empty range names the line before it. The text's first line is line
@@ -32,6 +39,21 @@ void write_hunk_header(ReportWriter& out, const Hunk& hunk) {
   out.put('\n');
 }
 
+// The stretches where the paired lines of a group differ: its k-th deleted
+// line with its k-th inserted one, as far as both go.
+std::vector<std::array<Stretch, 2>> group_stretches(LineCursor& old_lines, LineCursor& new_lines,
+                                                    const ChangeGroup& group) {
+  const std::size_t pairs =
+      std::min(group.old_end - group.old_begin, group.new_end - group.new_begin);
+  std::vector<std::array<Stretch, 2>> stretches;
+  stretches.reserve(pairs);
+  for (std::size_t k = 0; k < pairs; ++k) {
+    stretches.push_back(changed_stretches(text_of(old_lines.line(group.old_begin + k)),
+                                          text_of(new_lines.line(group.new_begin + k))));
+  }
+  return stretches;
+}
+
 // Writes one hunk: its header, then the lines of its groups and of the
 // context around and between them, every deleted line of a group before every
 // inserted one. The cursors read the inputs front to back across the hunks.
@@ -45,9 +67,18 @@ void write_hunk(ReportWriter& out, LineCursor& old_lines, LineCursor& new_lines,
   for (std::size_t g = hunk.first_group; g < hunk.end_group; ++g) {
     const ChangeGroup& group = script.groups[g];
     for (; i < group.old_begin; ++i) out.put_line(" ", old_lines.line(i));
-    for (; i < group.old_end; ++i) out.put_line("-", old_lines.line(i), deleted);
+    const std::vector<std::array<Stretch, 2>> stretches =
+        palette != nullptr && out.style().highlight_changes
+            ? group_stretches(old_lines, new_lines, group)
+            : std::vector<std::array<Stretch, 2>>();
+    const auto marked = [&](std::size_t k, std::size_t side) {
+      return k < stretches.size() ? stretches[k][side] : Stretch();
+    };
+    for (; i < group.old_end; ++i) {
+      out.put_line("-", old_lines.line(i), deleted, marked(i - group.old_begin, 0));
+    }
     for (std::size_t j = group.new_begin; j < group.new_end; ++j) {
-      out.put_line("+", new_lines.line(j), inserted);
+      out.put_line("+", new_lines.line(j), inserted, marked(j - group.new_begin, 1));
     }
   }
   for (; i < hunk.old_end; ++i) out.put_line(" ", old_lines.line(i));

@@ -16,6 +16,7 @@
 #include "ralu/pair/ignored_changes.h"
 #include "ralu/pair/line_keys.h"
 #include "ralu/pair/pair_names.h"
+#include "ralu/pair/pair_stat.h"
 #include "ralu/pair/region_comparison.h"
 #include "ralu/pair/verdicts.h"
 #include "ralu/pair/window_lines.h"
@@ -87,12 +88,14 @@ class InputLines {
 // status.
 class Comparison {
  public:
-  Comparison(const RunPlan& plan, Inputs inputs, const std::string* heading, PairOutput& out)
+  Comparison(const RunPlan& plan, Inputs inputs, const std::string* heading, PairOutput& out,
+             std::array<bool, 2> absent)
       : plan_(plan),
         inputs_(std::move(inputs)),
         heading_(heading),
         out_(out),
-        names_(plan, {inputs_.texts[0].path, inputs_.texts[1].path}) {}
+        names_(plan, {inputs_.texts[0].path, inputs_.texts[1].path}),
+        absent_(absent) {}
 
   int run() {
     const int status = compare_and_report();
@@ -102,6 +105,12 @@ class Comparison {
 
  private:
   int compare_and_report() {
+    // A file on one side only is listed by the stat forms even when it is
+    // empty: it was added or deleted all the same.
+    if (inputs_.identical && plan_.stat_form != StatForm::none && (absent_[0] || absent_[1])) {
+      out_.count(lines_stat(stat_name(plan_, paths(), absent_), EditScript()));
+      return exit_different;
+    }
     if (inputs_.identical && (inputs_.binary || !plan_.writes_equal_inputs)) return same();
     if (inputs_.binary) return say_binary();
     if (plan_.brief && !plan_.ignores_some_changes) return say(Verdict::differ);
@@ -125,6 +134,10 @@ class Comparison {
     const bool differ = HunkWalker(script, 0).next().has_value();
     if (!differ && !plan_.writes_equal_inputs) return same();
     if (plan_.brief) return say(Verdict::differ);
+    if (plan_.stat_form != StatForm::none) {
+      out_.count(lines_stat(stat_name(plan_, paths(), absent_), script));
+      if (!plan_.stat_patch) return exit_different;
+    }
     write_styled_report(old_lines, new_lines, script);
     return differ ? exit_different : same();
   }
@@ -163,6 +176,7 @@ class Comparison {
     style.old_first_line = old_input.first_line;
     style.new_first_line = inputs_.texts[1].first_line;
     style.look = plan_.look;
+    style.highlight_changes = plan_.highlight_changes;
     style.old_lines = old_lines.lines();
     style.new_lines = new_lines.lines();
     if (heading_ != nullptr) {
@@ -190,7 +204,18 @@ class Comparison {
     return exit_same;
   }
 
-  int say_binary() { return say(plan_.brief ? Verdict::differ : Verdict::binary_differ); }
+  int say_binary() {
+    if (plan_.stat_form != StatForm::none) {
+      out_.count(binary_stat(stat_name(plan_, paths(), absent_), inputs_.texts[0].window.size(),
+                             inputs_.texts[1].window.size()));
+      if (!plan_.stat_patch) return exit_different;
+    }
+    return say(plan_.brief ? Verdict::differ : Verdict::binary_differ);
+  }
+
+  std::array<std::string, 2> paths() const {
+    return {inputs_.texts[0].path, inputs_.texts[1].path};
+  }
 
   int say(Verdict verdict) {
     out_.write(verdict_line(verdict, names_.plain(0), names_.plain(1)));
@@ -202,6 +227,7 @@ class Comparison {
   const std::string* heading_;
   PairOutput& out_;
   PairNames names_;
+  std::array<bool, 2> absent_;    // the sides read as empty because they are missing
   bool lines_completed_ = false;  // under -e, last lines were given their line ends
 };
 
@@ -233,13 +259,20 @@ std::optional<int> verdict_known(const RunPlan& plan, const FilesInTrees& pair, 
   return std::nullopt;
 }
 
-// A binary pair: only whether its bytes differ is said.
-int compare_binary(const RunPlan& plan, OpenedPair& pair, PairOutput& out) {
+// A binary pair: only whether its bytes differ is said (under the stat
+// forms, with the sizes of its files counted).
+int compare_binary(const RunPlan& plan, OpenedPair& pair, std::array<bool, 2> absent,
+                   PairOutput& out) {
   const std::string& a = shown_name(plan.labels, 0, pair.text(0).path);
   const std::string& b = shown_name(plan.labels, 1, pair.text(1).path);
   if (pair.same_bytes()) {
     if (plan.report_identical) out.write(verdict_line(Verdict::identical, a, b));
     return exit_same;
+  }
+  if (plan.stat_form != StatForm::none) {
+    out.count(binary_stat(stat_name(plan, {pair.text(0).path, pair.text(1).path}, absent),
+                          pair.source(0).size(), pair.source(1).size()));
+    if (!plan.stat_patch) return exit_different;
   }
   out.write(verdict_line(plan.brief ? Verdict::differ : Verdict::binary_differ, a, b));
   return exit_different;
@@ -307,6 +340,7 @@ class HeldUntilChecked : public PairOutput {
     release();
     out_.warn(line);
   }
+  void count(const FileStat& file) override { out_.count(file); }
   void release() {
     if (!held_.empty()) out_.write(held_);
     held_.clear();
@@ -321,12 +355,13 @@ class HeldUntilChecked : public PairOutput {
 // Compares an opened pair: a binary one by its bytes, a huge one a region at
 // a time (whose hunks are written as soon as they are found), any other
 // whole.
-int compare_opened(const RunPlan& plan, OpenedPair& pair, const std::string* heading,
-                   PairOutput& out) {
-  if (pair.binary()) return compare_binary(plan, pair, out);
+int compare_opened(const RunPlan& plan, OpenedPair& pair, const PairFiles& files,
+                   const std::string* heading, PairOutput& out) {
+  if (pair.binary()) return compare_binary(plan, pair, files.absent, out);
   if (compares_in_regions(plan, pair)) return compare_in_regions(plan, pair, heading, out);
   HeldUntilChecked held(out);
-  const int status = Comparison(plan, read_inputs(pair, plan.reading), heading, held).run();
+  const int status =
+      Comparison(plan, read_inputs(pair, plan.reading), heading, held, files.absent).run();
   pair.check_sizes_kept();
   held.release();
   return status;
@@ -354,7 +389,7 @@ Outcome compare_operands(const RunPlan& plan, const Operands& operands, PairOutp
       files.one_file = true;
     }
     OpenedPair pair(files, plan.reading.look_for_nul);
-    return compare_opened(plan, pair, nullptr, out);
+    return compare_opened(plan, pair, files, nullptr, out);
   });
 }
 
@@ -362,7 +397,7 @@ Outcome compare_files(const RunPlan& plan, const FilesInTrees& pair, PairOutput&
   if (const std::optional<int> status = verdict_known(plan, pair, out)) return {*status, false};
   return run_pair(out, [&] {
     OpenedPair opened(pair.files, plan.reading.look_for_nul);
-    return compare_opened(plan, opened, pair.heading, out);
+    return compare_opened(plan, opened, pair.files, pair.heading, out);
   });
 }
 

@@ -63,6 +63,7 @@ class ReportingSink : public PieceSink {
     style.old_first_line = piece.old_first_line;
     style.new_first_line = piece.new_first_line;
     style.look = plan_.look;
+    style.highlight_changes = plan_.highlight_changes;
     std::optional<FunctionLineFinder> finder;
     if (plan_.shows_function_lines) {
       finder.emplace(old_text, plan_.show_c_function, plan_.function_patterns,

@@ -25,6 +25,9 @@ class ReportColours {
   // on `out`, when the value given cannot be read. Asked once a report.
   const Palette* palette_for(PairOutput& out) const;
 
+  // Whether no --palette was given: the colours are the defaults.
+  bool defaults() const { return !scheme_ && trouble_.empty(); }
+
  private:
   Palette default_palette_;
   std::unique_ptr<ColourScheme> scheme_;

@@ -13,9 +13,11 @@
 #include "platform/pattern.h"
 #include "ralu/formats/forms.h"
 #include "ralu/formats/report_form.h"
+#include "ralu/formats/stat_table.h"
 #include "ralu/inputs/inputs.h"
 #include "ralu/pair/line_keys.h"
 #include "ralu/pair/report_colours.h"
+#include "ralu/pair/stat_tally.h"
 
 namespace ralu {
 
@@ -55,7 +57,15 @@ struct RunPlan {
   std::vector<std::string> labels;   // --label, for the first and second input
   // The colours, when `colour`: diff's own unless --palette set others.
   std::shared_ptr<const ReportColours> colours;
+  // The stat forms: each pair that differs is counted into the tally, and
+  // its report written after the summary only with `stat_patch`.
+  StatLimits stat_limits;
+  std::size_t stat_columns = 80;  // the width of a --stat table without WIDTH
+  std::shared_ptr<StatTally> tally;
+  StatForm stat_form = StatForm::none;
+  bool stat_patch = false;
   bool colour = false;
+  bool highlight_changes = false;  // --highlight-changes, with colour
   // Whether the context form's headers show times as ctime has them, where
   // times are read the C locale's way.
   bool traditional_times = false;

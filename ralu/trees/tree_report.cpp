@@ -52,7 +52,8 @@ std::size_t worker_count() {
 // Reports what the walk finds, in its order.
 class TreeReport {
  public:
-  TreeReport(const RunPlan& plan, const std::string& heading) : plan_(plan), heading_(heading) {}
+  TreeReport(const RunPlan& plan, const std::string& heading)
+      : plan_(plan), heading_(heading), out_(plan.tally.get()) {}
 
   const Outcome& outcome() const { return outcome_; }
 
