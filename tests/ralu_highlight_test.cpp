@@ -116,14 +116,21 @@ TEST(RaluHighlight, MarksAddOnlyToTheColouredReport) {
   }
 }
 
-// Plain colour stays diff's, in the unified form where diff colours it.
+// Plain colour stays diff's: in the unified form, and side by side, where
+// diff colours the lines of one side alone, line feed and all.
 TEST(RaluHighlight, PlainColourIsStillDiffs) {
   std::string why;
   const std::string diff = test_support::gnu_diff(why);
   if (diff.empty()) GTEST_SKIP() << why;
   test_support::expect_same_as_gnu_diff(
-      diff, {{"old", old_text}, {"new", new_text}},
-      {{{"--color=always", "-u", "old", "new"}}, {{"--color=always", "-U0", "old", "new"}}});
+      diff, {{"old", old_text}, {"new", new_text}, {"unended", "int a = 1;\nkeep"}},
+      {{{"--color=always", "-u", "old", "new"}},
+       {{"--color=always", "-U0", "old", "new"}},
+       {{"--color=always", "-y", "old", "new"}},
+       {{"--color=always", "-y", "--suppress-common-lines", "old", "new"}},
+       {{"--color=always", "-y", "--left-column", "-W", "40", "old", "new"}},
+       {{"--color=always", "-y", "--palette=de=1;31:ad=4:rs=7", "old", "new"}},
+       {{"--color=always", "-y", "new", "unended"}}});
 }
 
 }  // namespace

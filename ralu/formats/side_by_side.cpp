@@ -99,6 +99,10 @@ class SideBySideWriter {
   // without one stays without one.
   void row(std::string_view old_line, char mark, std::string_view new_line,
            const std::array<Stretch, 2>& marked = {}) {
+    // Under --color, as diff has it, a line of one side alone is coloured
+    // whole, its line feed included; changed pairs and common lines are not.
+    const std::string_view colour = colour_of(mark);
+    if (!colour.empty()) out_.put(colour);
     std::size_t column = old_line.empty() ? 0 : writer_.put_side(text_of(old_line), 0, marked[0]);
     if (mark != common_mark) {
       writer_.pad(column, columns_.gutter);
@@ -111,6 +115,15 @@ class SideBySideWriter {
       writer_.put_side(text, columns_.right_start, marked[1]);
     }
     if (ends_line(old_line) || ends_line(new_line)) out_.put('\n');
+    if (!colour.empty()) out_.put(out_.style().palette->reset);
+  }
+
+  std::string_view colour_of(char mark) const {
+    const Palette* const palette = out_.style().palette;
+    if (palette == nullptr) return {};
+    if (mark == deleted_mark) return palette->deleted;
+    if (mark == inserted_mark) return palette->inserted;
+    return {};
   }
 
   ReportWriter& out_;
