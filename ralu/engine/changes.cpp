@@ -35,21 +35,25 @@ struct Kept {
 // keeps the search's cost down to the lines that can actually move.
 Kept set_aside_unpaired(std::span<const std::uint32_t> ids, std::span<const std::uint8_t> presence,
                         Presence other_side, std::span<std::uint8_t> changed) {
-  const auto paired = [&](std::uint32_t id) { return (presence[id] & other_side) != 0; };
-  const auto searched = [&](std::size_t i) { return changed[i] == 0 && paired(ids[i]); };
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < ids.size(); ++i) count += searched(i) ? 1 : 0;
+  // One pass, into arrays as long as the input's: their memory comes zeroed
+  // and is not written past what is kept, so the room never kept costs
+  // neither a pass nor, on huge inputs, pages.
   Kept kept;
-  kept.ids.reserve(count);
-  kept.positions.reserve(count);
+  kept.ids.resize(ids.size());
+  kept.positions.resize(ids.size());
+  std::size_t count = 0;
   for (std::size_t i = 0; i < ids.size(); ++i) {
-    if (searched(i)) {
-      kept.ids.push_back(ids[i]);
-      kept.positions.push_back(static_cast<std::uint32_t>(i));
+    const std::uint32_t id = ids[i];
+    if (changed[i] == 0 && (presence[id] & other_side) != 0) {
+      kept.ids[count] = id;
+      kept.positions[count] = static_cast<std::uint32_t>(i);
+      ++count;
     } else {
       changed[i] = 1;
     }
   }
+  kept.ids.resize(count);
+  kept.positions.resize(count);
   return kept;
 }
 

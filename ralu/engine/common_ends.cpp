@@ -8,9 +8,12 @@ namespace ralu {
 namespace {
 
 // Bytes are compared a block at a time with memcmp, which is much faster than
-// a loop over single bytes; only the block holding the first difference is
-// looked at byte by byte.
+// a loop over single bytes: large blocks, then small ones within the large
+// block that holds the first difference, and only the small block that
+// holds it byte by byte. Most pairs of a tree are small files that differ
+// within their first large block.
 constexpr std::size_t compare_block = 4096;
+constexpr std::size_t small_block = 64;
 
 bool starts_line(std::string_view text, std::size_t at) { return at == 0 || text[at - 1] == '\n'; }
 
@@ -37,10 +40,12 @@ std::size_t forward_lines(std::string_view text, std::size_t at, std::size_t lin
 std::size_t common_prefix(std::string_view a, std::string_view b) {
   const std::size_t shorter = std::min(a.size(), b.size());
   std::size_t at = 0;
-  while (at < shorter) {
-    const std::size_t length = std::min(compare_block, shorter - at);
-    if (std::memcmp(a.data() + at, b.data() + at, length) != 0) break;
-    at += length;
+  for (const std::size_t block : {compare_block, small_block}) {
+    while (at < shorter) {
+      const std::size_t length = std::min(block, shorter - at);
+      if (std::memcmp(a.data() + at, b.data() + at, length) != 0) break;
+      at += length;
+    }
   }
   while (at < shorter && a[at] == b[at]) ++at;
   return at;
@@ -49,11 +54,13 @@ std::size_t common_prefix(std::string_view a, std::string_view b) {
 std::size_t common_suffix(std::string_view a, std::string_view b) {
   const std::size_t shorter = std::min(a.size(), b.size());
   std::size_t length = 0;
-  while (length < shorter) {
-    const std::size_t step = std::min(compare_block, shorter - length);
-    const std::size_t from = length + step;
-    if (std::memcmp(a.data() + a.size() - from, b.data() + b.size() - from, step) != 0) break;
-    length = from;
+  for (const std::size_t block : {compare_block, small_block}) {
+    while (length < shorter) {
+      const std::size_t step = std::min(block, shorter - length);
+      const std::size_t from = length + step;
+      if (std::memcmp(a.data() + a.size() - from, b.data() + b.size() - from, step) != 0) break;
+      length = from;
+    }
   }
   while (length < shorter && a[a.size() - 1 - length] == b[b.size() - 1 - length]) ++length;
   return length;
