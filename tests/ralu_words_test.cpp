@@ -44,6 +44,7 @@ TEST(RaluWords, SplitAsGitSplitsThem) {
       // With a pattern, what it does not match is passed over.
       {"foo(x)+1\n", "[a-z]+", {"foo", "x"}},
       {"foo(x)+1\n", ".", {"f", "o", "o", "(", "x", ")", "+", "1"}},
+      {"a\nb\n", ".", {"a", "b"}},  // no dot matches a line feed
       // A match is cut at its first line feed, one that starts with a line
       // feed ends the search, and ^ matches where each search starts.
       {"ab\ncd\n", "[a-z\n]+", {"ab"}},
