@@ -260,6 +260,48 @@ TEST(RaluFrequentLines, MarkedOnlyAmongEnoughUnpairedLinesOnBothSides) {
   EXPECT_EQ(frequent_marks(wide), marked);
 }
 
+// The marks as the rule reads, line by line: the unpaired and frequent lines
+// around a frequent one, up to an ordinary line or 100 lines on either side.
+std::string frequent_marks_by_rule(const std::string& kinds) {
+  std::string marks(kinds.size(), '.');
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    if (kinds[i] != 'f') continue;
+    std::size_t begin = i;
+    while (begin > 0 && i - (begin - 1) <= 100 && kinds[begin - 1] != 'o') --begin;
+    std::size_t end = i + 1;
+    while (end < kinds.size() && end - (i + 1) < 100 && kinds[end] != 'o') ++end;
+    const auto unpaired = [&](std::size_t from, std::size_t to) {
+      return std::count(kinds.begin() + static_cast<std::ptrdiff_t>(from),
+                        kinds.begin() + static_cast<std::ptrdiff_t>(to), 'u');
+    };
+    const auto before = static_cast<std::size_t>(unpaired(begin, i));
+    const auto after = static_cast<std::size_t>(unpaired(i + 1, end));
+    const std::size_t around = end - begin;
+    if (before > 0 && after > 0 && (around - before - after) * 7 < around) marks[i] = 'x';
+  }
+  return marks;
+}
+
+TEST(RaluFrequentLines, MarksWhatTheRuleSaysOnRandomInputs) {
+  std::mt19937 random(26);
+  for (int round = 0; round < 300; ++round) {
+    // Ordinary lines from none to many, so that stretches run past the
+    // range as well as end at an ordinary line; frequent ones from few to
+    // half, on both sides of the share.
+    const unsigned ordinary_in = std::array<unsigned, 3>{1000000, 150, 15}[round % 3];
+    const unsigned frequent_in = std::array<unsigned, 3>{20, 6, 2}[round / 3 % 3];
+    std::string kinds(random() % 500, 'u');
+    for (char& kind : kinds) {
+      if (random() % ordinary_in == 0) {
+        kind = 'o';
+      } else if (random() % frequent_in == 0) {
+        kind = 'f';
+      }
+    }
+    ASSERT_EQ(frequent_marks(kinds), frequent_marks_by_rule(kinds)) << kinds;
+  }
+}
+
 TEST(RaluChanges, LinesOfOneInputOnlyAndCommonEndsAreHandledExactly) {
   // Unique lines in the middle are set aside before the search; the marks
   // must still form a shortest script over the whole inputs.

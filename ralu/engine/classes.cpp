@@ -115,17 +115,18 @@ std::size_t most_slots(std::size_t classes) {
   return slots;
 }
 
+// Lines reads the lines of either input (NarrowLines or TableLines).
+template <class Lines>
 class ClassTable {
  public:
-  ClassTable(const LineTable& old_lines, const LineTable& new_lines, const HashSettings& settings)
+  ClassTable(Lines old_lines, Lines new_lines, std::size_t most, const HashSettings& settings)
       : old_lines_(old_lines),
         new_lines_(new_lines),
         keys_(keys_of(settings.seed)),
         mask_(settings.mask) {
-    // Room for a class a line, never copied as classes are added; pages that
-    // no class reaches are never touched. So the slot table grows where it
-    // stands, and its memory is never held twice.
-    const std::size_t most = old_lines.size() + new_lines.size();
+    // Room for a class a line (`most` lines in all), never copied as classes
+    // are added; pages that no class reaches are never touched. So the slot
+    // table grows where it stands, and its memory is never held twice.
     slots_.reserve(most_slots(most));
     slots_.resize(most <= lines_sized_at_once ? most_slots(most) : initial_slots);
     references_.reserve(most);
@@ -264,8 +265,8 @@ class ClassTable {
     for (const std::uint64_t entry : taken) place(entry);
   }
 
-  const LineTable& old_lines_;
-  const LineTable& new_lines_;
+  Lines old_lines_;
+  Lines new_lines_;
   Keys keys_;
   std::uint64_t mask_;
   // A slot holds the lower half of a class's hash in its upper half, so that
@@ -280,13 +281,15 @@ class ClassTable {
   std::size_t comparisons_ = 0;
 };
 
-// Classes lines [from, to) of a range into ids[from, to).
-void classify_run(ClassTable& table, const LineRange& range, Presence side,
+// Classes lines [from, to) of a range, read through `lines`, into
+// ids[from, to).
+template <class Lines>
+void classify_run(ClassTable<Lines>& table, Lines lines, const LineRange& range, Presence side,
                   const HashSettings& settings, std::size_t from, std::size_t to,
                   std::span<std::uint32_t> ids) {
   const Keys keys = keys_of(settings.seed);
   const auto hash_of = [&](std::size_t number) {
-    return keyed_hash(range.table.line(number), keys) & settings.mask;
+    return keyed_hash(lines.line(number), keys) & settings.mask;
   };
   const std::uint32_t side_bit = side == in_new ? new_side_bit : 0;
   // Hashes are computed this many lines ahead and kept in a small ring until
@@ -304,7 +307,7 @@ void classify_run(ClassTable& table, const LineRange& range, Presence side,
       table.prefetch(later);
     }
     const std::size_t number = first + i;
-    ids[from + i] = table.class_of(range.table.line(number), hash,
+    ids[from + i] = table.class_of(lines.line(number), hash,
                                    static_cast<std::uint32_t>(number) | side_bit, side);
   }
 }
@@ -335,23 +338,41 @@ LargeArray<std::uint64_t> hash_lines(const LineTable& lines, const HashSettings&
   return hashes;
 }
 
-LineClasses classify_lines(const LineRange& old_range, const LineRange& new_range,
-                           const HashSettings& settings) {
-  ClassTable table(old_range.table, new_range.table, settings);
+namespace {
+
+template <class Lines>
+LineClasses classify_ranges(Lines old_lines, Lines new_lines, const LineRange& old_range,
+                            const LineRange& new_range, const HashSettings& settings) {
+  ClassTable<Lines> table(old_lines, new_lines, old_range.table.size() + new_range.table.size(),
+                          settings);
   const std::size_t old_count = old_range.end - old_range.begin;
   const std::size_t new_count = new_range.end - new_range.begin;
   LineClasses classes;
   classes.old_ids = LargeArray<std::uint32_t>(old_count);
   classes.new_ids = LargeArray<std::uint32_t>(new_count);
   for (std::size_t at = 0; at < std::max(old_count, new_count); at += lines_in_turn) {
-    classify_run(table, old_range, in_old, settings, at, std::min(at + lines_in_turn, old_count),
-                 classes.old_ids);
-    classify_run(table, new_range, in_new, settings, at, std::min(at + lines_in_turn, new_count),
-                 classes.new_ids);
+    classify_run(table, old_lines, old_range, in_old, settings, at,
+                 std::min(at + lines_in_turn, old_count), classes.old_ids);
+    classify_run(table, new_lines, new_range, in_new, settings, at,
+                 std::min(at + lines_in_turn, new_count), classes.new_ids);
   }
   classes.presence = table.take_presence();
   classes.comparisons = table.comparisons();
   return classes;
+}
+
+}  // namespace
+
+LineClasses classify_lines(const LineRange& old_range, const LineRange& new_range,
+                           const HashSettings& settings) {
+  // Nearly every input's offsets take 32 bits, and their lines are then
+  // read from the entries straight.
+  if (old_range.table.narrow_entries() != nullptr && new_range.table.narrow_entries() != nullptr) {
+    return classify_ranges(NarrowLines(old_range.table), NarrowLines(new_range.table), old_range,
+                           new_range, settings);
+  }
+  return classify_ranges(TableLines(old_range.table), TableLines(new_range.table), old_range,
+                         new_range, settings);
 }
 
 }  // namespace ralu

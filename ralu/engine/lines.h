@@ -67,6 +67,12 @@ class LineTable {
   // entries, which must outlive it, made without a pass over the bytes.
   LineTable lines(std::size_t begin, std::size_t end) const;
 
+  // The entries of a table whose offsets take 32 bits (nullptr when they
+  // take more), and what they are counted from: for loops over every line,
+  // which read them straight (see NarrowLines).
+  const std::uint32_t* narrow_entries() const { return starts_; }
+  std::size_t entry_base() const { return base_; }
+
  private:
   friend class LineScan;
   LineTable(std::string_view bytes, LargeArray<std::uint32_t> starts,
@@ -89,6 +95,35 @@ class LineTable {
   // The entries, in a table that owns them; empty in a view.
   LargeArray<std::uint32_t> own_starts_;
   LargeArray<std::size_t> own_wide_starts_;
+};
+
+// The lines of a table whose offsets take 32 bits, read straight from its
+// entries: a loop over every line of an input then makes neither the
+// table's choice of entries nor a bounds check for each one.
+class NarrowLines {
+ public:
+  explicit NarrowLines(const LineTable& table)
+      : bytes_(table.bytes().data()), starts_(table.narrow_entries()), base_(table.entry_base()) {}
+
+  std::string_view line(std::size_t i) const {
+    const std::size_t begin = starts_[i];
+    return {bytes_ + (begin - base_), starts_[i + 1] - begin};
+  }
+
+ private:
+  const char* bytes_;
+  const std::uint32_t* starts_;
+  std::size_t base_;
+};
+
+// Any table's lines, through the table.
+class TableLines {
+ public:
+  explicit TableLines(const LineTable& table) : table_(&table) {}
+  std::string_view line(std::size_t i) const { return table_->line(i); }
+
+ private:
+  const LineTable* table_;
 };
 
 // Finds where the lines of some bytes start in one pass, a block at a time:
