@@ -1,11 +1,13 @@
 #include "ralu/engine/classes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <map>
 #include <random>
 #include <span>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -67,31 +69,67 @@ std::uint64_t load(const char* at) {
   return word;
 }
 
-// A line's bytes, 16 at a time, each pair of words mixed with secret keys by
-// a folded multiplication. Loads of the last bytes may overlap the ones
-// before: any fixed function of the bytes will do, as the length is hashed
-// too, and whole loads are much faster than a loop over single bytes.
-std::uint64_t keyed_hash(std::string_view line, const Keys& keys) {
-  const char* at = line.data();
-  std::size_t left = line.size();
-  std::uint64_t hash = keys.k0 ^ left;
-  for (; left > 16; at += 16, left -= 16) {
-    hash = fold_multiply(load<std::uint64_t>(at) ^ keys.k1,
-                         load<std::uint64_t>(at + 8) ^ keys.k2 ^ hash);
+// The masks that keep the first n bytes of two little-endian words, for n
+// from 0 to 16.
+struct ByteMasks {
+  std::uint64_t low[17];
+  std::uint64_t high[17];
+};
+
+constexpr ByteMasks byte_masks = [] {
+  ByteMasks masks{};
+  for (std::size_t n = 0; n <= 16; ++n) {
+    for (std::size_t byte = 0; byte < n; ++byte) {
+      (byte < 8 ? masks.low[n] : masks.high[n]) |= std::uint64_t{0xFF} << (byte % 8 * 8);
+    }
   }
+  return masks;
+}();
+
+// The bytes of a line of at most 16 bytes, zero-padded to 16 and read as two
+// words. Most lines of text are that short, and where 16 bytes can be read
+// from the line's start without passing `limit` (the end of the bytes it
+// stands in), a load masked to its length does it with no branch on the
+// length, whose mispredictions otherwise cost more than the hashing.
+std::pair<std::uint64_t, std::uint64_t> short_line_words(std::string_view line, const char* limit) {
+  const std::size_t size = line.size();
+  if (std::endian::native == std::endian::little && limit - line.data() >= 16) {
+    return {load<std::uint64_t>(line.data()) & byte_masks.low[size],
+            load<std::uint64_t>(line.data() + 8) & byte_masks.high[size]};
+  }
+  char padded[16] = {};
+  if (size > 0) std::memcpy(padded, line.data(), size);
+  return {load<std::uint64_t>(padded), load<std::uint64_t>(padded + 8)};
+}
+
+// A line's bytes, 16 at a time, each pair of words mixed with secret keys by
+// a folded multiplication. A line of more than 16 bytes ends with its last
+// 16, which may overlap the ones before: any fixed function of the bytes
+// will do, as the length is hashed too, and whole loads are much faster than
+// a loop over single bytes. `limit` is where the bytes that hold the line
+// end (see short_line_words); the hash does not depend on it.
+std::uint64_t keyed_hash(std::string_view line, const Keys& keys, const char* limit) {
+  const std::size_t size = line.size();
+  std::uint64_t hash = keys.k0 ^ size;
   std::uint64_t first = 0, second = 0;
-  if (left > 8) {
-    first = load<std::uint64_t>(at);
-    second = load<std::uint64_t>(at + left - 8);
-  } else if (left >= 4) {
-    first = load<std::uint32_t>(at);
-    second = load<std::uint32_t>(at + left - 4);
-  } else if (left > 0) {
-    first = static_cast<unsigned char>(at[0]) | static_cast<unsigned char>(at[left / 2]) << 8 |
-            static_cast<unsigned char>(at[left - 1]) << 16;
+  if (size <= 16) {
+    std::tie(first, second) = short_line_words(line, limit);
+  } else {
+    const char* at = line.data();
+    for (std::size_t left = size; left > 16; at += 16, left -= 16) {
+      hash = fold_multiply(load<std::uint64_t>(at) ^ keys.k1,
+                           load<std::uint64_t>(at + 8) ^ keys.k2 ^ hash);
+    }
+    const char* last = line.data() + size - 16;
+    first = load<std::uint64_t>(last);
+    second = load<std::uint64_t>(last + 8);
   }
   hash = fold_multiply(first ^ keys.k1, second ^ keys.k2 ^ hash);
-  return fold_multiply(hash ^ keys.k3, keys.k0 ^ line.size());
+  return fold_multiply(hash ^ keys.k3, keys.k0 ^ size);
+}
+
+std::uint64_t keyed_hash(std::string_view line, const Keys& keys) {
+  return keyed_hash(line, keys, line.data() + line.size());
 }
 
 // Orders lines by their bytes and counts how often it compares two.
@@ -288,8 +326,9 @@ void classify_run(ClassTable<Lines>& table, Lines lines, const LineRange& range,
                   const HashSettings& settings, std::size_t from, std::size_t to,
                   std::span<std::uint32_t> ids) {
   const Keys keys = keys_of(settings.seed);
+  const char* const limit = lines.end();
   const auto hash_of = [&](std::size_t number) {
-    return keyed_hash(lines.line(number), keys) & settings.mask;
+    return keyed_hash(lines.line(number), keys, limit) & settings.mask;
   };
   const std::uint32_t side_bit = side == in_new ? new_side_bit : 0;
   // Hashes are computed this many lines ahead and kept in a small ring until
@@ -332,8 +371,9 @@ std::uint64_t hash_line(std::string_view line, const HashSettings& settings) {
 LargeArray<std::uint64_t> hash_lines(const LineTable& lines, const HashSettings& settings) {
   const Keys keys = keys_of(settings.seed);
   LargeArray<std::uint64_t> hashes(lines.size());
+  const char* const limit = lines.bytes().data() + lines.bytes().size();
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    hashes[i] = keyed_hash(lines.line(i), keys) & settings.mask;
+    hashes[i] = keyed_hash(lines.line(i), keys, limit) & settings.mask;
   }
   return hashes;
 }

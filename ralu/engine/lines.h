@@ -103,15 +103,21 @@ class LineTable {
 class NarrowLines {
  public:
   explicit NarrowLines(const LineTable& table)
-      : bytes_(table.bytes().data()), starts_(table.narrow_entries()), base_(table.entry_base()) {}
+      : bytes_(table.bytes().data()),
+        end_(bytes_ + table.bytes().size()),
+        starts_(table.narrow_entries()),
+        base_(table.entry_base()) {}
 
   std::string_view line(std::size_t i) const {
     const std::size_t begin = starts_[i];
     return {bytes_ + (begin - base_), starts_[i + 1] - begin};
   }
+  // Where the bytes of the lines end: what may be read past a line.
+  const char* end() const { return end_; }
 
  private:
   const char* bytes_;
+  const char* end_;
   const std::uint32_t* starts_;
   std::size_t base_;
 };
@@ -121,6 +127,7 @@ class TableLines {
  public:
   explicit TableLines(const LineTable& table) : table_(&table) {}
   std::string_view line(std::size_t i) const { return table_->line(i); }
+  const char* end() const { return table_->bytes().data() + table_->bytes().size(); }
 
  private:
   const LineTable* table_;
