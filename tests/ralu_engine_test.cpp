@@ -86,6 +86,33 @@ TEST(RaluClasses, EqualBytesShareAClassAndNothingElseDoes) {
   for (const auto& [id, bits] : presence) EXPECT_EQ(classes.presence[id], bits);
 }
 
+// A short line is hashed from a load past its end where the input goes on,
+// and from a copy where it ends: either way the same line is one class.
+TEST(RaluClasses, ALineIsOneClassWhereverItStandsInItsInput) {
+  for (std::size_t length = 0; length <= 34; ++length) {
+    for (const bool line_end : {true, false}) {
+      std::string line(length, 'q');
+      for (std::size_t i = 0; i < length; ++i) line[i] = static_cast<char>('a' + i % 26);
+      if (line_end) line += '\n';
+      if (line.empty()) continue;
+      // First in one input, with a long line after it; last in the other.
+      const std::string first = line + (line_end ? "" : "\n") + std::string(40, 'z') + "\n";
+      const std::string last = std::string(40, 'z') + "\n" + line;
+      const ralu::LineTable first_lines(first), last_lines(last);
+      const std::size_t last_line = last_lines.size() - 1;
+      const ralu::LineClasses classes = ralu::classify_lines(
+          {first_lines, 0, first_lines.size()}, {last_lines, 0, last_lines.size()}, {7});
+      if (line_end) {
+        EXPECT_EQ(classes.old_ids[0], classes.new_ids[last_line]) << length;
+      } else {
+        // Without its line end, the last line is not the first with one.
+        EXPECT_NE(classes.old_ids[0], classes.new_ids[last_line]) << length;
+      }
+      EXPECT_EQ(classes.old_ids[1], classes.new_ids[0]) << length;
+    }
+  }
+}
+
 // Lines whose tags share few bits pile into long runs of slots, which the
 // table must keep findable as it doubles in place, and whose tags collide,
 // which full hashes must tell apart.
