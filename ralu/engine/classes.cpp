@@ -30,6 +30,8 @@ constexpr std::size_t max_load_percent = 80;
 // Hashes this many lines ahead and asks for their slots early: on large
 // inputs nearly every slot lookup is a cache miss, and this hides most of it.
 constexpr std::size_t prefetch_distance = 8;
+// A slot table of at most this many slots stays in the cache.
+constexpr std::size_t slots_in_cache = std::size_t{1} << 15;
 // The inputs' lines are classed this many of each in turn. Where the inputs
 // are mostly the same lines, each line of one is then recognised by its equal
 // in the other classed a moment before, whose bytes are still in the cache:
@@ -205,6 +207,10 @@ class ClassTable {
 #endif
   }
 
+  // Whether the slots can never outgrow the cache, so that asking for them
+  // early gains nothing.
+  bool stays_in_cache() const { return slots_.capacity() <= slots_in_cache; }
+
   LargeArray<std::uint8_t> take_presence() { return std::move(presence_); }
   std::size_t comparisons() const { return comparisons_; }
 
@@ -331,11 +337,18 @@ void classify_run(ClassTable<Lines>& table, Lines lines, const LineRange& range,
     return keyed_hash(lines.line(number), keys, limit) & settings.mask;
   };
   const std::uint32_t side_bit = side == in_new ? new_side_bit : 0;
+  const std::size_t first = range.begin + from;
+  const std::size_t count = to > from ? to - from : 0;
+  if (table.stays_in_cache()) {
+    for (std::size_t number = first; number < first + count; ++number) {
+      ids[number - range.begin] = table.class_of(
+          lines.line(number), hash_of(number), static_cast<std::uint32_t>(number) | side_bit, side);
+    }
+    return;
+  }
   // Hashes are computed this many lines ahead and kept in a small ring until
   // their line's turn comes.
   std::uint64_t ahead[prefetch_distance];
-  const std::size_t first = range.begin + from;
-  const std::size_t count = to > from ? to - from : 0;
   const std::size_t warm = std::min(count, prefetch_distance);
   for (std::size_t i = 0; i < warm; ++i) ahead[i] = hash_of(first + i);
   for (std::size_t i = 0; i < count; ++i) {
