@@ -56,6 +56,50 @@ void for_each_line_feed(std::string_view bytes, Visit visit) {
   }
 }
 
+// How many entries past the last line start fill_line_starts may write.
+constexpr std::size_t line_start_slack = 4;
+
+// Writes, from `entry` on, where the line after each line feed of `bytes`
+// starts (`first` plus the feed's offset plus one), and gives how many.
+// Sixty-four bytes are looked at a round, and its first four line feeds
+// written whether it holds that many or not: lines are some dozens of bytes
+// long, and a loop that branched on how many feeds each sixteen bytes hold
+// would mispredict about once a line. So `entry` must have room for
+// line_start_slack entries past the last line start.
+template <class Offset>
+std::size_t fill_line_starts(std::string_view bytes, std::size_t first, Offset* entry) {
+  std::size_t filled = 0;
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  const __m128i feeds = _mm_set1_epi8('\n');
+  const auto feed_bits = [&](std::size_t offset) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + offset));
+    return static_cast<std::uint64_t>(
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds))));
+  };
+  for (; at + 64 <= bytes.size(); at += 64) {
+    std::uint64_t found = feed_bits(at) | feed_bits(at + 16) << 16 | feed_bits(at + 32) << 32 |
+                          feed_bits(at + 48) << 48;
+    const auto count = static_cast<std::size_t>(std::popcount(found));
+    const std::size_t start = first + at + 1;
+    for (std::size_t k = 0; k < line_start_slack; ++k) {
+      entry[filled + k] =
+          static_cast<Offset>(start + static_cast<std::size_t>(std::countr_zero(found)));
+      found &= found - 1;
+    }
+    for (std::size_t k = line_start_slack; found != 0; ++k, found &= found - 1) {
+      entry[filled + k] =
+          static_cast<Offset>(start + static_cast<std::size_t>(std::countr_zero(found)));
+    }
+    filled += count;
+  }
+#endif
+  for_each_line_feed(bytes.substr(at), [&](std::size_t offset) {
+    entry[filled++] = static_cast<Offset>(first + at + offset + 1);
+  });
+  return filled;
+}
+
 // Where the count-th line feed from `from` on ends, which must exist; `from`
 // itself when count is 0.
 std::size_t past_line_feeds(std::string_view bytes, std::size_t from, std::size_t count) {
@@ -241,14 +285,12 @@ LineScan::End LineScan::scan_all() {
 template <class Offset>
 void LineScan::add_block(std::string_view block, std::size_t feeds, LargeArray<Offset>& starts) {
   const std::size_t next = starts.size();
-  make_room(next + feeds + 1, starts);
-  // Made without a value, the new entries are not written twice.
+  make_room(next + feeds + 1 + line_start_slack, starts);
+  // Made without a value, the new entries are not written twice; the slack
+  // past them is written over by the next block, or by the end's entry.
+  starts.resize(next + feeds + line_start_slack);
+  fill_line_starts(block, scanned_, starts.data() + next);
   starts.resize(next + feeds);
-  Offset* const entry = starts.data() + next;
-  const std::size_t block_start = scanned_;
-  std::size_t filled = 0;
-  for_each_line_feed(
-      block, [&](std::size_t at) { entry[filled++] = static_cast<Offset>(block_start + at + 1); });
   lines_ += feeds;
   scanned_ += block.size();
 }
