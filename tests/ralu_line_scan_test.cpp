@@ -59,8 +59,17 @@ std::vector<std::pair<std::string, std::string>> scanned_texts() {
     varied += std::string(random() % 300, static_cast<char>('a' + random() % 26));
     varied += random() % 7 == 0 ? "\r\n" : "\n";
   }
+  // Short lines put from none to many line feeds in each 64 bytes, on both
+  // sides of the four a round writes at once.
+  std::string short_lines;
+  while (short_lines.size() < 2 * block) {
+    short_lines += std::string(random() % 30, 's') + "\n";
+  }
   return {
       {"empty", ""},
+      {"short lines over two blocks", short_lines},
+      {"sixteen-byte lines: four to a round", repeated_lines(5000, 16)},
+      {"thirteen-byte lines: some rounds hold five", repeated_lines(5000, 13)},
       {"one open line", "a"},
       {"one line feed", "\n"},
       {"NUL and carriage returns are bytes of lines", "a\r\nb\0c\n\rd"s},
