@@ -66,7 +66,10 @@ int read_to_end(int fd, std::size_t expected_size, std::string& bytes) {
       if (errno == EINTR) continue;
       return errno;
     }
+    const bool short_read = static_cast<std::size_t>(count) < bytes.size() - filled;
     filled += static_cast<std::size_t>(count);
+    // Short, with all its file was said to hold: the end (see fill).
+    if (short_read && expected_size > 0 && filled >= expected_size) break;
   }
   bytes.resize(filled);
   return 0;
@@ -112,12 +115,17 @@ std::size_t block_size_of(std::uint64_t preferred_block) {
 
 // Fills `into` from a read that gives some bytes at a time (`read_some`, as
 // read or pread would), until it is full or the input ends; the bytes read,
-// or -1 with the system's words in failure.
+// or -1 with the system's words in failure. A read that comes back short
+// once `enough` bytes are in has found the end of a regular file as large as
+// it was opened: asking again only to be told so would be a system call for
+// every file of a tree.
 template <class ReadSome>
-std::int64_t fill(std::span<char> into, std::string& failure, ReadSome read_some) {
+std::int64_t fill(std::span<char> into, std::string& failure, ReadSome read_some,
+                  std::size_t enough = static_cast<std::size_t>(-1)) {
   std::size_t filled = 0;
   while (filled < into.size()) {
-    const ssize_t count = read_some(into.data() + filled, into.size() - filled, filled);
+    const std::size_t wanted = into.size() - filled;
+    const ssize_t count = read_some(into.data() + filled, wanted, filled);
     if (count == 0) break;
     if (count < 0) {
       if (errno == EINTR) continue;
@@ -125,6 +133,7 @@ std::int64_t fill(std::span<char> into, std::string& failure, ReadSome read_some
       return -1;
     }
     filled += static_cast<std::size_t>(count);
+    if (static_cast<std::size_t>(count) < wanted && filled >= enough) break;
   }
   return static_cast<std::int64_t>(filled);
 }
@@ -199,9 +208,15 @@ InputFile::~InputFile() {
 
 std::int64_t InputFile::read_at(std::uint64_t offset, std::span<char> into,
                                 std::string& failure) const {
-  return fill(into, failure, [&](char* to, std::size_t length, std::size_t filled) {
-    return ::pread(fd_of(handle_), to, length, static_cast<off_t>(offset + filled));
-  });
+  // Bytes up to the size the file was opened with are there to be read.
+  const std::size_t enough = regular_ && offset < size_ ? static_cast<std::size_t>(size_ - offset)
+                                                        : static_cast<std::size_t>(-1);
+  return fill(
+      into, failure,
+      [&](char* to, std::size_t length, std::size_t filled) {
+        return ::pread(fd_of(handle_), to, length, static_cast<off_t>(offset + filled));
+      },
+      enough);
 }
 
 void MappedBytes::expect_one_pass() const {
