@@ -82,6 +82,30 @@ std::vector<TreeEvent> compare_link_targets(const std::array<std::string, 2>& pa
       line_event("Symbolic links " + paths[0] + " and " + paths[1] + " differ\n", exit_different));
 }
 
+ListedFilesRead read_listed_files(const std::array<std::string, 2>& paths, const TreeWalk& walk) {
+  const bool follow_links = !walk.options.no_dereference;
+  const std::array<StatusRead, 2> read = {read_status(paths[0], follow_links),
+                                          read_status(paths[1], follow_links)};
+  // Two directories found now are only said to be common: the walk cannot
+  // go back into them.
+  PairDecision decision =
+      decide_present_pair(paths, read, {walk.labels, walk.report_identical, false});
+  ListedFilesRead found;
+  switch (decision.step) {
+    case PairStep::compare_files:
+      found.files = {*read[0].status, *read[1].status};
+      break;
+    case PairStep::compare_links:
+      found.instead = compare_link_targets(paths);
+      break;
+    case PairStep::report:
+    case PairStep::enter:
+      found.instead = std::move(decision.lines);
+      break;
+  }
+  return found;
+}
+
 TreeEvent line_event(std::string text, int status) {
   TreeEvent event;
   event.text = std::move(text);

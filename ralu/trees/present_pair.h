@@ -52,6 +52,17 @@ PairDecision decide_present_pair(const std::array<std::string, 2>& paths,
 // same, a line when not, trouble when one cannot be read.
 std::vector<TreeEvent> compare_link_targets(const std::array<std::string, 2>& paths);
 
+// What two names their folders listed as regular files prove to be when
+// their statuses are read, the walk having gone on past their folder: two
+// files to compare, or what is reported in their place (nothing, when one
+// file is named twice without -s).
+struct ListedFilesRead {
+  std::optional<std::array<platform::EntryStatus, 2>> files;
+  std::vector<TreeEvent> instead;
+};
+
+ListedFilesRead read_listed_files(const std::array<std::string, 2>& paths, const TreeWalk& walk);
+
 TreeEvent line_event(std::string text, int status);
 TreeEvent trouble_event(const std::string& path, const std::string& reason);
 

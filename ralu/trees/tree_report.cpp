@@ -109,24 +109,17 @@ class TreeReport {
   void finish() { out_.finish(); }
 
  private:
-  // Reads what the walk left unread of a pair listed as two regular files,
-  // and decides as the walk would have; false when that leaves nothing to
-  // compare, what to report instead being in `result`.
+  // Reads what the walk left unread of a pair listed as two regular files;
+  // false when that leaves nothing to compare, what to report instead being
+  // in `result`.
   bool read_statuses(const TreeEvent& event, PairResult& result) const {
-    const bool follow_links = !walk_.options.no_dereference;
-    const std::array<StatusRead, 2> read = {read_status(event.paths[0], follow_links),
-                                            read_status(event.paths[1], follow_links)};
-    // The walk has gone on past this folder: two directories found here
-    // are only said to be common.
-    PairDecision decision =
-        decide_present_pair(event.paths, read, {walk_.labels, walk_.report_identical, false});
-    if (decision.step == PairStep::compare_files) {
-      result.statuses = {*read[0].status, *read[1].status};
+    ListedFilesRead found = read_listed_files(event.paths, walk_);
+    if (found.files) {
+      result.statuses = *found.files;
       return true;
     }
     result.replaced = true;
-    result.instead = decision.step == PairStep::compare_links ? compare_link_targets(event.paths)
-                                                              : std::move(decision.lines);
+    result.instead = std::move(found.instead);
     return false;
   }
 
