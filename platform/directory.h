@@ -53,8 +53,24 @@ std::optional<EntryStatus> standard_input_status(std::string& failure);
 // nothing, with the system's reason in `failure`.
 std::optional<std::string> link_target(const char* path, std::string& failure);
 
+// What a folder's listing says a name is, where the system tells it without
+// a status query of the name. A tree walk trusts it only as a hint: the entry
+// may change before it is opened.
+enum class ListedKind : unsigned char {
+  unknown,  // the listing does not say (or says something rarer)
+  regular,
+  directory,
+  symbolic_link,
+};
+
+struct ListedName {
+  std::string name;
+  ListedKind kind = ListedKind::unknown;
+};
+
 // The names the folder `path` holds, "." and ".." left out, in the order the
-// system gives them; or nothing, with the system's reason in `failure`.
-std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure);
+// system gives them, each with what the listing says it is; or nothing, with
+// the system's reason in `failure`.
+std::optional<std::vector<ListedName>> directory_names(const char* path, std::string& failure);
 
 }  // namespace platform

@@ -24,13 +24,39 @@ using platform::EntryKind;
 using test_support::TempDir;
 using test_support::write_file;
 
-std::vector<std::string> sorted_names(const std::string& path) {
+std::vector<platform::ListedName> sorted_listing(const std::string& path) {
   std::string failure;
-  std::optional<std::vector<std::string>> names = platform::directory_names(path.c_str(), failure);
+  std::optional<std::vector<platform::ListedName>> names =
+      platform::directory_names(path.c_str(), failure);
   EXPECT_TRUE(names.has_value()) << failure;
   if (!names) return {};
-  std::sort(names->begin(), names->end());
+  std::sort(
+      names->begin(), names->end(),
+      [](const platform::ListedName& a, const platform::ListedName& b) { return a.name < b.name; });
   return *names;
+}
+
+std::vector<std::string> sorted_names(const std::string& path) {
+  std::vector<std::string> names;
+  for (platform::ListedName& listed : sorted_listing(path)) names.push_back(std::move(listed.name));
+  return names;
+}
+
+// The kind a listing gives must be the one a status query gives, or
+// unknown: a walk that trusted a wrong one would compare a folder as a file.
+void expect_listed_kinds_agree(const std::string& folder, bool follow_links) {
+  for (const platform::ListedName& listed : sorted_listing(folder)) {
+    if (listed.kind == platform::ListedKind::unknown) continue;
+    std::string failure;
+    const std::string path = folder + "/" + listed.name;
+    const auto status = platform::entry_status(path.c_str(), follow_links, failure);
+    ASSERT_TRUE(status) << path << ": " << failure;
+    const EntryKind expected = listed.kind == platform::ListedKind::regular ? EntryKind::regular
+                               : listed.kind == platform::ListedKind::directory
+                                   ? EntryKind::directory
+                                   : EntryKind::symbolic_link;
+    EXPECT_EQ(status->kind, expected) << path;
+  }
 }
 
 TEST(PlatformDirectory, ListsEveryNameButTheDotsAndTellsFilesFromFolders) {
@@ -84,6 +110,27 @@ TEST(PlatformDirectory, AFileOpenedWithItsStatusTakesSizeAndTimeFromIt) {
   EXPECT_FALSE(failure.empty());
 }
 
+// Where the system's listing tells kinds (as Linux's and Windows' do), a
+// plain file and a folder are told without a status query; what a listing
+// does not know is unknown, never a guess.
+TEST(PlatformDirectory, TheListingTellsFilesAndFoldersItKnows) {
+  TempDir dir;
+  write_file(dir.path("plain"), "12345");
+  std::filesystem::create_directory(dir.root() / "sub");
+  const std::vector<platform::ListedName> listed = sorted_listing(dir.root().string());
+  ASSERT_EQ(listed.size(), 2U);
+  EXPECT_EQ(listed[0].name, "plain");
+  EXPECT_EQ(listed[1].name, "sub");
+  // Both kinds known, or both not: a system that keeps no kinds keeps none.
+  if (listed[0].kind != platform::ListedKind::unknown) {
+    EXPECT_EQ(listed[0].kind, platform::ListedKind::regular);
+    EXPECT_EQ(listed[1].kind, platform::ListedKind::directory);
+  } else {
+    EXPECT_EQ(listed[1].kind, platform::ListedKind::unknown);
+  }
+  expect_listed_kinds_agree(dir.root().string(), false);
+}
+
 TEST(PlatformDirectory, WhatIsNotThereSaysWhy) {
   TempDir dir;
   std::string failure;
@@ -115,6 +162,16 @@ TEST(PlatformDirectory, LinksAreFollowedOrSeenAsLinks) {
   EXPECT_FALSE(platform::entry_status(dir.path("dangling").c_str(), true, failure));
   EXPECT_EQ(platform::entry_status(dir.path("fifo").c_str(), true, failure)->kind, EntryKind::fifo);
   EXPECT_EQ(platform::entry_status("/dev/null", true, failure)->kind, EntryKind::character_device);
+  // A link is listed as a link, whatever it leads to, and a pipe as
+  // something to be asked about.
+  for (const platform::ListedName& listed : sorted_listing(dir.root().string())) {
+    if (listed.kind == platform::ListedKind::unknown) continue;
+    if (listed.name == "link" || listed.name == "dangling") {
+      EXPECT_EQ(listed.kind, platform::ListedKind::symbolic_link) << listed.name;
+    }
+    EXPECT_NE(listed.name, "fifo");
+  }
+  expect_listed_kinds_agree(dir.root().string(), false);
 }
 #endif
 

@@ -227,6 +227,33 @@ TEST(RaluTrees, ManyPairsComeOutInOrder) {
       dir, {{"-ruN", "old", "new"}, {"-rq", "old", "new"}, {"-rs", "--normal", "new", "old"}});
 }
 
+// Two names of one file are listed as two regular files; read late, on the
+// report's side of the walk, they are still one file: said to be identical
+// under -s, and nothing is read of them. Both as few pairs as the walk
+// reports by itself and as many as its threads report.
+TEST(RaluTrees, HardLinksListedAsFilesAreOneFile) {
+  for (const int pairs : {3, 40}) {
+    SCOPED_TRACE(std::to_string(pairs) + " pairs");
+    TempDir dir;
+    std::vector<TreeFile> files;
+    for (int i = 0; i < pairs; ++i) {
+      const std::string name = "f" + std::to_string(i);
+      files.push_back({"a/" + name, name + "\n"});
+      if (i % 3 != 0) files.push_back({"b/" + name, i % 3 == 1 ? name + "\n" : "other\n"});
+    }
+    make_tree(dir, files);
+    for (int i = 0; i < pairs; i += 3) {
+      const std::string name = "f" + std::to_string(i);
+      fs::create_hard_link(dir.root() / "a" / name, dir.root() / "b" / name);
+    }
+    expect_like_diff(dir, {{"-rs", "--normal", "a", "b"},
+                           {"-rqs", "a", "b"},
+                           {"-rq", "a", "b"},
+                           {"-rsu", "--label=L", "--label=M", "a", "b"},
+                           {"-rsN", "--no-dereference", "--normal", "a", "b"}});
+  }
+}
+
 #ifndef _WIN32
 // Links, special files, loops and trouble: POSIX systems have all of them.
 TEST(RaluTrees, LinksSpecialFilesAndLoopsAsDiffReportsThem) {

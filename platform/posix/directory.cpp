@@ -40,6 +40,27 @@ EntryStatus entry_of(const struct stat& status) {
   return entry;
 }
 
+// The kind the folder's own records give a name. Not every file system
+// keeps one (d_type is then DT_UNKNOWN), and the rarer kinds are left to a
+// status query, which tells them apart as a walk needs.
+ListedKind listed_kind(const dirent& entry) {
+#ifdef _DIRENT_HAVE_D_TYPE
+  switch (entry.d_type) {
+    case DT_REG:
+      return ListedKind::regular;
+    case DT_DIR:
+      return ListedKind::directory;
+    case DT_LNK:
+      return ListedKind::symbolic_link;
+    default:
+      return ListedKind::unknown;
+  }
+#else
+  static_cast<void>(entry);
+  return ListedKind::unknown;
+#endif
+}
+
 }  // namespace
 
 std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure) {
@@ -78,19 +99,19 @@ std::optional<std::string> link_target(const char* path, std::string& failure) {
   }
 }
 
-std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure) {
+std::optional<std::vector<ListedName>> directory_names(const char* path, std::string& failure) {
   const std::unique_ptr<DIR, DirectoryCloser> directory(::opendir(path));
   if (!directory) {
     failure = std::strerror(errno);
     return std::nullopt;
   }
-  std::vector<std::string> names;
+  std::vector<ListedName> names;
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(directory.get());
     if (entry == nullptr) break;
     const std::string_view name = entry->d_name;
-    if (name != "." && name != "..") names.emplace_back(name);
+    if (name != "." && name != "..") names.push_back({std::string(name), listed_kind(*entry)});
   }
   if (errno != 0) {
     failure = std::strerror(errno);

@@ -60,6 +60,14 @@ std::optional<EntryStatus> status_of_handle(HANDLE file, bool follow_links, std:
   return entry;
 }
 
+// The kind the find data gives a name. A reparse point may be a link, a
+// junction or something else again, which only opening it tells.
+ListedKind listed_kind(const WIN32_FIND_DATAA& found) {
+  if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return ListedKind::unknown;
+  if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ListedKind::directory;
+  return ListedKind::regular;
+}
+
 }  // namespace
 
 std::optional<EntryStatus> entry_status(const char* path, bool follow_links, std::string& failure) {
@@ -88,7 +96,7 @@ std::optional<std::string> link_target(const char* /*path*/, std::string& failur
   return std::nullopt;
 }
 
-std::optional<std::vector<std::string>> directory_names(const char* path, std::string& failure) {
+std::optional<std::vector<ListedName>> directory_names(const char* path, std::string& failure) {
   // A folder named 表 ends in the byte 0x5C and still needs its separator:
   // without one the search lists the entries of its parent that start with 表.
   std::string pattern = path;
@@ -100,15 +108,15 @@ std::optional<std::vector<std::string>> directory_names(const char* path, std::s
     const DWORD error = ::GetLastError();
     // An empty folder still lists "." and ".."; only a drive's root may hold
     // nothing at all.
-    if (error == ERROR_FILE_NOT_FOUND) return std::vector<std::string>();
+    if (error == ERROR_FILE_NOT_FOUND) return std::vector<ListedName>();
     failure = win32::system_message(error);
     return std::nullopt;
   }
-  std::vector<std::string> names;
+  std::vector<ListedName> names;
   DWORD error = ERROR_SUCCESS;
   while (error == ERROR_SUCCESS) {
     const std::string_view name = found.cFileName;
-    if (name != "." && name != "..") names.emplace_back(name);
+    if (name != "." && name != "..") names.push_back({std::string(name), listed_kind(found)});
     if (::FindNextFileA(search, &found) == 0) error = ::GetLastError();
   }
   ::FindClose(search);

@@ -4,6 +4,7 @@
 // works, and what waits in memory is bounded.
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -21,6 +22,14 @@ namespace ralu {
 
 // What was found of a pair of files ahead of its turn.
 struct PairResult {
+  // The files' statuses: the walk's, or read in looking at the pair when
+  // the walk left them unread.
+  std::array<platform::EntryStatus, 2> statuses{};
+  // Read so late, the pair may prove not to be two files to compare (one
+  // file named twice, an entry that could not be read, or changed since its
+  // folder was listed): what is reported in its place, which may be nothing.
+  bool replaced = false;
+  std::vector<TreeEvent> instead;
   Sameness sameness = Sameness::unknown;
   std::optional<HeldPairOutput> output;  // when the pair was compared too
   Outcome outcome;                       // then: what the comparison came to

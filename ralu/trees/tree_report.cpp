@@ -12,6 +12,7 @@
 #include "platform/large_memory.h"
 #include "platform/platform.h"
 #include "ralu/trees/pair_screen.h"
+#include "ralu/trees/present_pair.h"
 #include "ralu/trees/report_queue.h"
 #include "ralu/trees/shell_words.h"
 #include "ralu/trouble.h"
@@ -52,37 +53,41 @@ std::size_t worker_count() {
 // Reports what the walk finds, in its order.
 class TreeReport {
  public:
-  TreeReport(const RunPlan& plan, const std::string& heading)
-      : plan_(plan), heading_(heading), out_(plan.tally.get()) {}
+  TreeReport(const RunPlan& plan, const TreeWalk& walk, const std::string& heading)
+      : plan_(plan), walk_(walk), heading_(heading), out_(plan.tally.get()) {}
 
   const Outcome& outcome() const { return outcome_; }
 
-  // Screens the pair, and compares it when it is small: on a worker, or on
-  // the reporting thread when no worker got to it first.
+  // Reads the statuses the walk left unread, screens the pair, and compares
+  // it when it is small: on a worker, or on the reporting thread when no
+  // worker got to it first.
   PairResult look_at(const TreeEvent& event) const {
     PairResult result;
+    result.statuses = event.statuses;
+    if (!event.statuses_known && !read_statuses(event, result)) return result;
+    const std::array<platform::EntryStatus, 2>& statuses = result.statuses;
     const bool absent = event.absent[0] || event.absent[1];
-    const bool small = event.statuses[0].size <= compared_ahead_up_to &&
-                       event.statuses[1].size <= compared_ahead_up_to;
+    const bool small =
+        statuses[0].size <= compared_ahead_up_to && statuses[1].size <= compared_ahead_up_to;
     // Under -q the screen's verdict is all there is to say, and the screen
     // reads only as far as the first difference.
     const bool verdict_will_do = plan_.brief && !plan_.ignores_some_changes;
     if (!small || verdict_will_do) {
-      result.sameness = absent ? Sameness::unknown : screen_files(event.paths, event.statuses);
+      result.sameness = absent ? Sameness::unknown : screen_files(event.paths, statuses);
       return result;
     }
     // A small pair of one size is most often one of the many equal files of
     // a tree: the screen tells those from a buffer it reuses, where the
     // comparison would read both whole into memory of their own first.
     // Equal-sized pairs that differ are rare, and read twice.
-    if (!absent && event.statuses[0].size != event.statuses[1].size) {
+    if (!absent && statuses[0].size != statuses[1].size) {
       result.sameness = Sameness::different;
     } else if (!absent && !plan_.writes_equal_inputs) {
-      result.sameness = screen_files(event.paths, event.statuses);
+      result.sameness = screen_files(event.paths, statuses);
       if (result.sameness == Sameness::same) return result;
     }
     HeldPairOutput held;
-    result.outcome = compare_files(plan_, pair_of(event, result.sameness), held);
+    result.outcome = compare_files(plan_, pair_of(event, result), held);
     result.output = std::move(held);
     return result;
   }
@@ -90,18 +95,13 @@ class TreeReport {
   // Reports one event; false once the run is over.
   bool report(const QueuedEvent& queued) {
     const TreeEvent& event = queued.event;
-    switch (event.kind) {
-      case TreeEvent::Kind::line:
-        out_.write(event.text);
-        break;
-      case TreeEvent::Kind::trouble:
-        out_.warn(event.text);
-        break;
-      case TreeEvent::Kind::files:
-        add(report_pair(event, queued.result));
-        break;
+    if (event.kind != TreeEvent::Kind::files) {
+      report_line(event);
+    } else if (queued.result.replaced) {
+      for (const TreeEvent& line : queued.result.instead) report_line(line);
+    } else {
+      add(report_pair(event, queued.result));
     }
-    if (event.kind != TreeEvent::Kind::files) add({event.status, false});
     if (++reported_ % events_between_checks == 0) out_.finish();
     return !outcome_.ends_run;
   }
@@ -109,17 +109,40 @@ class TreeReport {
   void finish() { out_.finish(); }
 
  private:
-  FilesInTrees pair_of(const TreeEvent& event, Sameness sameness) const {
+  // Reads what the walk left unread of a pair listed as two regular files;
+  // false when that leaves nothing to compare, what to report instead being
+  // in `result`.
+  bool read_statuses(const TreeEvent& event, PairResult& result) const {
+    ListedFilesRead found = read_listed_files(event.paths, walk_);
+    if (found.files) {
+      result.statuses = *found.files;
+      return true;
+    }
+    result.replaced = true;
+    result.instead = std::move(found.instead);
+    return false;
+  }
+
+  void report_line(const TreeEvent& event) {
+    if (event.kind == TreeEvent::Kind::trouble) {
+      out_.warn(event.text);
+    } else {
+      out_.write(event.text);
+    }
+    add({event.status, false});
+  }
+
+  FilesInTrees pair_of(const TreeEvent& event, const PairResult& result) const {
     PairFiles files{event.paths, event.absent, {}};
     for (std::size_t k = 0; k < 2; ++k) {
-      if (!event.absent[k]) files.known[k] = event.statuses[k];
+      if (!event.absent[k]) files.known[k] = result.statuses[k];
     }
-    return {std::move(files), sameness, &heading_};
+    return {std::move(files), result.sameness, &heading_};
   }
 
   // Passes on what was found ahead, or compares the pair now.
   Outcome report_pair(const TreeEvent& event, const PairResult& result) {
-    if (!result.output) return compare_files(plan_, pair_of(event, result.sameness), out_);
+    if (!result.output) return compare_files(plan_, pair_of(event, result), out_);
     result.output->pass_on(out_);
     return result.outcome;
   }
@@ -130,6 +153,7 @@ class TreeReport {
   }
 
   const RunPlan& plan_;
+  const TreeWalk& walk_;
   const std::string& heading_;
   StandardPairOutput out_;
   Outcome outcome_;
@@ -248,7 +272,7 @@ Outcome compare_trees(const RunPlan& plan, const TreeWalk& walk, const std::stri
     throw Trouble{std::string(program_name) + ": -D option not supported with directories\n", true};
   }
   platform::keep_freed_memory();
-  TreeReport report(plan, heading);
+  TreeReport report(plan, walk, heading);
   walk_and_report(report, walk, roots, absent);
   report.finish();
   return report.outcome();

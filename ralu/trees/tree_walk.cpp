@@ -6,8 +6,8 @@
 
 #include "platform/directory.h"
 #include "platform/operands.h"
-#include "ralu/pair/verdicts.h"
 #include "ralu/trees/name_pattern.h"
+#include "ralu/trees/present_pair.h"
 #include "ralu/trouble.h"
 
 namespace ralu {
@@ -16,6 +16,8 @@ namespace {
 
 using platform::EntryKind;
 using platform::EntryStatus;
+using platform::ListedKind;
+using platform::ListedName;
 
 unsigned char folded(char byte) {
   const auto b = static_cast<unsigned char>(byte);
@@ -74,12 +76,12 @@ class Walker {
   void compare_directories(const std::array<std::string, 2>& dirs, std::array<bool, 2> absent,
                            bool top) {
     if (stopped_) return;
-    std::array<std::vector<std::string>, 2> names;
+    std::array<std::vector<ListedName>, 2> names;
     bool listed = true;
     for (std::size_t k = 0; k < 2; ++k) {
       if (absent[k]) continue;
       std::string failure;
-      std::optional<std::vector<std::string>> found =
+      std::optional<std::vector<ListedName>> found =
           platform::directory_names(dirs[k].c_str(), failure);
       if (found) {
         names[k] = std::move(*found);
@@ -89,15 +91,16 @@ class Walker {
       }
     }
     if (!listed) return;
-    for (std::vector<std::string>& side : names) keep_wanted(side, top);
+    for (std::vector<ListedName>& side : names) keep_wanted(side, top);
     merge(dirs, names);
   }
 
   // Leaves out the names excluded, and at the top those before -S's name;
   // puts the rest in order.
-  void keep_wanted(std::vector<std::string>& names, bool top) const {
+  void keep_wanted(std::vector<ListedName>& names, bool top) const {
     const bool fold = options_.ignore_file_name_case;
-    std::erase_if(names, [&](const std::string& name) {
+    std::erase_if(names, [&](const ListedName& listed) {
+      const std::string& name = listed.name;
       if (top && options_.starting_file && compare_names(name, *options_.starting_file) < 0) {
         return true;
       }
@@ -106,8 +109,9 @@ class Walker {
                            return name_matches(pattern.text, name, pattern.fold_case);
                          });
     });
-    std::sort(names.begin(), names.end(),
-              [&](const std::string& a, const std::string& b) { return name_before(a, b, fold); });
+    std::sort(names.begin(), names.end(), [&](const ListedName& a, const ListedName& b) {
+      return name_before(a.name, b.name, fold);
+    });
   }
 
   int compare_names(const std::string& a, const std::string& b) const {
@@ -118,13 +122,15 @@ class Walker {
   // Walks both lists of names in order: a name on both sides is a pair, a
   // name on one side alone stands by itself.
   void merge(const std::array<std::string, 2>& dirs,
-             const std::array<std::vector<std::string>, 2>& names) {
-    const std::vector<std::string>& a = names[0];
-    const std::vector<std::string>& b = names[1];
+             const std::array<std::vector<ListedName>, 2>& names) {
+    const std::vector<ListedName>& a = names[0];
+    const std::vector<ListedName>& b = names[1];
     std::size_t i = 0;
     std::size_t j = 0;
     while (!stopped_ && (i < a.size() || j < b.size())) {
-      const int order = i == a.size() ? 1 : j == b.size() ? -1 : compare_names(a[i], b[j]);
+      const int order = i == a.size()   ? 1
+                        : j == b.size() ? -1
+                                        : compare_names(a[i].name, b[j].name);
       if (order < 0) {
         compare_pair(dirs, {&a[i++], nullptr});
       } else if (order > 0) {
@@ -132,8 +138,8 @@ class Walker {
       } else {
         std::size_t i_end = i + 1;
         std::size_t j_end = j + 1;
-        while (i_end < a.size() && compare_names(a[i_end], a[i]) == 0) ++i_end;
-        while (j_end < b.size() && compare_names(b[j_end], a[i]) == 0) ++j_end;
+        while (i_end < a.size() && compare_names(a[i_end].name, a[i].name) == 0) ++i_end;
+        while (j_end < b.size() && compare_names(b[j_end].name, a[i].name) == 0) ++j_end;
         pair_alike(dirs, {a.data() + i, i_end - i}, {b.data() + j, j_end - j});
         i = i_end;
         j = j_end;
@@ -143,20 +149,20 @@ class Walker {
 
   // Names alike but for case (or the one name, when case counts): a name
   // spelled the same on both sides pairs first, the others in order.
-  void pair_alike(const std::array<std::string, 2>& dirs, std::span<const std::string> a,
-                  std::span<const std::string> b) {
+  void pair_alike(const std::array<std::string, 2>& dirs, std::span<const ListedName> a,
+                  std::span<const ListedName> b) {
     std::vector<bool> a_used(a.size());
     std::vector<bool> b_used(b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
       for (std::size_t j = 0; j < b.size(); ++j) {
-        if (b_used[j] || a[i] != b[j]) continue;
+        if (b_used[j] || a[i].name != b[j].name) continue;
         compare_pair(dirs, {&a[i], &b[j]});
         a_used[i] = b_used[j] = true;
         break;
       }
     }
-    std::vector<const std::string*> a_left;
-    std::vector<const std::string*> b_left;
+    std::vector<const ListedName*> a_left;
+    std::vector<const ListedName*> b_left;
     for (std::size_t i = 0; i < a.size(); ++i) {
       if (!a_used[i]) a_left.push_back(&a[i]);
     }
@@ -174,27 +180,34 @@ class Walker {
   }
 
   void compare_pair(const std::array<std::string, 2>& dirs,
-                    const std::array<const std::string*, 2>& names) {
+                    const std::array<const ListedName*, 2>& names) {
     if (stopped_) return;
     std::array<std::string, 2> paths;
     for (std::size_t k = 0; k < 2; ++k) {
-      paths[k] = platform::path_within(dirs[k], names[k] != nullptr ? *names[k] : *names[1 - k]);
+      paths[k] =
+          platform::path_within(dirs[k], names[k] != nullptr ? names[k]->name : names[1 - k]->name);
     }
     for (std::size_t k = 0; k < 2; ++k) {
       if (names[k] != nullptr) continue;
       const std::size_t present = 1 - k;
-      if (!reads_absent_as_empty(k)) return only_in(dirs[present], *names[present]);
-      return compare_with_absent(dirs, paths, present, *names[present]);
+      if (!reads_absent_as_empty(k)) return only_in(dirs[present], names[present]->name);
+      return compare_with_absent(dirs, paths, present, names[present]->name);
+    }
+    // Two regular files, as far as the listings know, are left for the
+    // report to read and compare: the statuses most of a tree's names need
+    // are then read on the threads that compare, not on the walk's.
+    if (names[0]->kind == ListedKind::regular && names[1]->kind == ListedKind::regular) {
+      return files_unread(paths);
     }
     compare_present(paths);
   }
 
+  bool follows_links() const { return !options_.no_dereference; }
+
   std::optional<EntryStatus> status_of(const std::string& path) {
-    std::string failure;
-    std::optional<EntryStatus> status =
-        platform::entry_status(path.c_str(), !options_.no_dereference, failure);
-    if (!status) trouble(path, failure);
-    return status;
+    StatusRead read = read_status(path, follows_links());
+    if (!read.status) trouble(path, read.failure);
+    return read.status;
   }
 
   // A name on one side alone, where the other side's absence reads as empty.
@@ -222,46 +235,19 @@ class Walker {
   }
 
   void compare_present(const std::array<std::string, 2>& paths) {
-    const std::optional<EntryStatus> a = status_of(paths[0]);
-    const std::optional<EntryStatus> b = status_of(paths[1]);
-    if (!a || !b) return;
-    if (a->kind == EntryKind::directory && b->kind == EntryKind::directory) {
-      // One directory named twice holds nothing that could differ.
-      if (a->same_file(*b)) return;
-      if (options_.recursive) return enter(paths, {false, false}, {*a, *b}, false);
-      return line("Common subdirectories: " + paths[0] + " and " + paths[1] + "\n", exit_same);
-    }
-    if (a->same_file(*b)) {
-      if (walk_.report_identical) {
-        line(verdict_line(Verdict::identical, labelled(0, paths[0]), labelled(1, paths[1])),
-             exit_same);
-      }
-      return;
-    }
-    if (a->kind == EntryKind::regular && b->kind == EntryKind::regular) {
-      return files(paths, {false, false}, {*a, *b});
-    }
-    if (a->kind == EntryKind::symbolic_link && b->kind == EntryKind::symbolic_link) {
-      return compare_links(paths);
-    }
-    line("File " + labelled(0, paths[0]) + " is a " + entry_kind_name(*a) + " while file " +
-             labelled(1, paths[1]) + " is a " + entry_kind_name(*b) + "\n",
-         exit_different);
-  }
-
-  const std::string& labelled(std::size_t side, const std::string& path) const {
-    return shown_name(walk_.labels, side, path);
-  }
-
-  void compare_links(const std::array<std::string, 2>& paths) {
-    std::array<std::optional<std::string>, 2> targets;
-    for (std::size_t k = 0; k < 2; ++k) {
-      std::string failure;
-      targets[k] = platform::link_target(paths[k].c_str(), failure);
-      if (!targets[k]) return trouble(paths[k], failure);
-    }
-    if (*targets[0] != *targets[1]) {
-      line("Symbolic links " + paths[0] + " and " + paths[1] + " differ\n", exit_different);
+    const std::array<StatusRead, 2> read = {read_status(paths[0], follows_links()),
+                                            read_status(paths[1], follows_links())};
+    PairDecision decision = decide_present_pair(
+        paths, read, {walk_.labels, walk_.report_identical, options_.recursive});
+    switch (decision.step) {
+      case PairStep::report:
+        return give_all(std::move(decision.lines));
+      case PairStep::enter:
+        return enter(paths, {false, false}, {*read[0].status, *read[1].status}, false);
+      case PairStep::compare_files:
+        return files(paths, {false, false}, {*read[0].status, *read[1].status});
+      case PairStep::compare_links:
+        return give_all(compare_link_targets(paths));
     }
   }
 
@@ -275,23 +261,26 @@ class Walker {
     give(std::move(event));
   }
 
+  void files_unread(const std::array<std::string, 2>& paths) {
+    TreeEvent event;
+    event.kind = TreeEvent::Kind::files;
+    event.paths = paths;
+    event.statuses_known = false;
+    give(std::move(event));
+  }
+
   void only_in(const std::string& dir, const std::string& name) {
     line("Only in " + dir + ": " + name + "\n", exit_different);
   }
 
-  void line(std::string text, int status) {
-    TreeEvent event;
-    event.text = std::move(text);
-    event.status = status;
-    give(std::move(event));
-  }
+  void line(std::string text, int status) { give(line_event(std::move(text), status)); }
 
   void trouble(const std::string& path, const std::string& reason) {
-    TreeEvent event;
-    event.kind = TreeEvent::Kind::trouble;
-    event.text = trouble_line(path, reason);
-    event.status = exit_trouble;
-    give(std::move(event));
+    give(trouble_event(path, reason));
+  }
+
+  void give_all(std::vector<TreeEvent> events) {
+    for (TreeEvent& event : events) give(std::move(event));
   }
 
   void give(TreeEvent event) {

@@ -28,6 +28,11 @@ struct TreeEvent {
   std::array<bool, 2> absent{};      // files: a side that does not exist, read as empty
   // files: their status as the walk read it (of a side not absent)
   std::array<platform::EntryStatus, 2> statuses{};
+  // files: false when the walk read no status, both names being listed as
+  // regular files; they are read, and may prove otherwise, when the pair is
+  // looked at. A walk that queried every name would keep the other cores
+  // waiting for pairs.
+  bool statuses_known = true;
 };
 
 class TreeSink {
