@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <span>
+#include <string>
 
+#include "ralu/engine/classes.h"
 #include "ralu/engine/edit_search.h"
 
 namespace ralu {
@@ -16,12 +18,14 @@ char folded(char byte, bool ignore_case) {
 }  // namespace
 
 std::size_t WordScripter::WordHash::operator()(std::string_view word) const {
-  // FNV-1a: words are short, and the table confirms every match by bytes.
-  std::uint64_t hash = 0xcbf29ce484222325U;
-  for (const char byte : word) {
-    hash = (hash ^ static_cast<unsigned char>(folded(byte, ignore_case))) * 0x100000001b3U;
-  }
-  return static_cast<std::size_t>(hash);
+  // Keyed with the process's secret seed, as lines are: no input can be
+  // made of words that all land in one bucket. Under -i the hash is of the
+  // word with its letters folded.
+  const HashSettings settings = random_hash_settings();
+  if (!ignore_case) return static_cast<std::size_t>(hash_line(word, settings));
+  std::string folded_word(word);
+  for (char& byte : folded_word) byte = folded(byte, true);
+  return static_cast<std::size_t>(hash_line(folded_word, settings));
 }
 
 bool WordScripter::WordEqual::operator()(std::string_view a, std::string_view b) const {
