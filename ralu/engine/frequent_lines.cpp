@@ -30,33 +30,47 @@ std::size_t mark_frequent_lines_among_changes(std::span<const std::uint32_t> ids
   const auto ordinary = [&](std::uint32_t count) { return count != 0 && count < frequent_count; };
 
   // Around a frequent line, the unpaired and frequent lines up to the nearest
-  // ordinary line and no further than the look range. Most frequent lines
-  // stand next to an ordinary one, so the stretches are counted where they
-  // are, in one pass with no table of kinds; marks do not change kinds, so
-  // every line is judged by the input as it stands.
+  // ordinary line and no further than the look range. Both stretches only
+  // move forward as the lines do, so each is kept as a window with its count
+  // of unpaired lines: one pass, and no table of kinds. Marks do not change
+  // kinds, so every line is judged by the input as it stands.
+  const auto unpaired = [&](std::size_t line) { return count_of(line) == 0 ? 1 : 0; };
   std::size_t marked = 0;
-  std::size_t after_ordinary = 0;  // the line after the last ordinary line so far
+  std::size_t before_begin = 0;  // [before_begin, i): unpaired or frequent lines
+  std::size_t unpaired_before = 0;
+  std::size_t after_begin = 0;  // [after_begin, after_end): unpaired or frequent lines
+  std::size_t after_end = 0;
+  std::size_t unpaired_after = 0;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const std::uint32_t count = count_of(i);
-    if (ordinary(count)) after_ordinary = i + 1;
-    if (count < frequent_count) continue;
-    const std::size_t begin = std::max(after_ordinary, i - std::min(i, look_range));
-    std::size_t unpaired_before = 0;
-    for (std::size_t j = begin; j < i; ++j) unpaired_before += count_of(j) == 0 ? 1 : 0;
-    if (unpaired_before == 0) continue;  // not among changes
-    const std::size_t limit = std::min(ids.size(), i + 1 + look_range);
-    std::size_t end = i + 1;
-    std::size_t unpaired_after = 0;
-    for (; end < limit && !ordinary(count_of(end)); ++end) {
-      unpaired_after += count_of(end) == 0 ? 1 : 0;
+    if (ordinary(count)) {
+      before_begin = i + 1;
+      unpaired_before = 0;
+      continue;
     }
-    if (unpaired_after == 0) continue;
-    const std::size_t around = end - begin;  // unpaired and frequent, this line included
-    const std::size_t frequent = around - unpaired_before - unpaired_after;
-    if (frequent * frequent_share < around) {
-      changed[i] = 1;
-      ++marked;
+    if (count >= frequent_count) {
+      for (; before_begin + look_range < i; ++before_begin) {
+        unpaired_before -= unpaired(before_begin);
+      }
+      for (; after_begin <= i; ++after_begin) {
+        if (after_begin < after_end) unpaired_after -= unpaired(after_begin);
+      }
+      if (after_end < after_begin) after_end = after_begin;
+      const std::size_t limit = std::min(ids.size(), i + 1 + look_range);
+      for (; after_end < limit && !ordinary(count_of(after_end)); ++after_end) {
+        unpaired_after += unpaired(after_end);
+      }
+      // Among changes: unpaired lines on both sides.
+      if (unpaired_before > 0 && unpaired_after > 0) {
+        const std::size_t around = after_end - before_begin;  // this line included
+        const std::size_t frequent = around - unpaired_before - unpaired_after;
+        if (frequent * frequent_share < around) {
+          changed[i] = 1;
+          ++marked;
+        }
+      }
     }
+    unpaired_before += unpaired(i);
   }
   return marked;
 }
