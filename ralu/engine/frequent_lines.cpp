@@ -57,8 +57,10 @@ std::size_t mark_frequent_lines_among_changes(std::span<const std::uint32_t> ids
       }
       if (after_end < after_begin) after_end = after_begin;
       const std::size_t limit = std::min(ids.size(), i + 1 + look_range);
-      for (; after_end < limit && !ordinary(count_of(after_end)); ++after_end) {
-        unpaired_after += unpaired(after_end);
+      for (; after_end < limit; ++after_end) {
+        const std::uint32_t ahead = count_of(after_end);
+        if (ordinary(ahead)) break;
+        unpaired_after += ahead == 0 ? 1 : 0;
       }
       // Among changes: unpaired lines on both sides.
       if (unpaired_before > 0 && unpaired_after > 0) {
@@ -70,7 +72,7 @@ std::size_t mark_frequent_lines_among_changes(std::span<const std::uint32_t> ids
         }
       }
     }
-    unpaired_before += unpaired(i);
+    unpaired_before += count == 0 ? 1 : 0;
   }
   return marked;
 }
