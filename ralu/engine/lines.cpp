@@ -80,15 +80,18 @@ std::size_t fill_line_starts(std::string_view bytes, std::size_t first, Offset* 
   for (; at + 64 <= bytes.size(); at += 64) {
     std::uint64_t found = feed_bits(at) | feed_bits(at + 16) << 16 | feed_bits(at + 32) << 32 |
                           feed_bits(at + 48) << 48;
-    const auto count = static_cast<std::size_t>(std::popcount(found));
+    // Counted as they are written: a population count is a library call on
+    // machines without the instruction.
+    std::size_t count = 0;
     const std::size_t start = first + at + 1;
     for (std::size_t k = 0; k < line_start_slack; ++k) {
       entry[filled + k] =
           static_cast<Offset>(start + static_cast<std::size_t>(std::countr_zero(found)));
+      count += found != 0 ? 1 : 0;
       found &= found - 1;
     }
-    for (std::size_t k = line_start_slack; found != 0; ++k, found &= found - 1) {
-      entry[filled + k] =
+    for (; found != 0; ++count, found &= found - 1) {
+      entry[filled + count] =
           static_cast<Offset>(start + static_cast<std::size_t>(std::countr_zero(found)));
     }
     filled += count;
@@ -136,11 +139,11 @@ constexpr std::size_t skip_block = 4096;
 
 }  // namespace
 
-// Sixteen bytes at a time where the machine can: each compare gives -1 for
-// a line feed, subtracted into one byte counter per lane, which 255 rounds
-// cannot overflow; a sum of absolute differences adds the lanes up. The
-// rest, and every byte on other machines, a byte-wide sum counts, which the
-// compiler vectorises as it can.
+// Thirty-two bytes a round where the machine can: each compare gives -1 for
+// a line feed, subtracted into byte counters of sixteen lanes, which 255
+// rounds cannot overflow; a sum of absolute differences adds the lanes up.
+// The rest, and every byte on other machines, a byte-wide sum counts, which
+// the compiler vectorises as it can.
 std::size_t count_line_feeds(std::string_view bytes) {
   constexpr std::size_t chunk = 255;
   std::size_t count = 0;
