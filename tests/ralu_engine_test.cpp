@@ -220,6 +220,31 @@ TEST(RaluSearch, ShortestScriptOnSmallRandomSequences) {
   }
 }
 
+TEST(RaluSearch, BoundedSearchGivesUpOnlyWhenNoScriptIsShortEnough) {
+  std::mt19937 rng(20261208);
+  for (int round = 0; round < 2000; ++round) {
+    const auto alphabet = static_cast<std::uint32_t>(1 + rng() % 6);
+    const Ids a = random_ids(rng, rng() % 25, alphabet);
+    const Ids b = edited(rng, a, rng() % 8, alphabet);
+    const std::size_t shortest = a.size() + b.size() - 2 * lcs_length(a, b);
+    Marks plain_a(a.size(), 0), plain_b(b.size(), 0);
+    ralu::mark_edits(a, b, plain_a, plain_b, false);
+    // Within the bound, the script is the one an unbounded search marks.
+    for (const std::size_t most : {shortest, shortest + 1, shortest + 40}) {
+      Marks a_marks(a.size(), 0), b_marks(b.size(), 0);
+      ASSERT_TRUE(ralu::mark_edits_within(a, b, a_marks, b_marks, false, most))
+          << "round " << round << ", most " << most;
+      ASSERT_EQ(a_marks, plain_a) << "round " << round;
+      ASSERT_EQ(b_marks, plain_b) << "round " << round;
+    }
+    if (shortest > 0) {
+      Marks a_marks(a.size(), 0), b_marks(b.size(), 0);
+      EXPECT_FALSE(ralu::mark_edits_within(a, b, a_marks, b_marks, false, shortest - 1))
+          << "round " << round;
+    }
+  }
+}
+
 TEST(RaluSearch, CostCapKeepsScriptsValidAndShort) {
   // Many scattered edits among few distinct values push the cost well past
   // the cap, the hard case for the search.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -72,17 +73,28 @@ struct ChangeMarks {
   LargeArray<std::uint8_t> new_changed;
 };
 
-// Searches which lines change, among those not marked changed yet.
-void search_marks(const LineClasses& classes, ChangeMarks& marks, bool minimal) {
+// Searches which lines change, among those not marked changed yet. False,
+// with the marks unfinished, once it is certain that more than `most` lines
+// would be changed in all.
+bool search_marks(const LineClasses& classes, ChangeMarks& marks, bool minimal,
+                  std::size_t most = std::numeric_limits<std::size_t>::max()) {
   const Kept old_kept =
       set_aside_unpaired(classes.old_ids, classes.presence, in_new, marks.old_changed);
   const Kept new_kept =
       set_aside_unpaired(classes.new_ids, classes.presence, in_old, marks.new_changed);
+  // Every line not kept for the search is changed already.
+  const std::size_t set_aside = (classes.old_ids.size() - old_kept.ids.size()) +
+                                (classes.new_ids.size() - new_kept.ids.size());
+  if (set_aside > most) return false;
   LargeArray<std::uint8_t> old_search(old_kept.ids.size());
   LargeArray<std::uint8_t> new_search(new_kept.ids.size());
-  mark_edits(old_kept.ids, new_kept.ids, old_search, new_search, minimal);
+  if (!mark_edits_within(old_kept.ids, new_kept.ids, old_search, new_search, minimal,
+                         most - set_aside)) {
+    return false;
+  }
   copy_marks(old_search, old_kept, marks.old_changed);
   copy_marks(new_search, new_kept, marks.new_changed);
+  return true;
 }
 
 std::ptrdiff_t changed_lines(const ChangeMarks& marks) {
@@ -121,8 +133,10 @@ ChangeMarks mark_middle(const LineTable& old_lines, const LineTable& new_lines,
   // it is longer by no more than the allowance. --minimal means shortest.
   if (!options.minimal) {
     if (std::optional<ChangeMarks> joined = frequent_lines_marked(classes)) {
-      search_marks(classes, *joined, false);
-      if (changed_lines(*joined) <= changed_lines(marks) + joining_allowance) {
+      // The search breaks off as soon as it is certain to come out too long.
+      const auto most = static_cast<std::size_t>(changed_lines(marks) + joining_allowance);
+      if (search_marks(classes, *joined, false, most) &&
+          static_cast<std::size_t>(changed_lines(*joined)) <= most) {
         marks = std::move(*joined);
       }
     }

@@ -106,11 +106,13 @@ struct Box {
   bool minimal;  // whether to search without the cost cap
 };
 
-// A point where the script may be cut in two, and whether each half is cheap
-// enough to be searched without the cost cap.
+// A point where the script may be cut in two, whether each half is cheap
+// enough to be searched without the cost cap, and the least that a path
+// through the point may cost.
 struct Split {
   Pos x, y;
   bool lower_minimal, upper_minimal;
+  Pos least_cost;
 };
 
 // Values that mark a diagonal as not reached yet, chosen so that the other
@@ -136,10 +138,14 @@ void widen(Pos& low, Pos& high, Pos dmin, Pos dmax, std::int32_t* reached, std::
   }
 }
 
+// No bound on the length of the script wanted.
+constexpr Pos unbounded = std::numeric_limits<Pos>::max();
+
 class EditSearch {
  public:
   EditSearch(std::span<const std::uint32_t> old_ids, std::span<const std::uint32_t> new_ids,
-             std::span<std::uint8_t> old_changed, std::span<std::uint8_t> new_changed, bool minimal)
+             std::span<std::uint8_t> old_changed, std::span<std::uint8_t> new_changed, bool minimal,
+             Pos most)
       : old_(old_ids.data()),
         new_(new_ids.data()),
         old_changed_(old_changed.data()),
@@ -147,6 +153,7 @@ class EditSearch {
         old_size_(static_cast<Pos>(old_ids.size())),
         new_size_(static_cast<Pos>(new_ids.size())),
         minimal_(minimal),
+        most_(most),
         often_equal_(entries_often_equal(old_ids, new_ids)),
         cost_cap_(cost_cap(old_ids.size() + new_ids.size())),
         // Left uninitialised: the search writes a diagonal before reading it,
@@ -156,7 +163,8 @@ class EditSearch {
         forward_diagonals_(forward_.get() + new_size_ + 1),
         backward_diagonals_(backward_.get() + new_size_ + 1) {}
 
-  void run();
+  // False when it gave up, no script changing at most `most` entries.
+  bool run();
 
  private:
   // Diagonals k = x - y run from -new_size to old_size; one more on each side
@@ -168,13 +176,16 @@ class EditSearch {
   std::int32_t& forward(Pos k) { return forward_diagonals_[k]; }
   std::int32_t& backward(Pos k) { return backward_diagonals_[k]; }
 
-  Split find_split(const Box& box) {
-    return often_equal_ ? find_split_following<true>(box) : find_split_following<false>(box);
+  // Breaks off, with a least cost above `most`, once every path through the
+  // box is known to cost more.
+  Split find_split(const Box& box, Pos most) {
+    return often_equal_ ? find_split_following<true>(box, most)
+                        : find_split_following<false>(box, most);
   }
   // The search, with snakes followed four entries at a time or one by one:
   // chosen once for the whole search rather than on every diagonal.
   template <bool four_at_once>
-  Split find_split_following(const Box& box);
+  Split find_split_following(const Box& box, Pos most);
   template <bool four_at_once>
   Pos extend_forward(const Box& box, Pos k);
   template <bool four_at_once>
@@ -196,6 +207,7 @@ class EditSearch {
   Pos old_size_;
   Pos new_size_;
   bool minimal_;
+  Pos most_;
   bool often_equal_;  // whether snakes are followed four entries at a time
   Pos cost_cap_;
   std::unique_ptr<std::int32_t[]> forward_;
@@ -204,25 +216,32 @@ class EditSearch {
   std::int32_t* backward_diagonals_;
 };
 
-void EditSearch::run() {
+bool EditSearch::run() {
   // An explicit stack instead of recursion: divisions past the cost cap peel
   // off one end at a time, so their nesting can be deep.
   std::vector<Box> pending{{0, old_size_, 0, new_size_, minimal_}};
+  // The first box is the whole problem, so what its paths cost is what the
+  // script costs: the bound is checked there, where breaking off saves the
+  // most.
+  Pos most = most_;
   while (!pending.empty()) {
     Box box = pending.back();
     pending.pop_back();
     skip_equal_ends(box);
-    if (box.x0 == box.x1) {
+    if (box.x0 == box.x1 || box.y0 == box.y1) {
+      if ((box.x1 - box.x0) + (box.y1 - box.y0) > most) return false;
       std::fill(new_changed_ + box.y0, new_changed_ + box.y1, 1);
-    } else if (box.y0 == box.y1) {
       std::fill(old_changed_ + box.x0, old_changed_ + box.x1, 1);
     } else {
-      const Split split = find_split(box);
+      const Split split = find_split(box, most);
+      if (split.least_cost > most) return false;
       assert(box.x0 <= split.x && split.x <= box.x1 && box.y0 <= split.y && split.y <= box.y1);
       pending.push_back({split.x, box.x1, split.y, box.y1, minimal_ || split.upper_minimal});
       pending.push_back({box.x0, split.x, box.y0, split.y, minimal_ || split.lower_minimal});
     }
+    most = unbounded;
   }
+  return true;
 }
 
 // Narrows a box past the equal entries at its start and at its end, which
@@ -241,9 +260,13 @@ void EditSearch::skip_equal_ends(Box& box) const {
 // Searches forward from (x0, y0) and backward from (x1, y1), one unit of cost
 // at a time, until the two searches meet on a diagonal: the meeting point lies
 // on a shortest path through the box. The box is not empty on either side and
-// its first and last entries differ.
+// its first and last entries differ. Searches that meet after a forward step
+// of cost c have found a path of cost 2c - 1, after a backward step one of
+// 2c; searches that have not met by the end of step c prove every path to
+// cost at least 2c + 1. Either way the search gives up on a path of at most
+// `most` as soon as it knows there is none.
 template <bool four_at_once>
-Split EditSearch::find_split_following(const Box& box) {
+Split EditSearch::find_split_following(const Box& box, Pos most) {
   const Pos dmin = box.x0 - box.y1;  // the lowest diagonal inside the box
   const Pos dmax = box.x1 - box.y0;  // the highest
   const Pos fmid = box.x0 - box.y0;  // where the forward search starts
@@ -260,14 +283,22 @@ Split EditSearch::find_split_following(const Box& box) {
     widen(fmin, fmax, dmin, dmax, forward_diagonals_, forward_unreached);
     for (Pos k = fmax; k >= fmin; k -= 2) {
       const Pos x = extend_forward<four_at_once>(box, k);
-      if (odd && bmin <= k && k <= bmax && backward(k) <= x) return {x, x - k, true, true};
+      if (odd && bmin <= k && k <= bmax && backward(k) <= x) {
+        return {x, x - k, true, true, 2 * cost - 1};
+      }
     }
     widen(bmin, bmax, dmin, dmax, backward_diagonals_, backward_unreached);
     for (Pos k = bmax; k >= bmin; k -= 2) {
       const Pos x = extend_backward<four_at_once>(box, k);
-      if (!odd && fmin <= k && k <= fmax && x <= forward(k)) return {x, x - k, true, true};
+      if (!odd && fmin <= k && k <= fmax && x <= forward(k))
+        return {x, x - k, true, true, 2 * cost};
     }
-    if (!box.minimal && cost >= cost_cap_) return furthest_split(box, fmin, fmax, bmin, bmax);
+    if (2 * cost + 1 > most) return {box.x0, box.y0, true, true, 2 * cost + 1};
+    if (!box.minimal && cost >= cost_cap_) {
+      Split furthest = furthest_split(box, fmin, fmax, bmin, bmax);
+      furthest.least_cost = 2 * cost + 1;
+      return furthest;
+    }
   }
 }
 
@@ -320,8 +351,8 @@ Split EditSearch::furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, P
   const Reach behind = furthest_backward(box, bmin, bmax);
   const Pos forward_progress = ahead.sum - (box.x0 + box.y0);
   const Pos backward_progress = (box.x1 + box.y1) - behind.sum;
-  if (forward_progress >= backward_progress) return {ahead.x, ahead.sum - ahead.x, true, false};
-  return {behind.x, behind.sum - behind.x, false, true};
+  if (forward_progress >= backward_progress) return {ahead.x, ahead.sum - ahead.x, true, false, 0};
+  return {behind.x, behind.sum - behind.x, false, true, 0};
 }
 
 // The forward search's point with the largest x + y, clipped to the box.
@@ -356,10 +387,18 @@ EditSearch::Reach EditSearch::furthest_backward(const Box& box, Pos bmin, Pos bm
 
 }  // namespace
 
+bool mark_edits_within(std::span<const std::uint32_t> old_ids,
+                       std::span<const std::uint32_t> new_ids, std::span<std::uint8_t> old_changed,
+                       std::span<std::uint8_t> new_changed, bool minimal, std::size_t most) {
+  const Pos bound = most < static_cast<std::size_t>(unbounded) ? static_cast<Pos>(most) : unbounded;
+  return EditSearch(old_ids, new_ids, old_changed, new_changed, minimal, bound).run();
+}
+
 void mark_edits(std::span<const std::uint32_t> old_ids, std::span<const std::uint32_t> new_ids,
                 std::span<std::uint8_t> old_changed, std::span<std::uint8_t> new_changed,
                 bool minimal) {
-  EditSearch(old_ids, new_ids, old_changed, new_changed, minimal).run();
+  mark_edits_within(old_ids, new_ids, old_changed, new_changed, minimal,
+                    std::numeric_limits<std::size_t>::max());
 }
 
 }  // namespace ralu

@@ -8,6 +8,7 @@
 // that may be a little longer than the shortest.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -21,5 +22,14 @@ namespace ralu {
 void mark_edits(std::span<const std::uint32_t> old_ids, std::span<const std::uint32_t> new_ids,
                 std::span<std::uint8_t> old_changed, std::span<std::uint8_t> new_changed,
                 bool minimal);
+
+// The same, for a caller that only wants a script changing at most `most`
+// entries: gives up, with the marks unfinished, as soon as it is certain that
+// no script is that short, and returns false. True when it marked a script,
+// which may still be longer than `most` where the search settled for less
+// than the shortest.
+bool mark_edits_within(std::span<const std::uint32_t> old_ids,
+                       std::span<const std::uint32_t> new_ids, std::span<std::uint8_t> old_changed,
+                       std::span<std::uint8_t> new_changed, bool minimal, std::size_t most);
 
 }  // namespace ralu
