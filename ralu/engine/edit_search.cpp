@@ -187,9 +187,9 @@ class EditSearch {
   template <bool four_at_once>
   Split find_split_following(const Box& box, Pos most);
   template <bool four_at_once>
-  Pos extend_forward(const Box& box, Pos k);
+  [[gnu::always_inline]] inline Pos extend_forward(const Box& box, Pos k);
   template <bool four_at_once>
-  Pos extend_backward(const Box& box, Pos k);
+  [[gnu::always_inline]] inline Pos extend_backward(const Box& box, Pos k);
   void skip_equal_ends(Box& box) const;
 
   // A point a search reached: x + y, and x.
@@ -279,20 +279,32 @@ Split EditSearch::find_split_following(const Box& box, Pos most) {
   forward(fmid) = static_cast<std::int32_t>(box.x0);
   backward(bmid) = static_cast<std::int32_t>(box.x1);
 
+  // Each step's diagonals are taken from the highest down. Only those within
+  // the other search's range can meet it, so only those are tested, and only
+  // after a step of the parity at which the searches can meet.
   for (Pos cost = 1;; ++cost) {
     widen(fmin, fmax, dmin, dmax, forward_diagonals_, forward_unreached);
-    for (Pos k = fmax; k >= fmin; k -= 2) {
-      const Pos x = extend_forward<four_at_once>(box, k);
-      if (odd && bmin <= k && k <= bmax && backward(k) <= x) {
-        return {x, x - k, true, true, 2 * cost - 1};
+    Pos k = fmax;
+    if (odd) {
+      for (; k > bmax && k >= fmin; k -= 2) extend_forward<four_at_once>(box, k);
+      for (; k >= bmin && k >= fmin; k -= 2) {
+        const Pos x = extend_forward<four_at_once>(box, k);
+        if (backward(k) <= x) return {x, x - k, true, true, 2 * cost - 1};
       }
     }
+    for (; k >= fmin; k -= 2) extend_forward<four_at_once>(box, k);
+
     widen(bmin, bmax, dmin, dmax, backward_diagonals_, backward_unreached);
-    for (Pos k = bmax; k >= bmin; k -= 2) {
-      const Pos x = extend_backward<four_at_once>(box, k);
-      if (!odd && fmin <= k && k <= fmax && x <= forward(k))
-        return {x, x - k, true, true, 2 * cost};
+    k = bmax;
+    if (!odd) {
+      for (; k > fmax && k >= bmin; k -= 2) extend_backward<four_at_once>(box, k);
+      for (; k >= fmin && k >= bmin; k -= 2) {
+        const Pos x = extend_backward<four_at_once>(box, k);
+        if (x <= forward(k)) return {x, x - k, true, true, 2 * cost};
+      }
     }
+    for (; k >= bmin; k -= 2) extend_backward<four_at_once>(box, k);
+
     if (2 * cost + 1 > most) return {box.x0, box.y0, true, true, 2 * cost + 1};
     if (!box.minimal && cost >= cost_cap_) {
       Split furthest = furthest_split(box, fmin, fmax, bmin, bmax);
@@ -306,7 +318,7 @@ Split EditSearch::find_split_following(const Box& box, Pos most) {
 // its neighbours' paths, one step, then along the equal entries that follow.
 // Returns (and records) the x reached.
 template <bool four_at_once>
-Pos EditSearch::extend_forward(const Box& box, Pos k) {
+inline Pos EditSearch::extend_forward(const Box& box, Pos k) {
   const Pos from_left = forward(k - 1);   // then delete old[x]
   const Pos from_above = forward(k + 1);  // then insert new[y]
   Pos x = from_left >= from_above ? from_left + 1 : from_above;
@@ -314,10 +326,9 @@ Pos EditSearch::extend_forward(const Box& box, Pos k) {
   if constexpr (four_at_once) {
     x += equal_run_forward_wide(old_ + x, new_ + y, std::min(box.x1 - x, box.y1 - y));
   } else {
-    while (x < box.x1 && y < box.y1 && old_[x] == new_[y]) {
-      ++x;
-      ++y;
-    }
+    // Diagonal k leaves the box at the first x past either side's end.
+    const Pos end = std::min(box.x1, box.y1 + k);
+    while (x < end && old_[x] == new_[x - k]) ++x;
   }
   forward(k) = static_cast<std::int32_t>(x);
   return x;
@@ -325,7 +336,7 @@ Pos EditSearch::extend_forward(const Box& box, Pos k) {
 
 // The same for the backward search, towards the box's top-left corner.
 template <bool four_at_once>
-Pos EditSearch::extend_backward(const Box& box, Pos k) {
+inline Pos EditSearch::extend_backward(const Box& box, Pos k) {
   const Pos from_below = backward(k - 1);  // then un-insert new[y - 1]
   const Pos from_right = backward(k + 1);  // then un-delete old[x - 1]
   Pos x = from_below < from_right ? from_below : from_right - 1;
@@ -333,10 +344,8 @@ Pos EditSearch::extend_backward(const Box& box, Pos k) {
   if constexpr (four_at_once) {
     x -= equal_run_backward_wide(old_ + x, new_ + y, std::min(x - box.x0, y - box.y0));
   } else {
-    while (x > box.x0 && y > box.y0 && old_[x - 1] == new_[y - 1]) {
-      --x;
-      --y;
-    }
+    const Pos end = std::max(box.x0, box.y0 + k);
+    while (x > end && old_[x - 1] == new_[x - 1 - k]) --x;
   }
   backward(k) = static_cast<std::int32_t>(x);
   return x;
