@@ -146,29 +146,6 @@ ChangeMarks mark_middle(const LineTable& old_lines, const LineTable& new_lines,
   return marks;
 }
 
-// The groups of the marks, numbered from the first line of the inputs.
-std::vector<ChangeGroup> groups_of(const ChangeMarks& marks, std::size_t first_line) {
-  std::vector<ChangeGroup> groups;
-  const std::size_t old_size = marks.old_changed.size();
-  const std::size_t new_size = marks.new_changed.size();
-  std::size_t i = 0, j = 0;
-  for (;;) {
-    // Unchanged lines come in pairs, one from each input.
-    while (i < old_size && j < new_size && marks.old_changed[i] == 0 && marks.new_changed[j] == 0) {
-      ++i;
-      ++j;
-    }
-    if (i == old_size && j == new_size) break;
-    ChangeGroup group{first_line + i, 0, first_line + j, 0};
-    while (i < old_size && marks.old_changed[i] != 0) ++i;
-    while (j < new_size && marks.new_changed[j] != 0) ++j;
-    group.old_end = first_line + i;
-    group.new_end = first_line + j;
-    groups.push_back(group);
-  }
-  return groups;
-}
-
 EditScript same_lines_script(std::size_t line_count) {
   EditScript script;
   script.old_line_count = script.new_line_count = line_count;
@@ -194,7 +171,8 @@ EditScript searched_script(const LineTable& old_middle, const LineTable& new_mid
   EditScript script;
   script.old_line_count = head_lines + old_middle.size() + tail_lines;
   script.new_line_count = head_lines + new_middle.size() + tail_lines;
-  script.groups = groups_of(mark_middle(old_middle, new_middle, options), head_lines);
+  const ChangeMarks marks = mark_middle(old_middle, new_middle, options);
+  collect_change_groups(marks.old_changed, marks.new_changed, head_lines, script.groups);
   return script;
 }
 

@@ -410,4 +410,27 @@ void mark_edits(std::span<const std::uint32_t> old_ids, std::span<const std::uin
                     std::numeric_limits<std::size_t>::max());
 }
 
+void collect_change_groups(std::span<const std::uint8_t> old_changed,
+                           std::span<const std::uint8_t> new_changed, std::size_t first,
+                           std::vector<ChangeGroup>& groups) {
+  groups.clear();
+  const std::size_t old_size = old_changed.size();
+  const std::size_t new_size = new_changed.size();
+  std::size_t i = 0, j = 0;
+  for (;;) {
+    // Unchanged entries come in pairs, one from each side.
+    while (i < old_size && j < new_size && old_changed[i] == 0 && new_changed[j] == 0) {
+      ++i;
+      ++j;
+    }
+    if (i == old_size && j == new_size) break;
+    ChangeGroup group{first + i, 0, first + j, 0};
+    while (i < old_size && old_changed[i] != 0) ++i;
+    while (j < new_size && new_changed[j] != 0) ++j;
+    group.old_end = first + i;
+    group.new_end = first + j;
+    groups.push_back(group);
+  }
+}
+
 }  // namespace ralu

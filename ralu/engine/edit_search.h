@@ -11,6 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
+
+#include "ralu/engine/edit_script.h"
 
 namespace ralu {
 
@@ -31,5 +34,12 @@ void mark_edits(std::span<const std::uint32_t> old_ids, std::span<const std::uin
 bool mark_edits_within(std::span<const std::uint32_t> old_ids,
                        std::span<const std::uint32_t> new_ids, std::span<std::uint8_t> old_changed,
                        std::span<std::uint8_t> new_changed, bool minimal, std::size_t most);
+
+// The runs of marked entries that an edit script's marks make, in order, into
+// `groups` (emptied first), numbered from `first`: the unmarked entries
+// between them pair up in order.
+void collect_change_groups(std::span<const std::uint8_t> old_changed,
+                           std::span<const std::uint8_t> new_changed, std::size_t first,
+                           std::vector<ChangeGroup>& groups);
 
 }  // namespace ralu

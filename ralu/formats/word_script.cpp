@@ -58,29 +58,8 @@ const std::vector<WordChange>& WordScripter::compare(std::string_view old_text,
   old_changed_.assign(old_ids_.size(), 0);
   new_changed_.assign(new_ids_.size(), 0);
   mark_edits(old_ids_, new_ids_, old_changed_, new_changed_, minimal_);
-  collect_changes();
+  collect_change_groups(old_changed_, new_changed_, 0, changes_);
   return changes_;
-}
-
-// Walks both sides together: unchanged words pair up in order, and each run
-// of changed words between two pairs is one change.
-void WordScripter::collect_changes() {
-  changes_.clear();
-  std::size_t i = 0;
-  std::size_t j = 0;
-  const std::size_t old_count = old_changed_.size();
-  const std::size_t new_count = new_changed_.size();
-  while (i < old_count || j < new_count) {
-    const std::size_t old_begin = i;
-    const std::size_t new_begin = j;
-    while (i < old_count && old_changed_[i] != 0) ++i;
-    while (j < new_count && new_changed_[j] != 0) ++j;
-    if (i != old_begin || j != new_begin) changes_.push_back({old_begin, i, new_begin, j});
-    // Past the changes both sides have an unchanged word, or neither has.
-    if (i == old_count || j == new_count) break;
-    ++i;
-    ++j;
-  }
 }
 
 }  // namespace ralu

@@ -8,15 +8,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ralu/engine/edit_script.h"
 #include "ralu/formats/words.h"
 
 namespace ralu {
 
 // Old words [old_begin, old_end) replaced by new words [new_begin, new_end);
 // one side may be empty, not both.
-struct WordChange {
-  std::size_t old_begin, old_end, new_begin, new_end;
-};
+using WordChange = ChangeGroup;
 
 // Finds word scripts; it keeps its tables from one block to the next, as a
 // report compares many small blocks.
@@ -45,7 +44,6 @@ class WordScripter {
 
   void number(std::string_view text, const std::vector<Word>& words,
               std::vector<std::uint32_t>& ids);
-  void collect_changes();
 
   bool minimal_;
   std::unordered_map<std::string_view, std::uint32_t, WordHash, WordEqual> ids_;
