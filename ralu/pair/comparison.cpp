@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -83,6 +85,21 @@ class InputLines {
   std::string own_shown_;
   std::string keys_;
 };
+
+// Two binary files that differ: under the stat forms their sizes are counted
+// (and, with no patch asked for, that is all), else the verdict is said,
+// with the files shown as `shown`.
+int say_binary_differ(const RunPlan& plan, const std::array<std::string, 2>& paths,
+                      std::array<bool, 2> absent, std::array<std::uint64_t, 2> sizes,
+                      const std::array<std::string_view, 2>& shown, PairOutput& out) {
+  if (plan.stat_form != StatForm::none) {
+    out.count(binary_stat(stat_name(plan, paths, absent), sizes[0], sizes[1]));
+    if (!plan.stat_patch) return exit_different;
+  }
+  out.write(
+      verdict_line(plan.brief ? Verdict::differ : Verdict::binary_differ, shown[0], shown[1]));
+  return exit_different;
+}
 
 // Compares two inputs, writes what the plan asks for, and gives the exit
 // status.
@@ -205,12 +222,9 @@ class Comparison {
   }
 
   int say_binary() {
-    if (plan_.stat_form != StatForm::none) {
-      out_.count(binary_stat(stat_name(plan_, paths(), absent_), inputs_.texts[0].window.size(),
-                             inputs_.texts[1].window.size()));
-      if (!plan_.stat_patch) return exit_different;
-    }
-    return say(plan_.brief ? Verdict::differ : Verdict::binary_differ);
+    return say_binary_differ(plan_, paths(), absent_,
+                             {inputs_.texts[0].window.size(), inputs_.texts[1].window.size()},
+                             {names_.plain(0), names_.plain(1)}, out_);
   }
 
   std::array<std::string, 2> paths() const {
@@ -269,13 +283,8 @@ int compare_binary(const RunPlan& plan, OpenedPair& pair, std::array<bool, 2> ab
     if (plan.report_identical) out.write(verdict_line(Verdict::identical, a, b));
     return exit_same;
   }
-  if (plan.stat_form != StatForm::none) {
-    out.count(binary_stat(stat_name(plan, {pair.text(0).path, pair.text(1).path}, absent),
-                          pair.source(0).size(), pair.source(1).size()));
-    if (!plan.stat_patch) return exit_different;
-  }
-  out.write(verdict_line(plan.brief ? Verdict::differ : Verdict::binary_differ, a, b));
-  return exit_different;
+  return say_binary_differ(plan, {pair.text(0).path, pair.text(1).path}, absent,
+                           {pair.source(0).size(), pair.source(1).size()}, {a, b}, out);
 }
 
 // Under --no-dereference, a pair of which either file is a symbolic link is
