@@ -19,6 +19,8 @@
 # Usage: bench/ralu_bench.sh [path/to/ralu]    (RUNS=n sets the runs a tool;
 #        CASES="a b" picks cases)
 set -euo pipefail
+# shellcheck source=bench/measures.sh
+source "$(dirname "${BASH_SOURCE[0]}")/measures.sh"
 
 here=$(cd "$(dirname "$0")" && pwd)
 ralu=${1:-"$here/../build/release/bin/ralu"}
@@ -116,7 +118,6 @@ changed_lines() {
   tail -n +3 "$1" | grep -c '^[-+]' || true
 }
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 
 printf '%-4s %9s %9s %9s %6s   %9s %9s %9s %6s   %9s %9s %8s\n' case \
   "ralu s" "diff s" "git s" ratio "ralu KiB" "diff KiB" "git KiB" ratio \

@@ -31,6 +31,8 @@
 # (ralu, diff, kevo, ralu, ...). Needs about 5.5 GB * SCALE in $TMPDIR; the
 # memory limit of the last case is 1 GiB whatever the SCALE.
 set -euo pipefail
+# shellcheck source=bench/measures.sh
+source "$(dirname "${BASH_SOURCE[0]}")/measures.sh"
 
 build=${1:-build/release}
 scale=${2:-1}
@@ -109,11 +111,8 @@ cd "$work"
 
 # --- measuring ----------------------------------------------------------------
 
-median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 # "met" or "missed" for a value against an upper bound.
-goal() { awk -v v="$1" -v g="$2" 'BEGIN { print (v <= g ? "met" : "missed") }'; }
 
 # Per tool of the case: its command and the samples of its runs.
 declare -A command walls hwms anons statuses

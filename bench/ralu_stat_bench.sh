@@ -15,6 +15,8 @@
 # the releases are looked for. On a machine shared with other work, read the
 # ratios of one run (the tools are interleaved) rather than the times.
 set -euo pipefail
+# shellcheck source=bench/measures.sh
+source "$(dirname "${BASH_SOURCE[0]}")/measures.sh"
 
 build=${1:-build/release}
 rounds=${2:-7}
@@ -50,7 +52,6 @@ export HOME=$work GIT_CONFIG_NOSYSTEM=1 COLUMNS=80 LC_ALL=C
 ralu_args=(-r --stat old new)
 git_args=(diff --no-index --no-color --stat old new)
 
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 "$run_times" "$ralu" "${ralu_args[@]}" >/dev/null
 "$run_times" "$git" "${git_args[@]}" >/dev/null

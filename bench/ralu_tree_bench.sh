@@ -37,6 +37,8 @@
 # it is. On a machine shared with other work, compare ratios of one run
 # (the tools are interleaved) rather than times of different runs.
 set -euo pipefail
+# shellcheck source=bench/measures.sh
+source "$(dirname "${BASH_SOURCE[0]}")/measures.sh"
 
 build=${1:-build/release}
 rounds=${2:-7}
@@ -202,10 +204,7 @@ echo "trees: $(find "$work/old" -type f | wc -l) files, $(du -sm "$work/old" | c
 
 # --- measuring ------------------------------------------------------------------
 
-median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 mib() { awk -v k="$1" 'BEGIN { if (k > 0) printf "%.1f", k / 1024; else printf "-" }'; }
-goal() { awk -v v="$1" -v g="$2" 'BEGIN { print (v <= g ? "met" : "missed") }'; }
 ms() { awk -v s="$1" -v n="${2:-1}" 'BEGIN { printf "%.2f", s * 1000 / n }'; }
 # How far the samples spread: (largest - smallest) / median, in percent.
 spread() {  # sample...

@@ -14,6 +14,8 @@
 # (default 1) scales the line count: SCALE=0.05 tries the bench in seconds.
 # RUNS (default 3) sets the runs of each command, interleaved.
 set -euo pipefail
+# shellcheck source=bench/measures.sh
+source "$(dirname "${BASH_SOURCE[0]}")/measures.sh"
 
 build=${1:-build/release}
 scale=${2:-1}
@@ -56,8 +58,6 @@ modes=(
   "--word-diff-regex=[a-z]+|[0-9]+"
 )
 
-median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 seconds() {  # command... -> wall seconds, output dropped
   local start end
   start=$(date +%s.%N)
