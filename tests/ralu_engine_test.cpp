@@ -245,6 +245,30 @@ TEST(RaluSearch, BoundedSearchGivesUpOnlyWhenNoScriptIsShortEnough) {
   }
 }
 
+TEST(RaluSearch, ChangeGroupsAreTheRunsOfMarks) {
+  struct Case {
+    Marks old_marks, new_marks;
+    std::size_t first;
+    std::vector<std::array<std::size_t, 4>> groups;  // old begin, end, new begin, end
+  };
+  const std::vector<Case> cases = {
+      {{0, 0}, {0, 0}, 0, {}},
+      {{}, {1, 1}, 0, {{0, 0, 0, 2}}},
+      {{1, 0, 1}, {0, 1, 1}, 0, {{0, 1, 0, 0}, {2, 3, 1, 3}}},
+      {{0, 1, 1, 0}, {0, 0}, 10, {{11, 13, 11, 11}}},
+      {{0, 0, 1}, {1, 0, 0}, 5, {{5, 5, 5, 6}, {7, 8, 8, 8}}},
+  };
+  std::vector<ralu::ChangeGroup> groups{{9, 9, 9, 9}};  // emptied first
+  for (const Case& c : cases) {
+    ralu::collect_change_groups(c.old_marks, c.new_marks, c.first, groups);
+    std::vector<std::array<std::size_t, 4>> found;
+    for (const ralu::ChangeGroup& g : groups) {
+      found.push_back({g.old_begin, g.old_end, g.new_begin, g.new_end});
+    }
+    EXPECT_EQ(found, c.groups) << "first " << c.first;
+  }
+}
+
 TEST(RaluSearch, CostCapKeepsScriptsValidAndShort) {
   // Many scattered edits among few distinct values push the cost well past
   // the cap, the hard case for the search.
