@@ -196,7 +196,7 @@ class EditSearch {
   struct Reach {
     Pos sum, x;
   };
-  Split furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax);
+  Split furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax, Pos least_cost);
   Reach furthest_forward(const Box& box, Pos fmin, Pos fmax);
   Reach furthest_backward(const Box& box, Pos bmin, Pos bmax);
 
@@ -307,9 +307,7 @@ Split EditSearch::find_split_following(const Box& box, Pos most) {
 
     if (2 * cost + 1 > most) return {box.x0, box.y0, true, true, 2 * cost + 1};
     if (!box.minimal && cost >= cost_cap_) {
-      Split furthest = furthest_split(box, fmin, fmax, bmin, bmax);
-      furthest.least_cost = 2 * cost + 1;
-      return furthest;
+      return furthest_split(box, fmin, fmax, bmin, bmax, 2 * cost + 1);
     }
   }
 }
@@ -322,8 +320,8 @@ inline Pos EditSearch::extend_forward(const Box& box, Pos k) {
   const Pos from_left = forward(k - 1);   // then delete old[x]
   const Pos from_above = forward(k + 1);  // then insert new[y]
   Pos x = from_left >= from_above ? from_left + 1 : from_above;
-  Pos y = x - k;
   if constexpr (four_at_once) {
+    const Pos y = x - k;
     x += equal_run_forward_wide(old_ + x, new_ + y, std::min(box.x1 - x, box.y1 - y));
   } else {
     // Diagonal k leaves the box at the first x past either side's end.
@@ -340,8 +338,8 @@ inline Pos EditSearch::extend_backward(const Box& box, Pos k) {
   const Pos from_below = backward(k - 1);  // then un-insert new[y - 1]
   const Pos from_right = backward(k + 1);  // then un-delete old[x - 1]
   Pos x = from_below < from_right ? from_below : from_right - 1;
-  Pos y = x - k;
   if constexpr (four_at_once) {
+    const Pos y = x - k;
     x -= equal_run_backward_wide(old_ + x, new_ + y, std::min(x - box.x0, y - box.y0));
   } else {
     const Pos end = std::max(box.x0, box.y0 + k);
@@ -355,13 +353,15 @@ inline Pos EditSearch::extend_backward(const Box& box, Pos k) {
 // its corner, clipped to the box. The part between that corner and the point
 // costs no more than the cap, so it is searched exactly; the rest is searched
 // again with the cap.
-Split EditSearch::furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax) {
+Split EditSearch::furthest_split(const Box& box, Pos fmin, Pos fmax, Pos bmin, Pos bmax,
+                                 Pos least_cost) {
   const Reach ahead = furthest_forward(box, fmin, fmax);
   const Reach behind = furthest_backward(box, bmin, bmax);
   const Pos forward_progress = ahead.sum - (box.x0 + box.y0);
   const Pos backward_progress = (box.x1 + box.y1) - behind.sum;
-  if (forward_progress >= backward_progress) return {ahead.x, ahead.sum - ahead.x, true, false, 0};
-  return {behind.x, behind.sum - behind.x, false, true, 0};
+  if (forward_progress >= backward_progress)
+    return {ahead.x, ahead.sum - ahead.x, true, false, least_cost};
+  return {behind.x, behind.sum - behind.x, false, true, least_cost};
 }
 
 // The forward search's point with the largest x + y, clipped to the box.
